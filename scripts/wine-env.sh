@@ -1,0 +1,27 @@
+# Sourced by the scripts: the private Wine prefix of a build folder and its server.
+# usage: . scripts/wine-env.sh BUILD_DIR
+export WINEPREFIX="$1/wineprefix"
+export WINEARCH=win64 WINEDEBUG=-all
+# Chinese locale for the programs only (GetACP becomes 936); not exported to the shell itself.
+PW_WINE_LOCALE=zh_CN.UTF-8
+export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d;winedbg.exe=d"
+WINE=${WINE:-$(command -v wine || command -v wine-stable || echo /usr/lib/wine/wine64)}
+WINESERVER=${WINESERVER:-$(command -v wineserver || command -v wineserver-stable || echo /usr/lib/wine/wineserver64)}
+export WINE WINESERVER
+
+# Starts this prefix's server and background processes detached, so that they do not
+# hold the test runner's output open. Creates the prefix on first use.
+wine_start() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  mkdir -p "$WINEPREFIX"
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  LC_ALL=$PW_WINE_LOCALE timeout 120 "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+  # Wine draws window captions itself: there is no window manager under Xvfb.
+  LC_ALL=$PW_WINE_LOCALE timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+}
+
+wine_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+}
