@@ -1,4 +1,5 @@
 #include "classlib/classes.h"
+#include "classlib/sorted_search.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,7 +19,21 @@ void TPersistent::AssignTo(TPersistent* dest) {
 // ---- TComponent ----------------------------------------------------------------
 
 TComponent::TComponent(TComponent* owner) {
-    if (owner) owner->InsertComponent(this);
+    if (owner) {
+        FLoading = owner->FLoading;
+        owner->InsertComponent(this);
+    }
+}
+
+void TComponent::FinishLoading() {
+    if (FLoading) Loaded();
+    FLoading = false;
+    // Loaded may create or free components: walk a snapshot and check each is still owned.
+    std::vector<TComponent*> owned = FComponents;
+    for (TComponent* c : owned) {
+        if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end() && c->FLoading)
+            c->FinishLoading();
+    }
 }
 
 TComponent::~TComponent() {
@@ -402,23 +417,8 @@ int TStringList::IndexOf(const AnsiString& s) const {
 }
 
 bool TStringList::Find(const AnsiString& s, int& index) const {
-    int lo = 0, hi = Count() - 1;
-    bool found = false;
-    while (lo <= hi) {
-        int mid = lo + (hi - lo) / 2;
-        int c = CompareStrings(FItems[static_cast<size_t>(mid)].s, s);
-        if (c < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid - 1;
-            if (c == 0) {
-                found = true;
-                if (FDuplicates != dupAccept) lo = mid;
-            }
-        }
-    }
-    index = lo;
-    return found;
+    return SortedSearch(
+        Count(), FDuplicates, [&](int32_t i) { return CompareStrings(FItems[static_cast<size_t>(i)].s, s); }, index);
 }
 
 void TStringList::Sort() {

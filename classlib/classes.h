@@ -1,5 +1,9 @@
 // Core classes of our class library: objects, persistence, components, streams, string lists.
 #pragma once
+// <windows.h> would rename TStrings::GetObject to GetObjectA in some files and not in others.
+#ifdef GetObject
+#undef GetObject
+#endif
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,6 +46,13 @@ public:
     intptr_t GetTag() const { return FTag; }
     void SetTag(intptr_t tag) { FTag = tag; }
     bool IsDestroying() const { return FDestroying; }
+    // True from construction under a loading owner (a form whose constructor is setting its
+    // stored properties) until Loaded runs; setters may defer work while it holds.
+    bool IsLoading() const { return FLoading; }
+    // Marks this component as being loaded (components created under it inherit the state).
+    void BeginLoading() { FLoading = true; }
+    // Calls Loaded on this component and then on every owned component still loading.
+    void FinishLoading();
 
     void FreeNotification(TComponent* other);
     void RemoveFreeNotification(TComponent* other);
@@ -50,6 +61,9 @@ public:
 
 protected:
     virtual void Notification(TComponent* component, TOperation operation) {}
+    // Runs once its stored properties are all set; overrides call the inherited one first,
+    // which ends the loading state.
+    virtual void Loaded() { FLoading = false; }
     // Marks the component as going away; derived destructors may call it early.
     void BeginDestroy();
 
@@ -60,6 +74,7 @@ private:
     AnsiString FName;
     intptr_t FTag = 0;
     bool FDestroying = false;
+    bool FLoading = false;
 };
 
 enum TSeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };

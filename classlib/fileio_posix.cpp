@@ -8,12 +8,8 @@
 
 #include "classlib/fileio.h"
 
-static std::string Native(const AnsiString& name) {
-    std::string s = name;
-    for (char& c : s)
-        if (c == '\\') c = '/';
-    return s;
-}
+// "\" becomes "/", except a trail byte of a double-byte character.
+static std::string Native(const AnsiString& name) { return ReplaceSingleByteChar(name, '\\', '/'); }
 
 THandle FileOpen(const AnsiString& name, uint32_t mode) {
     static const int flags[3] = {O_RDONLY, O_WRONLY, O_RDWR};

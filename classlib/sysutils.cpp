@@ -209,3 +209,15 @@ AnsiString IncludeTrailingPathDelimiter(const AnsiString& path) {
 AnsiString ExcludeTrailingPathDelimiter(const AnsiString& path) {
     return EndsWithChar(path, '\\') ? DropLastChar(path) : path;
 }
+
+AnsiString ReplaceSingleByteChar(const AnsiString& s, char from, char to) {
+    AnsiString out = s;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) {
+            ++i;
+            continue;
+        }
+        if (out[i] == from) out[i] = to;
+    }
+    return out;
+}

@@ -84,3 +84,7 @@ AnsiString ExtractFileDrive(const AnsiString& path);  // "C:" or "\\server\share
 AnsiString ChangeFileExt(const AnsiString& path, const AnsiString& ext);
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
 AnsiString ExcludeTrailingPathDelimiter(const AnsiString& path);
+
+// Every single-byte character `from` replaced by `to`; double-byte characters are stepped
+// over (a GBK trail byte can equal "\" or "/").
+AnsiString ReplaceSingleByteChar(const AnsiString& s, char from, char to);

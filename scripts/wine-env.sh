@@ -3,7 +3,10 @@
 export WINEPREFIX="$1/wineprefix"
 export WINEARCH=win64 WINEDEBUG=-all
 # Chinese locale for the programs only (GetACP becomes 936); not exported to the shell itself.
+# Wine needs the Unix locale itself to create files with Chinese names; we compile it into
+# the build folder, so no system locale has to be generated.
 PW_WINE_LOCALE=zh_CN.UTF-8
+export LOCPATH="$1/locale"
 export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d;winedbg.exe=d"
 WINE=${WINE:-$(command -v wine || command -v wine-stable || echo /usr/lib/wine/wine64)}
 WINESERVER=${WINESERVER:-$(command -v wineserver || command -v wineserver-stable || echo /usr/lib/wine/wineserver64)}
@@ -15,8 +18,12 @@ wine_start() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
   mkdir -p "$WINEPREFIX"
+  if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
+    mkdir -p "$LOCPATH"
+    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" >/dev/null 2>&1 || echo "warning: cannot compile the zh_CN.UTF-8 locale"
+  fi
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
-  LC_ALL=$PW_WINE_LOCALE timeout 120 "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+  LC_ALL=$PW_WINE_LOCALE timeout 120 "$WINE" wineboot </dev/null >/dev/null 2>&1 || true
   # Wine draws window captions itself: there is no window manager under Xvfb.
   LC_ALL=$PW_WINE_LOCALE timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 }

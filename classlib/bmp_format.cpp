@@ -1,0 +1,173 @@
+#include "classlib/bmp_format.h"
+
+namespace {
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kBiRgb = 0, kBiBitFields = 3;
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+
+class Reader {
+public:
+    explicit Reader(TStream& s) : FStream(s) {
+        FStart = s.GetPosition();
+        FLimit = s.GetSize() - FStart;
+    }
+    int64_t Offset() { return FStream.GetPosition() - FStart; }
+    int64_t Left() { return FLimit - Offset(); }
+    void Need(uint64_t n) {
+        if (Left() < 0 || n > static_cast<uint64_t>(Left())) Invalid();
+    }
+    void Bytes(uint8_t* p, uint32_t n) {
+        Need(n);
+        if (n) FStream.ReadBuffer(p, static_cast<int32_t>(n));
+    }
+    uint32_t U8() { uint8_t b; Bytes(&b, 1); return b; }
+    uint32_t U16() { uint8_t b[2]; Bytes(b, 2); return b[0] | (b[1] << 8); }
+    uint32_t U32() {
+        uint8_t b[4];
+        Bytes(b, 4);
+        return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    }
+    void Skip(uint64_t n) {
+        Need(n);
+        FStream.Seek(static_cast<int64_t>(n), soCurrent);
+    }
+private:
+    TStream& FStream;
+    int64_t FStart;
+    int64_t FLimit;
+};
+
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+}  // namespace
+
+TBmpImage ReadBmp(TStream& stream) {
+    Reader r(stream);
+    TBmpImage img;
+    if (r.U16() != 0x4D42) Invalid();   // "BM"
+    r.U32();                            // file size: often wrong in the wild, not relied on
+    r.U32();                            // reserved
+    uint32_t bitsOffset = r.U32();
+    uint32_t headerSize = r.U32();
+    int64_t width, height;
+    uint32_t planes, clrUsed = 0;
+    bool core = headerSize == kCoreHeaderSize;
+    if (core) {
+        width = r.U16();
+        height = r.U16();
+        planes = r.U16();
+        img.BitCount = static_cast<uint16_t>(r.U16());
+    } else {
+        if (headerSize < kInfoHeaderSize || headerSize > 1024) Invalid();
+        width = static_cast<int32_t>(r.U32());
+        height = static_cast<int32_t>(r.U32());
+        planes = r.U16();
+        img.BitCount = static_cast<uint16_t>(r.U16());
+        img.Compression = r.U32();
+        r.U32();   // image size
+        r.U32();   // horizontal resolution
+        r.U32();   // vertical resolution
+        clrUsed = r.U32();
+        r.U32();   // important colours
+        uint32_t extra = headerSize - kInfoHeaderSize;
+        if (img.Compression == kBiBitFields && extra >= 12) {
+            for (uint32_t& m : img.Masks) m = r.U32();
+            extra -= 12;
+        }
+        r.Skip(extra);
+    }
+    if (planes != 1) Invalid();
+    switch (img.BitCount) {
+        case 1: case 4: case 8: case 16: case 24: case 32: break;
+        default: Invalid();
+    }
+    if (img.Compression == kBiBitFields) {
+        if (img.BitCount != 16 && img.BitCount != 32) Invalid();
+        if (headerSize == kInfoHeaderSize)
+            for (uint32_t& m : img.Masks) m = r.U32();
+    } else if (img.Compression != kBiRgb) {
+        Invalid();
+    }
+    if (height < 0) {
+        img.TopDown = true;
+        height = -height;
+    }
+    if (width <= 0 || height <= 0 || width > kBmpMaxSide || height > kBmpMaxSide) Invalid();
+    img.Width = static_cast<int32_t>(width);
+    img.Height = static_cast<int32_t>(height);
+
+    uint32_t colours = 0;
+    if (img.BitCount <= 8) {
+        uint32_t full = 1u << img.BitCount;
+        colours = clrUsed == 0 ? full : clrUsed;
+        if (colours > full) Invalid();
+    } else if (clrUsed > 256) {
+        Invalid();
+    } else {
+        colours = clrUsed;   // an optional palette after true-colour pixels' header: skipped below
+    }
+    uint32_t entrySize = core ? 3 : 4;
+    r.Need(static_cast<uint64_t>(colours) * entrySize);
+    for (uint32_t i = 0; i < colours; ++i) {
+        uint32_t b = r.U8(), g = r.U8(), red = r.U8();
+        if (!core) r.U8();
+        if (img.BitCount <= 8) img.Palette.push_back((red << 16) | (g << 8) | b);
+    }
+
+    uint64_t bitsSize = static_cast<uint64_t>(img.Stride()) * static_cast<uint64_t>(img.Height);
+    if (bitsSize > kBmpMaxBits) Invalid();
+    // The pixels start at the stated offset when it lies past the headers; a smaller offset
+    // (0 in some writers) means right after the palette.
+    int64_t here = r.Offset();
+    if (bitsOffset > here) r.Skip(bitsOffset - static_cast<uint64_t>(here));
+    r.Need(bitsSize);
+    img.Bits.resize(static_cast<size_t>(bitsSize));
+    r.Bytes(img.Bits.data(), static_cast<uint32_t>(bitsSize));
+    return img;
+}
+
+void WriteBmp(TStream& stream, const TBmpImage& img) {
+    if (img.Width <= 0 || img.Height <= 0) throw EInvalidGraphic("Bitmap image is not valid");
+    uint64_t bitsSize = static_cast<uint64_t>(img.Stride()) * static_cast<uint64_t>(img.Height);
+    if (img.Bits.size() != bitsSize) throw EInvalidGraphic("Bitmap image is not valid");
+    bool fields = img.Compression == kBiBitFields;
+    uint32_t offset = kFileHeaderSize + kInfoHeaderSize + (fields ? 12 : 0) +
+                      static_cast<uint32_t>(img.Palette.size()) * 4;
+    std::vector<uint8_t> head;
+    Put16(head, 0x4D42);
+    Put32(head, static_cast<uint32_t>(offset + bitsSize));
+    Put32(head, 0);
+    Put32(head, offset);
+    Put32(head, kInfoHeaderSize);
+    Put32(head, static_cast<uint32_t>(img.Width));
+    Put32(head, static_cast<uint32_t>(img.TopDown ? -img.Height : img.Height));
+    Put16(head, 1);
+    Put16(head, img.BitCount);
+    Put32(head, fields ? kBiBitFields : kBiRgb);
+    Put32(head, static_cast<uint32_t>(bitsSize));
+    Put32(head, 3780);   // 96 dots per inch
+    Put32(head, 3780);
+    Put32(head, static_cast<uint32_t>(img.Palette.size()));
+    Put32(head, 0);
+    if (fields)
+        for (uint32_t m : img.Masks) Put32(head, m);
+    for (uint32_t c : img.Palette) {
+        head.push_back(static_cast<uint8_t>(c));
+        head.push_back(static_cast<uint8_t>(c >> 8));
+        head.push_back(static_cast<uint8_t>(c >> 16));
+        head.push_back(0);
+    }
+    stream.WriteBuffer(head.data(), static_cast<int32_t>(head.size()));
+    stream.WriteBuffer(img.Bits.data(), static_cast<int32_t>(img.Bits.size()));
+}

@@ -1,0 +1,171 @@
+// Forms (top-level windows) and the screen.
+#pragma once
+#include "classlib/gui/windows_api.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "classlib/gui/controls.h"
+
+enum TPosition : uint8_t {
+    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+    poMainFormCenter, poOwnerFormCenter
+};
+enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+
+using TBorderIcons = uint8_t;
+enum : TBorderIcons { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+
+using TFormState = uint8_t;
+enum : TFormState { fsCreating = 1, fsVisible = 2, fsShowing = 4, fsModal = 8, fsActivated = 16 };
+
+using TModalResult = int;
+enum : TModalResult {
+    mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY, mrIgnore = IDIGNORE,
+    mrYes = IDYES, mrNo = IDNO, mrAll = mrNo + 1, mrNoToAll = mrAll + 1, mrYesToAll = mrNoToAll + 1
+};
+
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+
+// A top-level window. A derived form's constructor sets its stored properties and creates its
+// controls (owned by the form); CreateForm, or the first Show, then runs Loaded on them and
+// fires OnCreate.
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+    const char* ClassName() const override { return "TCustomForm"; }
+
+    // Ends construction: Loaded on every component still loading, then OnCreate (errors in it
+    // are reported and construction goes on). Runs once.
+    void AfterConstruction();
+
+    void Show();
+    void Hide() { SetVisible(false); }
+    // Shows the form with every other window of the program disabled and runs a message loop
+    // until ModalResult becomes non-zero (or the program is told to end: mrCancel).
+    int ShowModal();
+    // Asks OnCloseQuery, then OnClose says what happens: hide (the default), free, minimise or
+    // nothing. Closing the main form ends the program; closing a modal form sets mrCancel.
+    void Close();
+    bool CloseQuery();
+    // Frees the form once the messages now in the queue are handled.
+    void Release();
+    bool Active() const;
+    // The control is going away (called by the control).
+    void ForgetControl(TControl* control);
+
+    TModalResult GetModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult result) { FModalResult = result; }
+    TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle style);
+    TBorderIcons GetBorderIcons() const { return FBorderIcons; }
+    void SetBorderIcons(TBorderIcons icons);
+    TPosition GetPosition() const { return FPosition; }
+    void SetPosition(TPosition position) { FPosition = position; }
+    TWindowState GetWindowState() const;
+    void SetWindowState(TWindowState state);
+    TFormStyle GetFormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle style);
+    bool GetKeyPreview() const { return FKeyPreview; }
+    void SetKeyPreview(bool v) { FKeyPreview = v; }
+    TWinControl* GetActiveControl() const { return FActiveControl; }
+    void SetActiveControl(TWinControl* control);
+    TFormState GetFormState() const { return FFormState; }
+    TCanvas* GetCanvas();
+
+    void SetVisible(bool visible) override;
+    void SetClientSize(int width, int height) override;
+    TRect GetClientRect() const override;
+    bool Showing() const override;
+
+    TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+protected:
+    friend class TWinControl;
+    friend class TApplication;
+    void WndProc(TMessage& message) override;
+    void CreateParams(TCreateParams& params) override;
+    void CreateHandle() override;
+    void PaintWindow(HDC dc) override;
+    HWND ParentWindow() const override;
+    virtual void Paint();
+    virtual void DoCreate();
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& action);
+    virtual void Activate();
+    virtual void Deactivate();
+    // Remembers the focused control (its window got the focus).
+    void FocusChanged(TWinControl* control);
+    void CloseModal();
+    void ShowWindowNow();
+    void PlaceOnShow();
+    void ApplyPendingClientSize();
+    DWORD WindowStyle() const;
+    DWORD WindowExStyle() const;
+
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
+    TPosition FPosition = poDesigned;
+    TWindowState FWindowState = wsNormal;
+    TFormStyle FFormStyle = fsNormal;
+    TFormState FFormState = 0;
+    TModalResult FModalResult = mrNone;
+    TWinControl* FActiveControl = nullptr;
+    TWinControl* FFocusedControl = nullptr;   // the last to get the focus (for OnEnter/OnExit)
+    bool FKeyPreview = false;
+    bool FConstructed = false;
+    int FPendingClientWidth = -1, FPendingClientHeight = -1;
+    HWND FModalOwner = nullptr;
+    std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+class TForm : public TCustomForm {
+public:
+    explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+    const char* ClassName() const override { return "TForm"; }
+};
+
+// The screen and the program's forms.
+class TScreen : public TComponent {
+public:
+    TScreen() : TComponent(nullptr) {}
+    const char* ClassName() const override { return "TScreen"; }
+    int GetWidth() const;
+    int GetHeight() const;
+    int GetPixelsPerInch() const;
+    // The screen without the task bar.
+    TRect GetWorkAreaRect() const;
+    // A cursor for the whole program (crDefault: each control's own).
+    TCursor GetCursor() const { return FCursor; }
+    void SetCursor(TCursor cursor);
+    TCustomForm* GetActiveForm() const { return FActiveForm; }
+    TWinControl* GetActiveControl() const { return FActiveControl; }
+    int FormCount() const { return static_cast<int>(FForms.size()); }
+    TCustomForm* Forms(int index) const { return FForms.at(static_cast<size_t>(index)); }
+    TNotifyEvent OnActiveFormChange, OnActiveControlChange;
+    // A control is going away: forget it (called by the control).
+    void ControlDestroyed(TControl* control);
+
+private:
+    friend class TCustomForm;
+    friend class TControl;
+    friend class TWinControl;
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+    void SetActiveForm(TCustomForm* form);
+    void SetActiveControl(TWinControl* control);
+    std::vector<TCustomForm*> FForms;
+    TCustomForm* FActiveForm = nullptr;
+    TWinControl* FActiveControl = nullptr;
+    TCursor FCursor = crDefault;
+};
+
+extern TScreen* Screen;

@@ -1,0 +1,18 @@
+#include "player/message_filter_win.h"
+
+#include "player/message_filter.h"
+
+namespace {
+bool gCtrlDown = false;   // main thread only: the message event runs in its loops
+}
+
+void AppMessageFilter(TMsg& msg, bool& handled) {
+    int ctrl = GetKeyState(VK_CONTROL) < 0 ? message_filter::kCtrlHeld : message_filter::kCtrlUp;
+    if (FilterPlayerMessage(msg.message, static_cast<uint64_t>(msg.wParam), ctrl, gCtrlDown)) handled = true;
+}
+
+void InstallAppMessageFilter() { Application->OnMessage = AppMessageFilter; }
+
+void ClearCtrlDown() { gCtrlDown = false; }
+
+bool GetCtrlDown() { return gCtrlDown; }

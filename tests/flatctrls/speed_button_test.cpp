@@ -1,0 +1,238 @@
+// The flat speed button: glyph strips, groups, clicks and its painted looks.
+#include <gtest/gtest.h>
+
+#include "classlib/gui/panel.h"
+#include "flat_form_fixture.h"
+#include "flatctrls/flat_speed_button.h"
+
+namespace {
+
+std::unique_ptr<TBitmap> Strip(int width, int height) { return std::make_unique<TBitmap>(width, height); }
+
+class SpeedButtonTest : public FlatFormTest {
+protected:
+    TFlatSpeedButton* AddButton(int left, int top) {
+        auto* b = new TFlatSpeedButton(form);
+        b->SetParent(form);
+        b->SetBounds(left, top, 40, 30);
+        b->OnClick = [this](TObject* sender) { clicks.push_back(sender); };
+        return b;
+    }
+    // A press and release on the form at a point of the button (or beside it for the release).
+    void ClickAt(TFlatSpeedButton* b, int upDx = 0) {
+        HWND wnd = form->GetHandle();
+        int x = b->GetLeft() + 10, y = b->GetTop() + 10;
+        PostMouse(wnd, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+        PostMouse(wnd, WM_LBUTTONUP, x + upDx, y, 0);
+    }
+    std::vector<TObject*> clicks;
+};
+
+TEST_F(SpeedButtonTest, GlyphStripSetsTheNumberOfImages) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    auto s = Strip(64, 16);
+    b->SetGlyph(s.get());
+    EXPECT_EQ(b->GetNumGlyphs(), 4);
+    s = Strip(80, 16);   // five squares: more than a strip holds
+    b->SetGlyph(s.get());
+    EXPECT_EQ(b->GetNumGlyphs(), 1);
+    b->SetNumGlyphs(3);
+    s = Strip(40, 16);   // not a multiple of the height: kept
+    b->SetGlyph(s.get());
+    EXPECT_EQ(b->GetNumGlyphs(), 3);
+    b->SetGlyph(nullptr);
+    EXPECT_TRUE(b->GetGlyph()->Empty());
+    EXPECT_EQ(b->GetNumGlyphs(), 3);
+}
+
+TEST_F(SpeedButtonTest, NumGlyphsAndMarginStayInRange) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    b->SetNumGlyphs(0);
+    EXPECT_EQ(b->GetNumGlyphs(), 1);
+    b->SetNumGlyphs(9);
+    EXPECT_EQ(b->GetNumGlyphs(), 4);
+    b->SetMargin(3);
+    b->SetMargin(-5);
+    EXPECT_EQ(b->GetMargin(), 3);
+    b->SetMargin(-1);
+    EXPECT_EQ(b->GetMargin(), -1);
+}
+
+TEST_F(SpeedButtonTest, PaintsEveryStateWithAnyGlyphStrip) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    b->SetCaption("&Go");
+    int reports = 0;
+    Application->OnException = [&reports](TObject*, const Exception&) { ++reports; };
+    ShowForm();
+    // Strips too narrow to hold one image per slot, and strips of every count, in both states.
+    for (int width : {3, 16, 32, 48, 64}) {
+        auto s = Strip(width, 16);
+        b->SetGlyph(s.get());
+        for (int n = 1; n <= 4; ++n) {
+            b->SetNumGlyphs(n);
+            b->SetEnabled(false);
+            ClientPixel(form->GetHandle(), 20, 20);
+            b->SetEnabled(true);
+            ClientPixel(form->GetHandle(), 20, 20);
+        }
+    }
+    Application->OnException = nullptr;
+    EXPECT_EQ(reports, 0);
+}
+
+TEST_F(SpeedButtonTest, ReleasingOutsideDoesNotClick) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    ShowForm();
+    ClickAt(b, 100);
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(b->GetState(), TFlatSpeedButton::bsUp);
+    ClickAt(b);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0], b);
+}
+
+TEST_F(SpeedButtonTest, GroupKeepsOneButtonDown) {
+    TFlatSpeedButton* a = AddButton(10, 10);
+    TFlatSpeedButton* b = AddButton(60, 10);
+    a->SetGroupIndex(1);
+    b->SetGroupIndex(1);
+    a->SetDown(true);
+    ShowForm();
+    ClickAt(b);
+    EXPECT_TRUE(b->GetDown());
+    EXPECT_FALSE(a->GetDown());
+    EXPECT_EQ(a->GetState(), TFlatSpeedButton::bsUp);
+    // Without AllowAllUp the down button stays down.
+    ClickAt(b);
+    EXPECT_TRUE(b->GetDown());
+    EXPECT_EQ(clicks.size(), 2u);
+    // A button outside any group never stays down.
+    TFlatSpeedButton* c = AddButton(110, 10);
+    c->SetDown(true);
+    EXPECT_FALSE(c->GetDown());
+}
+
+TEST_F(SpeedButtonTest, AllowAllUpLetsTheLastButtonComeUp) {
+    TFlatSpeedButton* a = AddButton(10, 10);
+    TFlatSpeedButton* b = AddButton(60, 10);
+    a->SetGroupIndex(2);
+    b->SetGroupIndex(2);
+    a->SetAllowAllUp(true);
+    EXPECT_TRUE(b->GetAllowAllUp());   // the group shares it
+    ShowForm();
+    ClickAt(a);
+    EXPECT_TRUE(a->GetDown());
+    ClickAt(a);
+    EXPECT_FALSE(a->GetDown());
+}
+
+TEST_F(SpeedButtonTest, ClickGivesTheFormItsModalResult) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    b->SetModalResult(mrOk);
+    b->Click();
+    EXPECT_EQ(form->GetModalResult(), mrOk);
+}
+
+TEST_F(SpeedButtonTest, ClickWithoutAFormStillClicks) {
+    TPanel* loose = new TPanel(form);   // no parent: no form above the button
+    auto* b = new TFlatSpeedButton(loose);
+    b->SetParent(loose);
+    b->SetModalResult(mrOk);
+    int clicked = 0;
+    b->OnClick = [&clicked](TObject*) { ++clicked; };
+    b->Click();
+    EXPECT_EQ(clicked, 1);
+    auto* orphan = new TFlatSpeedButton(form);
+    orphan->OnClick = [&clicked](TObject*) { ++clicked; };
+    orphan->Click();
+    EXPECT_EQ(clicked, 2);
+    EXPECT_EQ(form->GetModalResult(), mrNone);
+}
+
+TEST_F(SpeedButtonTest, LooksOfUpDownAndDisabled) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    b->SetColor(0x00C000);
+    b->SetColorDown(0xC00000);
+    b->SetColorBorder(0x0000C0);
+    b->SetColorShadow(0x101010);
+    b->SetColorHighLight(0xF0F0F0);
+    // A 4x4 black square on a white ground, one image.
+    auto glyph = Strip(8, 8);
+    glyph->GetCanvas()->GetBrush()->SetColor(clWhite);
+    glyph->GetCanvas()->FillRect(TRect(0, 0, 8, 8));
+    glyph->GetCanvas()->GetBrush()->SetColor(clBlack);
+    glyph->GetCanvas()->FillRect(TRect(2, 2, 6, 6));
+    b->SetGlyph(glyph.get());
+    ShowForm();
+    HWND wnd = form->GetHandle();
+    // Glyph centred: (40 - 8 + 1) / 2 = 16 across, (30 - 8 + 1) / 2 = 11 down.
+    const int gx = 10 + 16, gy = 10 + 11;
+
+    EXPECT_EQ(ClientPixel(wnd, 10 + 5, 10 + 5), RGB(0, 0xC0, 0)) << "up background";
+    EXPECT_EQ(ClientPixel(wnd, 10, 10 + 5), RGB(0xC0, 0, 0)) << "up frame";
+    EXPECT_EQ(ClientPixel(wnd, gx + 3, gy + 3), RGB(0, 0, 0)) << "glyph ink";
+    EXPECT_EQ(ClientPixel(wnd, gx, gy), RGB(0, 0xC0, 0)) << "glyph ground is transparent";
+
+    PostMouse(wnd, WM_LBUTTONDOWN, 10 + 5, 10 + 5, MK_LBUTTON);
+    EXPECT_EQ(b->GetState(), TFlatSpeedButton::bsDown);
+    EXPECT_EQ(ClientPixel(wnd, 10 + 5, 10 + 5), RGB(0, 0, 0xC0)) << "down background";
+    EXPECT_EQ(ClientPixel(wnd, 10, 10 + 5), RGB(0x10, 0x10, 0x10)) << "down frame, shadow on top-left";
+    EXPECT_EQ(ClientPixel(wnd, 10 + 39, 10 + 5), RGB(0xF0, 0xF0, 0xF0)) << "down frame, light on bottom-right";
+    EXPECT_EQ(ClientPixel(wnd, gx + 4, gy + 4), RGB(0, 0, 0)) << "glyph moved by one pixel";
+    PostMouse(wnd, WM_LBUTTONUP, 10 + 5, 10 + 5, 0);
+
+    b->SetEnabled(false);
+    EXPECT_EQ(ClientPixel(wnd, 10 + 5, 10 + 5), RGB(0, 0xC0, 0)) << "disabled background";
+    EXPECT_EQ(ClientPixel(wnd, gx + 3, gy + 3), GetSysColor(COLOR_BTNSHADOW)) << "greyed glyph ink";
+    EXPECT_EQ(ClientPixel(wnd, gx + 6, gy + 6), GetSysColor(COLOR_BTNHIGHLIGHT)) << "greyed glyph highlight";
+}
+
+TEST_F(SpeedButtonTest, AcceleratorClicksAndDoubleClickNeedsDown) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    b->SetCaption("&Go");
+    EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'x'), 0);
+    EXPECT_TRUE(clicks.empty());
+    ShowForm();
+    EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'g'), 1);
+    EXPECT_EQ(clicks.size(), 1u);
+    b->SetEnabled(false);
+    EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'g'), 0);
+    b->SetEnabled(true);
+
+    int doubles = 0;
+    b->OnDblClick = [&doubles](TObject*) { ++doubles; };
+    const LPARAM at = MAKELPARAM(5, 5);
+    b->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    b->Perform(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(doubles, 0);
+    b->SetGroupIndex(3);
+    b->SetDown(true);
+    b->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    b->Perform(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(doubles, 1);
+}
+
+TEST_F(SpeedButtonTest, HoverMovesFromButtonToButtonWithTheSharedTimer) {
+    TFlatSpeedButton* a = AddButton(10, 10);
+    TFlatSpeedButton* b = AddButton(60, 10);
+    ShowForm();
+    ASSERT_NE(GetActiveWindow(), nullptr);
+    HWND wnd = form->GetHandle();
+    auto hover = [&](TFlatSpeedButton* button) {
+        TPoint p = form->ClientToScreen(TPoint(button->GetLeft() + 5, button->GetTop() + 5));
+        SetCursorPos(p.X, p.Y);
+        PostMouse(wnd, WM_MOUSEMOVE, button->GetLeft() + 5, button->GetTop() + 5, 0);
+    };
+    hover(a);
+    EXPECT_TRUE(a->GetMouseInControl());
+    hover(b);
+    EXPECT_TRUE(b->GetMouseInControl());
+    EXPECT_FALSE(a->GetMouseInControl());
+    // Away from both: the timer notices within a tick or two.
+    SetCursorPos(0, 0);
+    Pump(350);
+    EXPECT_FALSE(b->GetMouseInControl());
+    EXPECT_FALSE(a->GetMouseInControl());
+}
+
+}  // namespace

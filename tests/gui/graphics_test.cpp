@@ -1,0 +1,120 @@
+// Canvases and bitmaps: drawing, pixels, monochrome conversion, transparency, ".bmp" streams.
+#include <gtest/gtest.h>
+
+#include "classlib/bmp_format.h"
+#include "classlib/gui/bitmap.h"
+#include "classlib/gui/graphics.h"
+
+TEST(Bitmap, DrawsAndReadsBackPixels) {
+    TBitmap b(20, 10);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(0, 0) & 0xFFFFFF, 0xFFFFFF);   // new pictures are white
+    b.GetCanvas()->GetBrush()->SetColor(clBlue);
+    b.GetCanvas()->FillRect(TRect(0, 0, 10, 10));
+    b.GetCanvas()->GetPen()->SetColor(clRed);
+    b.GetCanvas()->MoveTo(0, 9);
+    b.GetCanvas()->LineTo(20, 9);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(5, 5), clBlue);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(15, 5), clWhite);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(15, 9), clRed);
+    auto* row = static_cast<uint32_t*>(b.ScanLine(5));
+    EXPECT_EQ(row[5] & 0xFFFFFF, 0x0000FFu);   // BGRA in memory: blue in the low byte
+    b.SetSize(30, 10);                          // keeps the old picture
+    EXPECT_EQ(b.GetCanvas()->GetPixel(5, 5), clBlue);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(25, 5), clWhite);
+}
+
+TEST(Bitmap, MonochromeConversionUsesTheCanvasColours) {
+    TBitmap b(4, 1);
+    TCanvas* c = b.GetCanvas();
+    c->SetPixel(0, 0, clFuchsia);
+    c->SetPixel(1, 0, clBlack);
+    c->SetPixel(2, 0, clFuchsia);
+    c->SetPixel(3, 0, clGreen);
+    c->GetBrush()->SetColor(clFuchsia);   // this colour becomes white, the rest black
+    b.SetMonochrome(true);
+    EXPECT_TRUE(b.GetMonochrome());
+    EXPECT_EQ(b.GetHandleType(), bmDDB);
+    EXPECT_EQ(c->GetPixel(0, 0), clWhite);
+    EXPECT_EQ(c->GetPixel(1, 0), clBlack);
+    EXPECT_EQ(c->GetPixel(3, 0), clBlack);
+    c->GetFont()->SetColor(clRed);        // black becomes the font colour ...
+    c->GetBrush()->SetColor(clBlue);      // ... and white the brush colour
+    b.SetMonochrome(false);
+    EXPECT_FALSE(b.GetMonochrome());
+    EXPECT_EQ(c->GetPixel(0, 0), clBlue);
+    EXPECT_EQ(c->GetPixel(1, 0), clRed);
+}
+
+TEST(Bitmap, TransparentDrawLeavesTheBackground) {
+    TBitmap glyph(3, 3);
+    glyph.GetCanvas()->GetBrush()->SetColor(clLime);
+    glyph.GetCanvas()->FillRect(TRect(0, 0, 3, 3));
+    glyph.GetCanvas()->SetPixel(1, 1, clNavy);
+    glyph.SetTransparent(true);
+    EXPECT_EQ(glyph.GetTransparentColor(), clLime);   // the bottom-left pixel
+    TBitmap target(5, 5);
+    target.GetCanvas()->GetBrush()->SetColor(clYellow);
+    target.GetCanvas()->FillRect(TRect(0, 0, 5, 5));
+    target.GetCanvas()->Draw(1, 1, &glyph);
+    EXPECT_EQ(target.GetCanvas()->GetPixel(2, 2), clNavy);
+    EXPECT_EQ(target.GetCanvas()->GetPixel(1, 1), clYellow);
+    glyph.SetTransparent(false);
+    target.GetCanvas()->Draw(1, 1, &glyph);
+    EXPECT_EQ(target.GetCanvas()->GetPixel(1, 1), clLime);
+}
+
+TEST(Bitmap, StreamsRoundTripAndMalformedDataIsRefused) {
+    TBitmap b(7, 3);
+    b.SetPixelFormat(pf24bit);
+    b.GetCanvas()->SetPixel(6, 2, clRed);
+    b.GetCanvas()->SetPixel(0, 0, clTeal);
+    TMemoryStream s;
+    b.SaveToStream(&s);
+    s.SetPosition(0);
+    TBitmap c;
+    c.LoadFromStream(&s);
+    EXPECT_EQ(c.GetWidth(), 7);
+    EXPECT_EQ(c.GetHeight(), 3);
+    EXPECT_EQ(c.GetPixelFormat(), pf24bit);
+    EXPECT_EQ(c.GetCanvas()->GetPixel(6, 2), clRed);
+    EXPECT_EQ(c.GetCanvas()->GetPixel(0, 0), clTeal);
+
+    TMemoryStream cut;
+    cut.Write(s.Memory(), static_cast<int32_t>(s.GetSize() - 1));
+    cut.SetPosition(0);
+    EXPECT_THROW(c.LoadFromStream(&cut), EInvalidGraphic);
+    EXPECT_EQ(c.GetWidth(), 7);   // the old picture stays
+
+    TBitmap copy;
+    copy.Assign(&c);
+    c.GetCanvas()->SetPixel(6, 2, clBlue);
+    EXPECT_EQ(copy.GetCanvas()->GetPixel(6, 2), clRed);   // a real copy
+}
+
+TEST(Canvas, TextAndFontChangesWhileSelected) {
+    TBitmap b(100, 30);
+    TCanvas* c = b.GetCanvas();
+    c->GetFont()->SetHeight(-12);
+    int narrow = c->TextWidth("WWWW");
+    c->GetFont()->SetHeight(-24);   // replaces the font selected into the DC
+    int wide = c->TextWidth("WWWW");
+    EXPECT_GT(wide, narrow);
+    c->GetFont()->SetColor(clRed);
+    c->GetBrush()->SetStyle(bsClear);
+    c->TextOut(0, 0, "WWWW");
+    bool red = false;
+    for (int x = 0; x < 60 && !red; ++x)
+        for (int y = 0; y < 30 && !red; ++y) red = c->GetPixel(x, y) == clRed;
+    EXPECT_TRUE(red);
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST(Canvas, Frame3DDrawsTheRingsAndShrinks) {
+    TBitmap b(6, 6);
+    TRect r(0, 0, 6, 6);
+    Frame3D(b.GetCanvas(), r, clWhite, clBlack, 1);
+    EXPECT_EQ(r, TRect(1, 1, 5, 5));
+    EXPECT_EQ(b.GetCanvas()->GetPixel(0, 0), clWhite);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(5, 5), clBlack);
+    EXPECT_EQ(b.GetCanvas()->GetPixel(5, 0), clBlack);
+}
