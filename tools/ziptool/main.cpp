@@ -13,6 +13,9 @@ namespace {
 
 const TCommand kCommands[] = {
     {"list", "ARCHIVE", CmdList},
+    {"extract", "ARCHIVE DESTDIR [--password P]", CmdExtract},
+    {"test", "ARCHIVE [--password P]", CmdTest},
+    {"create", "ARCHIVE FOLDER [--password P] [--level N]", CmdCreate},
 };
 
 int Usage() {

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Speed of the archive library on a corpus of about 100 MB shaped like a web site (a
+# measurement, not a test). Prints, in one run:
+#   - the wall time of `ziptool create --password` (x86_64 under Wine) and of Info-ZIP
+#     `zip -r -q -6 -P` (native) on the same folder, and their ratio;
+#   - the writer's throughput against raw zlib level-6 Deflate plus the traditional
+#     encryption of the same bytes, inside one process (under Wine, and natively from an
+#     optimised build without sanitisers), and their ratio;
+#   - the check of ziptool's archive by unzip -t, 7z t and Python's zipfile.
+#
+# usage: bench/run_bench.sh [BUILD_DIR]
+#   BUILD_DIR (default build/) must hold the x86_64 build (scripts/build.sh). The corpus
+#   (shared with run_extract_bench.sh) and the native build go to BUILD_DIR/bench
+#   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3) and the best is shown.
+#
+# One function per measurement; a new measurement is a new section_* function called at
+# the end.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-${PW_BUILD_DIR:-$root/build}}" && pwd)
+work=${PW_BENCH_DIR:-$build/bench}
+runs=${PW_BENCH_RUNS:-3}
+password=bench-secret
+corpus=$work/corpus
+ziptool=$build/win64/tools/ziptool/ziptool.exe
+mkdir -p "$work"
+
+. "$root/scripts/wine-env.sh" "$build/win64"
+if [ ! -d "$WINEPREFIX/drive_c" ] || [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then wine_start; fi
+run_wine() { LC_ALL=$PW_WINE_LOCALE timeout 600 "$WINE" "$@"; }
+
+winpath() { echo "Z:$(readlink -f "$1" | sed 's|/|\\|g')"; }
+
+# best_of CMD...: runs CMD $runs times (its output discarded) and prints the best wall time
+# in seconds.
+best_of() {
+  local best="" t0 t1 t
+  for _ in $(seq "$runs"); do
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+    t1=$(date +%s.%N)
+    t=$(echo "$t1 - $t0" | bc -l)
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+  done
+  printf '%.3f' "$best"
+}
+
+mb_of() { python3 -c 'import os,sys; print("%.1f" % (os.path.getsize(sys.argv[1]) / 1e6))' "$1"; }
+ratio() { printf '%.3f' "$(echo "$1 / $2" | bc -l)"; }
+
+section_corpus() {
+  echo "== corpus"
+  python3 "$root/bench/make_corpus.py" "$corpus"
+  python3 - "$corpus" <<'EOF'
+import os, sys
+text = images = files = 0
+for d, _, names in os.walk(sys.argv[1]):
+    for n in names:
+        s = os.path.getsize(os.path.join(d, n))
+        files += 1
+        if n.endswith((".jpg", ".png", ".gif")):
+            images += s
+        else:
+            text += s
+print("%s: %d files, %.1f MB (%.0f%% HTML/CSS/JS text, %.0f%% images)" % (
+    sys.argv[1], files, (text + images) / 1e6, 100.0 * text / (text + images), 100.0 * images / (text + images)))
+EOF
+}
+
+zip_with_ziptool() {
+  rm -f "$work/ziptool.zip"
+  run_wine "$ziptool" create "$(winpath "$work")\\ziptool.zip" "$(winpath "$corpus")" --password "$password"
+}
+zip_with_infozip() { rm -f "$work/infozip.zip"; (cd "$work" && zip -r -q -6 -P "$password" infozip.zip corpus); }
+
+section_create_vs_infozip() {
+  echo "== ziptool create --password (x86_64, Wine) against Info-ZIP zip -r -q -6 -P (native), best of $runs"
+  run_wine "$ziptool" >/dev/null 2>&1 || true   # the Wine server and its services are up before timing
+  local a b
+  a=$(best_of zip_with_ziptool)
+  printf '  ziptool create --password      %s s   %s MB archive\n' "$a" "$(mb_of "$work/ziptool.zip")"
+  if command -v zip >/dev/null; then
+    b=$(best_of zip_with_infozip)
+    printf '  zip -r -q -6 -P                %s s   %s MB archive\n' "$b" "$(mb_of "$work/infozip.zip")"
+    printf '  ziptool / zip                  %s\n' "$(ratio "$a" "$b")"
+  else
+    echo "  zip: not installed, skipped"
+  fi
+}
+
+section_writer_vs_raw_codec() {
+  echo "== writer (TArcZip.Zip) against raw zlib level 6 + encryption of the same files, one process, best of $runs"
+  echo "  x86_64 under Wine:"
+  run_wine "$build/win64/bench/writer_throughput.exe" "$(winpath "$corpus")" "$(winpath "$work")\\throughput.zip" \
+    --password "$password" --runs "$runs" | sed 's/^/    /'
+  # Natively from an optimised build; the names are ASCII there (no code page 936).
+  local native=$work/native
+  cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DPW_SANITIZE=OFF -DPW_TESTS=OFF >/dev/null
+  cmake --build "$native" -j "$(nproc)" --target writer_throughput >/dev/null
+  python3 "$root/bench/make_corpus.py" "$work/corpus-ascii" --ascii-names
+  echo "  native (Linux, Release):"
+  "$native/bench/writer_throughput" "$work/corpus-ascii" "$work/throughput-native.zip" \
+    --password "$password" --runs "$runs" | sed 's/^/    /'
+}
+
+section_check_archive() {
+  echo "== ziptool's archive checked by unzip -t, 7z t and Python's zipfile (byte for byte)"
+  python3 "$root/tests/ziparchive/zip_check.py" "$work/ziptool.zip" "$corpus" --password "$password" \
+    --gbk-names --tools | sed 's/^/  /'
+}
+
+section_corpus
+section_create_vs_infozip
+section_writer_vs_raw_codec
+section_check_archive

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Speed of the extraction engine on the password-protected corpus archive (a measurement,
+# not a test). Prints, in one run:
+#   - the wall time of `ziptool extract --password` (x86_64 under Wine) and of Info-ZIP
+#     `unzip -q -P` (native), each into a fresh folder, and their ratio; the same for
+#     decoding alone (`ziptool test` against `unzip -t -q -P`);
+#   - the engine against the raw codec (the traditional decryption, zlib's raw inflate and
+#     the CRC-32 of the same bytes in memory), inside one process: under Wine, and natively
+#     from an optimised build without sanitisers.
+# The archive is made once by the system's own writer (`ziptool create --password`), as the
+# builder makes a packed book's.
+#
+# usage: bench/run_extract_bench.sh [BUILD_DIR]
+#   BUILD_DIR (default build/) must hold the x86_64 build (scripts/build.sh). The corpus
+#   (shared with run_bench.sh), the archive and the native build go to BUILD_DIR/bench
+#   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3) and the best is shown.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-${PW_BUILD_DIR:-$root/build}}" && pwd)
+work=${PW_BENCH_DIR:-$build/bench}
+runs=${PW_BENCH_RUNS:-3}
+password=bench-secret
+corpus=$work/corpus
+archive=$work/extract-pw.zip
+out=$work/extract-out
+ziptool=$build/win64/tools/ziptool/ziptool.exe
+mkdir -p "$work"
+
+. "$root/scripts/wine-env.sh" "$build/win64"
+if [ ! -d "$WINEPREFIX/drive_c" ] || [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then wine_start; fi
+run_wine() { LC_ALL=$PW_WINE_LOCALE timeout 600 "$WINE" "$@"; }
+winpath() { echo "Z:$(readlink -f "$1" | sed 's|/|\\|g')"; }
+
+# Wine starts its desktop process for the first program that loads the common controls and
+# ends it with the last one, seconds each time: a console waiting on a pipe that never ends
+# holds it for the whole run (ended through its time limit).
+keeper_fifo=$work/keeper.fifo
+rm -f "$keeper_fifo"
+mkfifo "$keeper_fifo"
+LC_ALL=$PW_WINE_LOCALE timeout 3600 "$WINE" cmd.exe <>"$keeper_fifo" >/dev/null 2>&1 &
+keeper=$!
+cleanup() {
+  kill "$keeper" 2>/dev/null || true
+  wait "$keeper" 2>/dev/null || true
+  rm -f "$keeper_fifo"
+  rm -rf "$out"
+}
+trap cleanup EXIT
+run_wine "$ziptool" >/dev/null 2>&1 || true
+
+# best_of CMD...: runs CMD $runs times, each time into an empty $out, and prints the best
+# wall time in seconds.
+best_of() {
+  local best="" t0 t1 t
+  for _ in $(seq "$runs"); do
+    rm -rf "$out"
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+    t1=$(date +%s.%N)
+    t=$(echo "$t1 - $t0" | bc -l)
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+  done
+  printf '%.3f' "$best"
+}
+ratio() { printf '%.3f' "$(echo "$1 / $2" | bc -l)"; }
+
+section_archive() {
+  echo "== archive"
+  python3 "$root/bench/make_corpus.py" "$corpus"
+  if [ ! -f "$archive" ] || [ "$archive" -ot "$corpus.stamp" ]; then
+    rm -f "$archive"
+    run_wine "$ziptool" create "$(winpath "$work")\\$(basename "$archive")" "$(winpath "$corpus")" \
+      --password "$password" >/dev/null
+  fi
+  echo "  $archive: $(python3 -c 'import os,sys; print("%.1f" % (os.path.getsize(sys.argv[1]) / 1e6))' "$archive") MB," \
+    "$(find "$corpus" -type f | wc -l) files, made by ziptool create --password"
+}
+
+ziptool_extract() { run_wine "$ziptool" extract "$(winpath "$archive")" "$(winpath "$work")\\$(basename "$out")" --password "$password"; }
+ziptool_test() { run_wine "$ziptool" test "$(winpath "$archive")" --password "$password"; }
+
+section_extract_vs_unzip() {
+  echo "== ziptool extract / test --password (x86_64, Wine) against Info-ZIP unzip -P (native), best of $runs"
+  if ! command -v unzip >/dev/null; then
+    echo "  unzip: not installed, skipped"
+    return
+  fi
+  local a b
+  a=$(best_of ziptool_extract)
+  b=$(best_of unzip -q -P "$password" "$archive" -d "$out")
+  printf '  ziptool extract                %s s\n  unzip -q -P                    %s s\n' "$a" "$b"
+  printf '  ziptool / unzip                %s\n' "$(ratio "$a" "$b")"
+  a=$(best_of ziptool_test)
+  b=$(best_of unzip -t -q -P "$password" "$archive")
+  printf '  ziptool test (decode only)     %s s\n  unzip -t -q -P                 %s s\n' "$a" "$b"
+  printf '  ziptool / unzip                %s\n' "$(ratio "$a" "$b")"
+}
+
+section_engine_vs_raw_codec() {
+  echo "== engine (TArcUnZip.UnZip) against raw decryption + inflate + CRC-32 of the same bytes, one process, best of $runs"
+  echo "  x86_64 under Wine:"
+  rm -rf "$out"
+  run_wine "$build/win64/bench/extract_throughput.exe" "$(winpath "$archive")" "$(winpath "$work")\\$(basename "$out")" \
+    --password "$password" --runs "$runs" | sed 's/^/    /'
+  local native=$work/native
+  cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DPW_SANITIZE=OFF -DPW_TESTS=OFF >/dev/null
+  cmake --build "$native" -j "$(nproc)" --target extract_throughput >/dev/null
+  echo "  native (Linux, Release):"
+  rm -rf "$out"
+  "$native/bench/extract_throughput" "$archive" "$out" --password "$password" --runs "$runs" | sed 's/^/    /'
+}
+
+section_archive
+section_extract_vs_unzip
+section_engine_vs_raw_codec

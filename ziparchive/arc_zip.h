@@ -1,0 +1,245 @@
+// TArcZip: the archive writer component. It derives from the reader TArcUnZip and shares
+// its archive name, file list, root folder, relative paths, password, sort mode, message
+// pumping and events; it adds the compression level, the path storing rules, the
+// multi-part settings, the exclude and no-compress lists and the writer's events.
+// A caller sets the properties and calls Zip; the whole run happens inside that call.
+//
+// Files: arc_zip.cpp (the component: defaults, copying, coupled setters), zip_file_list.cpp
+// (file list expansion and stored names), zip_run.cpp (one run: output, directory, end
+// record, putting the archive in place), zip_entry_writer.cpp (one entry: headers, data,
+// encryption).
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "ziparchive/arc_unzip.h"
+#include "ziparchive/buffered_stream.h"
+#include "ziparchive/multi_zip_info.h"
+#include "ziparchive/stored_path.h"
+
+class TRawDeflater;
+
+enum TZipAction : uint8_t { zaUpdate = 0, zaReplace = 1, zaFreshen = 2 };
+enum TUpdateAction : uint8_t { uaReplacing = 0, uaKeeping = 1 };
+
+// Events: the first argument is the sender; an unassigned event means the default behaviour.
+using TStartZipInfo = std::function<void(TObject* sender, int numFiles, int64_t totalBytes,
+                                         TEndCentral& endCentralRecord, bool& stopNow)>;
+using TStartZipEvent =
+    std::function<void(TObject* sender, const AnsiString& fName, TZipHeaderInfo& zipHeader, bool& skip)>;
+using TEndZipFileEvent = std::function<void(TObject* sender, const AnsiString& fName, int64_t uncompressedSize,
+                                            int64_t compressedSize, int64_t currentZipSize)>;
+using TZipComplete = std::function<void(TObject* sender, int fileCount)>;
+using TNoSuchFileEvent = std::function<void(TObject* sender, const AnsiString& fName)>;
+using TOnRecursingFile = std::function<void(TObject* sender, const AnsiString& fName)>;
+using TDisposeEvent = std::function<void(TObject* sender, const AnsiString& fName, bool& skip)>;
+using TDeleteEvent = std::function<void(TObject* sender, const AnsiString& fName, bool& skip)>;
+using TUpdateEvent = std::function<void(TObject* sender, TUpdateAction udAction, int fileIndex)>;
+using TPrepareNextDisk = std::function<void(TObject* sender, int diskNum)>;
+using TEncryptEvent = std::function<void(TObject* sender, uint8_t* buffer, int length, const AnsiString& password)>;
+using TOnStartSpanCopy = std::function<void(TObject* sender, const AnsiString& fName, int64_t fileSize)>;
+using TOnGetNextStreamEvent = std::function<void(TObject* sender, TStream*& stream, AnsiString& nextFileName)>;
+
+class TArcZip : public TArcUnZip {
+public:
+    // The search attribute bits behind the four Include properties.
+    static constexpr uint32_t kReadOnlyBit = 0x01;
+    static constexpr uint32_t kHiddenBit = 0x02;
+    static constexpr uint32_t kSysFileBit = 0x04;
+    static constexpr uint32_t kArchiveBit = 0x20;
+    // Message id of a source file whose size changed while it was zipped.
+    static constexpr int kMsgFileChanged = 208;
+    // With a password, files up to this size are read once into memory (the CRC goes into
+    // the encryption header before the data); larger ones are read twice.
+    static constexpr int64_t kWholeReadLimit = 4 << 20;
+
+    explicit TArcZip(TComponent* owner);
+    ~TArcZip() override;
+    const char* ClassName() const override { return "TArcZip"; }
+
+    void Assign(TPersistent* source) override;
+    void Loaded() override;
+
+    // Writes a new archive (an existing ZipName is replaced once the new one is complete);
+    // the number of entries zipped. Multi-part modes other than mmNone are refused.
+    int Zip();
+
+    // ---- published configuration ----------------------------------------------------
+    void SetZipName(const AnsiString& value) override;
+    int GetPackLevel() const { return FPackLevel; }
+    void SetPackLevel(int v) { FPackLevel = v; }
+    bool GetRecurse() const { return FRecurse; }
+    void SetRecurse(bool v) { FRecurse = v; }
+    bool GetDispose() const { return FDispose; }
+    void SetDispose(bool v) { FDispose = v; }
+    bool GetStorePaths() const { return FStorePaths; }
+    void SetStorePaths(bool v);         // False also clears StoreVolumes and RelativePaths
+    bool GetRelativePaths() const { return FRelativePaths; }
+    void SetRelativePaths(bool v);      // True also sets StorePaths and Recurse
+    bool GetStoreVolumes() const { return FStoreVolumes; }
+    void SetStoreVolumes(bool v);       // True also sets StorePaths
+    TZipAction GetZipAction() const { return FZipAction; }
+    void SetZipAction(TZipAction v) { FZipAction = v; }
+    TMultiZipInfo* GetMultiZipInfo() const { return FMultiZipInfo.get(); }
+    void SetMultiZipInfo(TMultiZipInfo* v) { FMultiZipInfo->Assign(v); }
+    bool GetStore83Names() const { return FStore83Names; }
+    void SetStore83Names(bool v) { FStore83Names = v; }
+    const AnsiString& GetTempPath() const { return FTempPath; }
+    void SetTempPath(const AnsiString& v) { FTempPath = v; }
+    bool GetSkipIfArchiveBitNotSet() const { return FSkipIfArchiveBitNotSet; }
+    void SetSkipIfArchiveBitNotSet(bool v) { FSkipIfArchiveBitNotSet = v; }
+    bool GetResetArchiveBitOnZip() const { return FResetArchiveBitOnZip; }
+    void SetResetArchiveBitOnZip(bool v) { FResetArchiveBitOnZip = v; }
+    TStrings* GetExcludeList() const { return FExcludeList.get(); }
+    void SetExcludeList(TStrings* v) { FExcludeList->Assign(v); }
+    TStrings* GetNoCompressList() const { return FNoCompressList.get(); }
+    void SetNoCompressList(TStrings* v) { FNoCompressList->Assign(v); }
+    bool GetAddDirEntriesOnRecurse() const { return FAddDirEntriesOnRecurse; }
+    void SetAddDirEntriesOnRecurse(bool v) { FAddDirEntriesOnRecurse = v; }
+    bool GetIncludeHiddenFiles() const { return (FSearchAttributes & kHiddenBit) != 0; }
+    void SetIncludeHiddenFiles(bool v) { SetSearchBit(kHiddenBit, v); }
+    bool GetIncludeSysFiles() const { return (FSearchAttributes & kSysFileBit) != 0; }
+    void SetIncludeSysFiles(bool v) { SetSearchBit(kSysFileBit, v); }
+    bool GetIncludeReadOnlyFiles() const { return (FSearchAttributes & kReadOnlyBit) != 0; }
+    void SetIncludeReadOnlyFiles(bool v) { SetSearchBit(kReadOnlyBit, v); }
+    bool GetIncludeArchiveFiles() const { return (FSearchAttributes & kArchiveBit) != 0; }
+    void SetIncludeArchiveFiles(bool v) { SetSearchBit(kArchiveBit, v); }
+
+    // The multi-part properties of the reader live in MultiZipInfo.
+    bool GetCheckDiskLabels() const override;
+    void SetCheckDiskLabels(bool v) override;
+    TMultiMode GetMultiMode() const override;
+    void SetMultiMode(TMultiMode v) override;
+
+    TStartZipInfo OnStartZipInfo;
+    TStartZipEvent OnStartZip;
+    TEndZipFileEvent OnEndZip;
+    TZipComplete OnZipComplete;
+    TNoSuchFileEvent OnNoSuchFile;
+    TOnRecursingFile OnRecursingFile;
+    TDisposeEvent OnDisposeFile;
+    TDeleteEvent OnDeleteEntry;
+    TUpdateEvent OnUpdate;
+    TPrepareNextDisk OnPrepareNextDisk;
+    TEncryptEvent OnEncrypt;
+    TOnStartSpanCopy OnStartSpanCopy;
+    TOnGetNextStreamEvent OnGetNextStream;
+
+    // ---- unpublished state ------------------------------------------------------------
+    uint32_t GetSearchAttributes() const { return FSearchAttributes; }
+    void SetSearchAttributes(uint32_t v) { FSearchAttributes = v; }
+    uint32_t SourceOpenMode = fmOpenRead | fmShareDenyNone;
+    int64_t GetTotalBytes() const { return FTotalBytes; }
+
+    // ---- file list expansion and stored names (zip_file_list.cpp) -----------------------
+    // Turns FilesList (names, folder entries ending in "\", wildcard patterns) into the
+    // concrete files to zip, firing the skip events and summing TotalBytes.
+    void ExpandFilesList();
+    bool IsExcluded(const AnsiString& path) const;
+    bool IsNoCompress(const AnsiString& path) const;
+    // The directory under which Path is stored (and an existing entry is looked up).
+    AnsiString BuildStoredPath(const AnsiString& path) const;
+    // The stored directory and file name of Path ("\" separated).
+    void MakeStoredName(const AnsiString& path, AnsiString& directory, AnsiString& fileName) const;
+
+protected:
+    // ---- one run (zip_run.cpp) ------------------------------------------------------------
+    int ProcessFiles();
+    void OpenOutput();
+    // The stream the archive is written through; tests replace it.
+    virtual std::unique_ptr<TS_BufferStream> CreateOutputStream(const AnsiString& fileName);
+    void WriteCentralDirectory();
+    void WriteEndRecord();
+    // Flushes and closes the output and checks that the file holds every byte written.
+    void CloseOutput();
+    // Puts a complete temporary archive in place of ZipName.
+    void FinishZip();
+    // Makes the new entries and end record the reader's directory.
+    void AdoptNewDirectory();
+    void DisposeFiles();
+
+    // ---- one entry (zip_entry_writer.cpp) -------------------------------------------------
+    bool ZipOneFile(const AnsiString& path);
+    int64_t StoreEntry();
+    int64_t DeflateEntry();
+    int32_t ReadEntryData(void* buffer, int32_t count);
+    void WriteEntryData(void* buffer, int32_t count);
+    void PrecomputeCrc();
+    void WriteEncryptionHeader(const AnsiString& password);
+    void ClearArchiveBit(const AnsiString& path);
+    // Whether an entry of this size (at open) gets the zip64 block in its local header. It is
+    // decided before the first write of the header, so that the header keeps its length
+    // when it is written again with the final values.
+    virtual bool NeedsLocalZip64(int64_t sizeAtOpen) const;
+
+private:
+    enum TEntryResult { erWritten, erSkipped, erChanged };
+
+    void SetSearchBit(uint32_t bit, bool on);
+    TStoredPathRules PathRules() const;
+    // Freshening: whether the reader's directory holds an entry for Path.
+    bool InArchiveDirectory(const AnsiString& path) const;
+    bool KeepExpandedName(const AnsiString& name);
+    void ExpandPattern(AnsiString pattern);
+    void CheckCancel();
+
+    bool ZipFolderEntry(const AnsiString& path);
+    TEntryResult ZipFileEntry(const AnsiString& path);
+    bool OpenSource(const AnsiString& path);
+    bool EntryAccepted(const AnsiString& path, int64_t size);
+    void SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize);
+    void RewriteLocalHeader(int64_t headerLength);
+    void DropEntryOutput();
+    uint8_t* DataBuffer(size_t size);
+    void ReportFileChanged(const AnsiString& path);
+
+    void RemoveRunFiles();
+
+    int FPackLevel = 6;
+    bool FRecurse = false;
+    bool FDispose = false;
+    bool FStorePaths = false;
+    bool FRelativePaths = false;
+    bool FStoreVolumes = false;
+    TZipAction FZipAction = zaUpdate;
+    std::unique_ptr<TMultiZipInfo> FMultiZipInfo;
+    bool FStore83Names = false;
+    AnsiString FTempPath;
+    bool FSkipIfArchiveBitNotSet = false;
+    bool FResetArchiveBitOnZip = false;
+    std::unique_ptr<TStringList> FExcludeList;
+    std::unique_ptr<TStringList> FNoCompressList;
+    bool FAddDirEntriesOnRecurse = false;
+    uint32_t FSearchAttributes = 0x3F;
+
+    // State of one run.
+    std::unique_ptr<TS_BufferStream> FOutputStream;
+    AnsiString FOutputFileName;
+    bool FOutputCreated = false;     // this run made FOutputFileName: a failure deletes it
+    AnsiString FFinishFileName;      // the copy made beside ZipName when the temporary folder is elsewhere
+    std::unique_ptr<TLFNFileStream> FSourceStream;
+    std::unique_ptr<TSortedZip> FNewEntriesByName;   // not owning
+    std::unique_ptr<TSortedZip> FNewEntries;         // owning, archive order
+    std::unique_ptr<TEndCentral> FNewEndCentral;
+    std::unique_ptr<TZipHeaderInfo> FEntryHeader;
+    std::unique_ptr<TStringList> FDisposeList;
+    bool FWorkingOnTemp = false;
+    int64_t FBytesDone = 0;          // of the run, for the total percentage
+    int64_t FEntryBytesDone = 0;     // of the current entry
+    int64_t FEntryReadLimit = 0;     // the current entry never reads beyond this
+    int64_t FEntrySizeAtOpen = 0;
+    bool FEntryZip64 = false;
+    std::mt19937 FRandom;            // encryption header bytes; seeded once per run
+    // Kept for the whole run: one Deflate state (reset per entry) and the data buffers.
+    std::unique_ptr<TRawDeflater> FDeflater;
+    std::vector<uint8_t> FDataBuffer;
+    std::vector<uint8_t> FDeflateOutput;
+    std::vector<uint8_t> FSnapshot;  // the whole of a small source file
+    bool FFromSnapshot = false;
+    bool FSourceGrew = false;
+    std::chrono::steady_clock::time_point FLastPump;
+};

@@ -1,0 +1,25 @@
+// Services of the operating system that the archive writer needs beyond the reader's: file
+// attributes, the system's temporary folder and the final replacing rename. One
+// implementation in writer_platform_win.cpp, one in writer_platform_posix.cpp (no archive
+// or hidden bits there: attributes are derived from the file's mode).
+#pragma once
+#include <cstdint>
+
+#include "classlib/fileio.h"
+
+namespace writer_platform {
+
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// The attributes of a file or folder (faReadOnly, faHidden, ... bits), or kInvalidAttributes.
+uint32_t FileGetAttr(const AnsiString& path);
+bool FileSetAttr(const AnsiString& path, uint32_t attr);
+
+// The system's folder for temporary files, with a trailing separator.
+AnsiString SystemTempDir();
+
+// Renames Source to Dest in one step, replacing an existing Dest. False (both files as
+// they were) when the system cannot do it in one step, as across volumes.
+bool ReplaceByRename(const AnsiString& source, const AnsiString& dest);
+
+}  // namespace writer_platform

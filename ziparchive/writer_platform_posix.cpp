@@ -1,0 +1,41 @@
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include "classlib/file_find.h"
+#include "ziparchive/writer_platform.h"
+
+namespace writer_platform {
+
+namespace {
+AnsiString Native(const AnsiString& name) { return ReplaceSingleByteChar(name, '\\', '/'); }
+}  // namespace
+
+uint32_t FileGetAttr(const AnsiString& path) {
+    struct stat st;
+    if (::stat(Native(path).c_str(), &st) != 0) return kInvalidAttributes;
+    uint32_t attr = S_ISDIR(st.st_mode) ? faDirectory : faArchive;
+    if (!(st.st_mode & S_IWUSR)) attr |= faReadOnly;
+    return attr;
+}
+
+// Only the read-only bit has a meaning here.
+bool FileSetAttr(const AnsiString& path, uint32_t attr) {
+    struct stat st;
+    const AnsiString p = Native(path);
+    if (::stat(p.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    mode = (attr & faReadOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+    return ::chmod(p.c_str(), mode) == 0;
+}
+
+AnsiString SystemTempDir() {
+    const char* t = getenv("TMPDIR");
+    return IncludeTrailingPathDelimiter(AnsiString(t && *t ? t : "/tmp"));
+}
+
+bool ReplaceByRename(const AnsiString& source, const AnsiString& dest) {
+    return ::rename(Native(source).c_str(), Native(dest).c_str()) == 0;
+}
+
+}  // namespace writer_platform

@@ -1,0 +1,266 @@
+// One run of the writer: the output, the entries, the central directory and the end
+// record, and putting the finished archive in place. A run that fails leaves no file of
+// its own behind: neither a partial archive nor a temporary file.
+#include <atomic>
+#include <chrono>
+
+#include "ziparchive/arc_zip.h"
+#include "ziparchive/archive_output_stream.h"
+#include "ziparchive/file_utils.h"
+#include "ziparchive/raw_deflater.h"
+#include "ziparchive/writer_platform.h"
+
+namespace {
+const char kMultiPartRefused[] = "Multi-part archives cannot be written: MultiMode must be mmNone";
+
+AnsiString CopyFailure(const AnsiString& source, const AnsiString& dest) {
+    return ArcLoadStr(msgError) + ": " + ArcLoadStr(msgCouldNotCopy) + source + " -> " + dest;
+}
+
+// Once per run: entries written within one clock tick must not share header bytes. The
+// clock, the component's address and a run counter are mixed (splitmix64); the system's
+// random source is not asked: under Wine its first use starts a driver host.
+uint32_t RunSeed(const void* component) {
+    static std::atomic<uint64_t> runs{0};
+    uint64_t x = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    x ^= reinterpret_cast<uintptr_t>(component) + (++runs << 32);
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<uint32_t>(x ^ (x >> 31));
+}
+}  // namespace
+
+int TArcZip::Zip() {
+    struct TBusy {
+        TArcZip& Self;
+        bool Old;
+        ~TBusy() { Self.ExchangeBusyFlag(Old); }
+    } busy{*this, ExchangeBusyFlag(true)};
+    const int count = ProcessFiles();
+    if (OnZipComplete) OnZipComplete(this, count);
+    return count;
+}
+
+int TArcZip::ProcessFiles() {
+    int count = 0;
+    FCancel = false;
+    FPause = false;
+    if (!FFilesList || Trim(FZipName).empty()) return 0;
+    if (GetMultiMode() != mmNone) throw EArcZipException(kMultiPartRefused);
+
+    // Put back whatever happens: the flags, the sort mode and KeepZipOpen; the run's own
+    // lists go and FilesList is emptied.
+    struct TRunScope {
+        TArcZip& Self;
+        bool Busy, Reading, KeepOpen;
+        TZipSortMode Sort;
+        ~TRunScope() {
+            Self.FKeepZipOpen = KeepOpen;
+            Self.FSourceStream.reset();
+            Self.FOutputStream.reset();
+            Self.FEntryHeader.reset();
+            Self.FNewEntriesByName.reset();
+            Self.FNewEntries.reset();
+            Self.FNewEndCentral.reset();
+            Self.FDisposeList.reset();
+            Self.FDeflater.reset();
+            Self.FDataBuffer = std::vector<uint8_t>();
+            Self.FDeflateOutput = std::vector<uint8_t>();
+            Self.FSnapshot = std::vector<uint8_t>();
+            try {
+                Self.SortEntries(Sort);
+            } catch (...) {
+                Self.FSortMode = Sort;
+            }
+            Self.CloseZip();
+            Self.ExchangeBusyFlag(Busy);
+            Self.ExchangeUnzipFlag(Reading);
+            Self.FFilesList->Clear();
+        }
+    } scope{*this, ExchangeBusyFlag(true), ExchangeUnzipFlag(false), FKeepZipOpen, FSortMode};
+
+    FCurrentDisk = 0;
+    FKeepZipOpen = true;
+    SortEntries(ByNone);
+    FRandom.seed(RunSeed(this));
+    FLastPump = std::chrono::steady_clock::time_point();
+    FWorkingOnTemp = false;
+    FOutputCreated = false;
+    FFinishFileName.clear();
+    if (FDispose) FDisposeList = std::make_unique<TStringList>();
+    // The new end record exists from the start: OnStartZipInfo hands it out. An archive
+    // that is replaced keeps its comment (when it was read), as does a comment set for it.
+    FNewEndCentral = std::make_unique<TEndCentral>();
+    const bool replacing = FileExists(FZipName);
+    if (replacing && FPhysicalList && FEndRecord->HasComment() && !FEndRecord->CommentLoaded()) ZipComment();
+    if (FEndRecord->CommentLoaded() && (FEndRecord->FModified || replacing))
+        FNewEndCentral->SetComment(FEndRecord->GetComment());
+
+    try {
+        if (FFilesList->Count() > 0) ExpandFilesList();
+        if (FFilesList->Count() > 0 && OnStartZipInfo) {
+            bool stopNow = false;
+            OnStartZipInfo(this, FFilesList->Count(), FTotalBytes, *FNewEndCentral, stopNow);
+            if (stopNow) throw EUserCanceled(msgCanceledZip);
+        }
+
+        if (!FileExists(FZipName)) {
+            FOutputFileName = FZipName;
+        } else {
+            // The old archive stays untouched until the new one is complete. (Its entries
+            // are not carried over: the archive is replaced.)
+            FWorkingOnTemp = true;
+            const AnsiString dir = DirExists(FTempPath) ? FTempPath : writer_platform::SystemTempDir();
+            FOutputFileName = MakeTempFileName(dir);
+            if (FOutputFileName.empty()) throw EFCreateError("Cannot create a temporary file in \"" + dir + "\"");
+            FOutputCreated = true;
+        }
+        OpenOutput();
+
+        const int n = FFilesList->Count();
+        for (int i = 0; i < n; ++i) {
+            const AnsiString path = FFilesList->Get(i);
+            FEntryHeader = std::make_unique<TZipHeaderInfo>();
+            FEntryHeader->OEMConvert = FOEMConvert;
+            if (!ZipOneFile(path)) {
+                FEntryHeader.reset();
+                continue;
+            }
+            TZipHeaderInfo* h = FEntryHeader.release();
+            FNewEntries->Add(h);
+            FNewEntriesByName->Add(h);
+            ++count;
+            FNewEndCentral->SetTotalEntries(FNewEndCentral->GetTotalEntries() + 1);
+            FNewEndCentral->SetEntriesThisDisk(FNewEndCentral->GetEntriesThisDisk() + 1);
+            if (FDisposeList) FDisposeList->Add(path);
+        }
+
+        WriteCentralDirectory();
+        WriteEndRecord();
+        CloseOutput();
+        if (FWorkingOnTemp) {
+            ForgetDirectory();   // closes the old archive before it is replaced
+            FinishZip();
+        }
+    } catch (...) {
+        RemoveRunFiles();
+        throw;
+    }
+
+    AdoptNewDirectory();
+    if (FDisposeList) DisposeFiles();
+    if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
+    return count;
+}
+
+std::unique_ptr<TS_BufferStream> TArcZip::CreateOutputStream(const AnsiString& fileName) {
+    return std::make_unique<TArchiveOutputStream>(fileName, FBufferSize, FFlushFilesOnClose);
+}
+
+void TArcZip::OpenOutput() {
+    FOutputStream = CreateOutputStream(FOutputFileName);
+    FOutputCreated = true;
+    const int32_t room = FFilesList->Count() + EntryCount();
+    FNewEntriesByName = std::make_unique<TSortedZip>(dupAccept);
+    FNewEntriesByName->SortMode = ByName;
+    FNewEntriesByName->SetOwnsObjects(false);
+    FNewEntriesByName->SetItemCapacity(room);
+    FNewEntries = std::make_unique<TSortedZip>(dupAccept);
+    FNewEntries->SortMode = ByNone;
+    FNewEntries->SetItemCapacity(room);
+    FNewEndCentral->SetTotalEntries(0);
+    FNewEndCentral->SetEntriesThisDisk(0);
+    FNewEndCentral->FModified = false;
+}
+
+void TArcZip::WriteCentralDirectory() {
+    TStream* out = FOutputStream.get();
+    TStream* oldArchive = FWorkingOnTemp ? FArchiveStream.get() : nullptr;
+    const int64_t start = out->GetPosition();
+    FNewEndCentral->SetCentralOffset(start);
+    FNewEndCentral->SetCentralStartDisk(FCurrentDisk);
+    int64_t pos = start;
+    for (int32_t i = 0; i < FNewEntries->GetCount(); ++i) {
+        TZipHeaderInfo* h = FNewEntries->Header(i);
+        h->CentralHeaderPosition = pos;
+        h->WriteCentralHeader(out, oldArchive);
+        // The new archive is now where this record's extra field is found again.
+        h->CentralExtraPosition = pos + kCentralHeaderFixed + h->FileNameLength;
+        h->StoredCentralExtraLength = h->CentralExtraLength;
+        pos += h->CentralHeaderSize();
+    }
+    FNewEndCentral->SetCentralSize(static_cast<uint64_t>(pos - start));
+}
+
+void TArcZip::WriteEndRecord() {
+    FNewEndCentral->SetThisDisk(FCurrentDisk);
+    FNewEndCentral->WriteEndCentral(FOutputStream.get());
+    FNewEndCentral->CommentPosition = FOutputStream->GetPosition() - FNewEndCentral->CommentLength;
+}
+
+void TArcZip::CloseOutput() {
+    const int64_t written = FOutputStream->GetPosition();
+    FOutputStream->Flush();
+    FOutputStream.reset();
+    if (FileSizeByName(FOutputFileName) != written) throw ENotEnoughRoom(msgNotEnoughRoom);
+}
+
+void TArcZip::FinishZip() {
+    if (writer_platform::ReplaceByRename(FOutputFileName, FZipName)) {
+        FOutputCreated = false;
+        return;
+    }
+    // The temporary folder lies on another volume: copy the archive beside ZipName first,
+    // so that the step that replaces the old archive is a rename.
+    const int64_t size = FileSizeByName(FOutputFileName);
+    AnsiString dir = ExtractFilePath(FZipName);
+    FFinishFileName = MakeTempFileName(dir.empty() ? AnsiString(".") : dir);
+    if (FFinishFileName.empty()) throw EArcZipException(CopyFailure(FOutputFileName, FZipName));
+    CopyFileByName(FOutputFileName, FFinishFileName);
+    if (FileSizeByName(FFinishFileName) != size) throw ENotEnoughRoom(msgNotEnoughRoom);
+    if (!writer_platform::ReplaceByRename(FFinishFileName, FZipName))
+        throw EArcZipException(CopyFailure(FFinishFileName, FZipName));
+    FFinishFileName.clear();
+    RemoveFile(FOutputFileName);
+    FOutputCreated = false;
+}
+
+void TArcZip::RemoveRunFiles() {
+    FSourceStream.reset();
+    FOutputStream.reset();
+    if (FOutputCreated) RemoveFile(FOutputFileName);
+    if (!FFinishFileName.empty()) RemoveFile(FFinishFileName);
+    FOutputCreated = false;
+    FFinishFileName.clear();
+}
+
+void TArcZip::AdoptNewDirectory() {
+    FArchiveStream.reset();
+    FEndRecord.swap(FNewEndCentral);
+    FEndRecord->FModified = false;
+    FSortedView.reset();
+    FPhysicalList = std::move(FNewEntries);
+    FSortedList = FPhysicalList.get();
+    FSortMode = ByNone;
+    FRescanned = false;
+    FNumberOfParts = FCurrentDisk + 1;
+    // The new file's identity, so that the next OpenZip does not read it again.
+    try {
+        FArchiveStream = std::make_unique<TLFNFileStream>(FZipName, FBufferSize, false, fmOpenRead | fmShareDenyWrite);
+        FArchiveDate = ArchiveFileDate(FArchiveStream.get(), &FArchiveStamp);
+    } catch (const Exception&) {
+        FArchiveDate = 0;
+        FArchiveStamp = arc_platform::TFileStamp();
+    }
+}
+
+void TArcZip::DisposeFiles() {
+    for (int i = 0; i < FDisposeList->Count(); ++i) {
+        const AnsiString path = FDisposeList->Get(i);
+        bool skip = false;
+        if (OnDisposeFile) OnDisposeFile(this, path, skip);
+        if (!skip) RemoveFile(path);
+    }
+    FDisposeList.reset();
+}

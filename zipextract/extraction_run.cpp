@@ -1,0 +1,175 @@
+// The run around the entries: opening the archive (with the incomplete-archive retry),
+// selecting entries, totals and run events, the loop with its retry, and the clean-up.
+#include "ziparchive/file_search.h"
+#include "ziparchive/file_utils.h"
+#include "zipextract/extract_paths.h"
+#include "zipextract/unzip_run.h"
+
+namespace {
+
+// How often an incomplete archive is opened again while OnInCompleteZip keeps asking for
+// it: a handler that changes nothing must not hold the run in an endless loop.
+constexpr int kMaxIncompleteRetries = 10;
+constexpr std::chrono::milliseconds kPumpInterval(20);
+
+// Puts a Boolean of the component back on every way out of a scope.
+class TRestoreFlag {
+public:
+    TRestoreFlag(TArcUnZip& owner, bool (TArcUnZip::*exchange)(bool), bool value)
+        : FOwner(owner), FExchange(exchange), FOld((owner.*exchange)(value)) {}
+    ~TRestoreFlag() { (FOwner.*FExchange)(FOld); }
+    TRestoreFlag(const TRestoreFlag&) = delete;
+    TRestoreFlag& operator=(const TRestoreFlag&) = delete;
+
+private:
+    TArcUnZip& FOwner;
+    bool (TArcUnZip::*FExchange)(bool);
+    bool FOld;
+};
+
+// Closes the archive stream even while KeepZipOpen is set.
+void ForceCloseZip(TArcUnZip& owner) {
+    const bool keep = owner.GetKeepZipOpen();
+    owner.SetKeepZipOpen(false);
+    owner.CloseZip();
+    owner.SetKeepZipOpen(keep);
+}
+
+}  // namespace
+
+TUnZipRun::TUnZipRun(TArcUnZip& owner, bool testOnly) : FOwner(owner), FTestOnly(testOnly) {}
+
+// Between entries and blocks, but not more often than a screen refresh needs: under Wine
+// every look at the queue is a round trip to the server.
+void TUnZipRun::PumpMessages() {
+    if (!FOwner.GetDoProcessMessages()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - FLastPump < kPumpInterval) return;
+    FLastPump = now;
+    ProcessWindowMessages();
+}
+
+TStream* TUnZipRun::NextDisk() {
+    const uint32_t next = FOwner.GetCurrentDisk() + 2;   // 1-based number of the following disk
+    if (next > FOwner.GetNumberOfParts()) throw EFatalUnzipError(msgPrematureEnd);
+    return FOwner.OpenNextDisk(static_cast<int>(next));
+}
+
+int TUnZipRun::UnZip() {
+    TRestoreFlag busy(FOwner, &TArcUnZip::ExchangeBusyFlag, true);
+    if (FOwner.GetDestDir() == "?") return 0;
+    OpenForUnZip();
+    FOwner.OpenZip();
+    int result;
+    try {
+        result = UnZipFiles();
+    } catch (...) {
+        FOwner.CloseZip();
+        throw;
+    }
+    FOwner.CloseZip();
+    return result;
+}
+
+void TUnZipRun::OpenForUnZip() {
+    TRestoreFlag busy(FOwner, &TArcUnZip::ExchangeBusyFlag, true);
+    TRestoreFlag reading(FOwner, &TArcUnZip::ExchangeUnzipFlag, true);
+    try {
+        for (int attempt = 1;; ++attempt) {
+            try {
+                FOwner.OpenZip();
+                break;
+            } catch (const EIncompleteZip&) {
+                ForceCloseZip(FOwner);
+                // The handler (called again inside the read) may have the last disk put in
+                // or switch to rebuilding the directory.
+                if (!FOwner.OnInCompleteZip || attempt >= kMaxIncompleteRetries) break;
+            } catch (...) {
+                FOwner.ClearZip();
+                throw;
+            }
+        }
+    } catch (...) {
+        FOwner.CloseZip();
+        throw;
+    }
+    FOwner.CloseZip();
+}
+
+void TUnZipRun::SelectEntries() {
+    FTotalBytes = 0;
+    FOutput.ResetRun();
+    TSortedZip* list = FOwner.GetSortedList();
+    const int count = list ? list->GetCount() : 0;
+    FFilesToDo = count;
+    TStrings* patterns = FOwner.GetFilesList();
+    for (int i = 0; i < count; ++i) {
+        PumpMessages();
+        TZipHeaderInfo* h = list->Header(i);
+        h->MatchFlag = FOwner.GetDoAll();
+        const bool isDir = h->GetFileName().empty();
+        if (isDir && !FOwner.GetRecreateDirs()) {
+            h->MatchFlag = false;
+        } else if (!FOwner.GetDoAll()) {
+            const AnsiString name = LowerCase(h->GetDirectory() + h->GetFileName());
+            for (int k = 0; k < patterns->Count() && !h->MatchFlag; ++k)
+                h->MatchFlag = IsMatch(LowerCase(patterns->Get(k)), name);
+        }
+        if (h->MatchFlag)
+            FTotalBytes += h->GetUncompressedSize();
+        else
+            --FFilesToDo;
+    }
+}
+
+int TUnZipRun::UnZipFiles() {
+    TRestoreFlag reading(FOwner, &TArcUnZip::ExchangeUnzipFlag, true);
+    const bool keepOpen = FOwner.GetKeepZipOpen();
+    FOwner.SetKeepZipOpen(true);   // the archive stays open from entry to entry
+    FOwner.SetCancel(false);
+    FOwner.SetPause(false);
+    FSkipRetry = false;
+    FFilesDone = 0;
+
+    const bool spanned = FOwner.GetEndRecord()->GetThisDisk() != 0;
+    const TZipSortMode oldSort = FOwner.GetSortMode();
+    bool resorted = false;
+
+    auto cleanUp = [&]() {
+        FOwner.GetFilesList()->Clear();
+        if (resorted) FOwner.SortEntries(oldSort);
+        if (FOwner.OnUnZipComplete) FOwner.OnUnZipComplete(&FOwner, FFilesDone);
+        FOwner.SetKeepZipOpen(keepOpen);
+    };
+    try {
+        if (!FTestOnly && !FOwner.GetDestDir().empty() && !DirExists(FOwner.GetDestDir()))
+            EnsureDir(FOwner.GetDestDir());
+        // Entries of a spanned archive are taken in archive order, disk after disk.
+        if (spanned && oldSort != ByNone) {
+            FOwner.SortEntries(ByNone);
+            resorted = true;
+        }
+        FArchiveSize = spanned ? -1 : FOwner.GetArchiveStream()->GetSize();
+        SelectEntries();
+        bool stopNow = false;
+        if (FOwner.OnStartUnZipInfo) FOwner.OnStartUnZipInfo(&FOwner, FFilesToDo, FTotalBytes, stopNow);
+        if (FFilesToDo > 0 && !stopNow) {
+            const int count = FOwner.GetSortedList()->GetCount();
+            for (int i = 0; i < count; ++i) {
+                if (!FOwner.GetDoAll() && !FOwner.GetSortedList()->Header(i)->MatchFlag) continue;
+                do {
+                    FOwner.WaitWhilePaused();
+                    if (FOwner.GetCancel()) throw EUserCanceled(msgUserAborted);
+                    UnZipOneFile(i);
+                } while (FRetryEntry);
+            }
+        }
+    } catch (...) {
+        cleanUp();
+        throw;
+    }
+    cleanUp();
+    return FFilesDone;
+}
+
+int TArcUnZip::UnZip() { return TUnZipRun(*this, false).UnZip(); }
