@@ -1,0 +1,75 @@
+#include "player/play_thread.h"
+
+#include "builder/book_constants.h"
+#include "builder/packed_book.h"
+#include "classlib/fileio.h"
+#include "player/browser_form.h"
+#include "player/loading_form.h"
+#include "player/work_paths.h"
+
+bool CopyArchiveOut(const AnsiString& source, const AnsiString& target) {
+    try {
+        // An archive left by an earlier run of this book goes first; the copy then creates the
+        // file anew (exclusively) and removes a partial one when it fails.
+        if (FileExists(target)) RemoveFile(target);
+        return ExtractBookArchive(source, target);
+    } catch (...) {
+        return false;
+    }
+}
+
+void NavigateHome() { Form1->WebBrowser1->Navigate(HomePageAddress(WorkFolder, HomePage)); }
+
+bool playthread::ExtractArchive(TArcUnZip* zip) {
+    zip->SetZipName(TempArchivePath(WorkFolder));
+    zip->SetDestDir(WorkFolder);
+    zip->SetRecreateDirs(true);
+    zip->SetRetainAttributes(true);
+    zip->SetDoAll(true);
+    zip->Password = BookArchivePassword;
+    // A program that is ending stops the run at the next entry.
+    zip->OnStartUnZip = [this, zip](TObject*, int, AnsiString&, bool&) {
+        if (Terminated()) zip->SetCancel(true);
+    };
+    int extracted = 0;
+    try {
+        extracted = zip->UnZip();
+    } catch (...) {
+        // A run that failed may leave the archive open; the clean-up must be able to delete it.
+        zip->SetKeepZipOpen(false);
+        zip->CloseZip();
+        zip->OnStartUnZip = nullptr;
+        throw;
+    }
+    zip->OnStartUnZip = nullptr;   // the handler refers to this thread, which is about to end
+    // Some pages are better than none: only a run that extracted nothing at all has failed.
+    return extracted > 0 || zip->EntryCount() == 0;
+}
+
+void playthread::Execute() {
+    bool ok = false;
+    try {
+        ok = CopyArchiveOut(ProgramPath, TempArchivePath(WorkFolder));
+        ArchiveCreated = ok;
+        if (ok && !Terminated()) ok = ExtractArchive(Form3->ArcUnZip1);
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) LoadStatus = "error";
+    try {
+        Synchronize([this, ok] {
+            if (Terminated()) return;   // the program is ending and no longer shows anything
+            Form3->FinishProgress();
+            if (ok) {
+                try {
+                    NavigateHome();
+                } catch (...) {
+                    LoadStatus = "error";
+                }
+            }
+            Form3->CloseFromThread();
+        });
+    } catch (...) {
+        // The loading window's timer notices the ended thread and closes the window.
+    }
+}
