@@ -8,8 +8,6 @@
 
 namespace {
 const char kHexDigits[] = "0123456789ABCDEF";
-// Lengths in the tail are read back as signed 32-bit values: a book must stay below 2 GiB.
-const int64_t kMaxBookSize = 0x7FFFFFFF;
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -90,6 +88,10 @@ bool ParseSettings(const AnsiString& text, TBookSettings& settings) {
     return true;
 }
 
+int64_t PackedBookSize(int64_t stubSize, int64_t archiveSize, const TBookSettings& settings) {
+    return stubSize + archiveSize + 8 + 2 * static_cast<int64_t>(JoinSettings(settings).size());
+}
+
 bool WritePackedFile(const AnsiString& zipPath, const AnsiString& outputPath, const TBookSettings& settings) {
     try {
         const AnsiString hex = ScrambleSettings(JoinSettings(settings));
@@ -100,7 +102,7 @@ bool WritePackedFile(const AnsiString& zipPath, const AnsiString& outputPath, co
         TFileStream output(outputPath, fmOpenWrite | fmShareExclusive);
         const int64_t stubSize = output.Seek(0, soEnd);
         const int64_t archiveSize = archive.GetSize();
-        if (stubSize + archiveSize + 8 + static_cast<int64_t>(hex.size()) > kMaxBookSize) return false;
+        if (PackedBookSize(stubSize, archiveSize, settings) > MaxPackedBookSize) return false;
 
         output.CopyFrom(&archive, 0);
         uint8_t len[4];
@@ -118,7 +120,7 @@ bool WritePackedFile(const AnsiString& zipPath, const AnsiString& outputPath, co
 bool LocateBookTail(TStream* book, TBookTail& tail) {
     try {
         const int64_t size = book->GetSize();
-        if (size < 8 || size > kMaxBookSize) return false;
+        if (size < 8 || size > MaxPackedBookSize) return false;
         uint32_t l = 0, z = 0;
         if (!ReadU32At(book, size - 4, l)) return false;
         if ((l & 1) || l > MaxSettingsHexLength || static_cast<int64_t>(l) + 8 > size) return false;

@@ -36,6 +36,12 @@ AnsiString JoinSettings(const TBookSettings& settings);
 // False unless the text has exactly six fields.
 bool ParseSettings(const AnsiString& text, TBookSettings& settings);
 
+// Largest packed book: the player reads the tail's lengths as signed 32-bit values and seeks
+// with 32-bit offsets from the end, so a book must stay below 2 GiB.
+constexpr int64_t MaxPackedBookSize = 0x7FFFFFFF;
+// The size of the book that WritePackedFile makes from a stub and an archive of these sizes.
+int64_t PackedBookSize(int64_t stubSize, int64_t archiveSize, const TBookSettings& settings);
+
 // Appends archive, size, hex settings and length to OutputPath, which must already hold the
 // stub. True when every step succeeded; false on any failure (nothing is reported), and
 // false without touching the output when the book would reach 2 GiB or the settings text

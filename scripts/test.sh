@@ -8,23 +8,14 @@ build=${PW_BUILD_DIR:-$root/build}
 
 . "$root/scripts/wine-env.sh" "$build/win64"
 
-xvfb_pid=""
 cleanup() {
   wine_stop
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  xvfb_stop
 }
 trap cleanup EXIT
 
-if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
-  for n in $(seq 91 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-fi
+# CI always gets its own display, so no outside window can take the tests' focus.
+if [ -n "${CI:-}" ]; then xvfb_start 1; else xvfb_start; fi
 
 echo "== preparing the Wine prefix"
 wine_start

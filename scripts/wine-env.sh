@@ -32,3 +32,24 @@ wine_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
 }
+
+# Starts a private Xvfb on a free display when there is none (or always with force=1);
+# its pid is left in PW_XVFB_PID for the caller's clean-up.
+PW_XVFB_PID=""
+xvfb_start() {
+  local force=${1:-0}
+  [ -n "${DISPLAY:-}" ] && [ "$force" = 0 ] && return 0
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    PW_XVFB_PID=$!
+    export DISPLAY=":$n"
+    break
+  done
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+xvfb_stop() {
+  [ -n "$PW_XVFB_PID" ] && kill "$PW_XVFB_PID" 2>/dev/null
+  PW_XVFB_PID=""
+}
