@@ -208,11 +208,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     mmm->SetReadOnly(true);
     mmm->SetScrollBars(ssVertical);
     mmm->SetTabOrder(0);
-    // One text for all the lines: the memo's line list drops an empty line added at its end.
-    AnsiString usage;
-    for (size_t i = 0; i < sizeof kUsageLines / sizeof kUsageLines[0]; ++i)
-        usage += AnsiString(i ? "\r\n" : "") + kUsageLines[i];
-    mmm->SetText(usage);
+    for (const char* line : kUsageLines) mmm->GetLines()->Add(line);
 
     PageControl1->SetActivePage(TabSheet1);
 

@@ -178,11 +178,6 @@ void TFlatSpinEditInteger::WndProc(TMessage& m) {
         }
         TCustomFlatEdit::WndProc(m);
         return;
-    case CM_TEXTCHANGED:
-        TCustomFlatEdit::WndProc(m);
-        // A multi-line edit window announces no change of the text set through WM_SETTEXT.
-        Change();
-        return;
     case WM_CUT:
         if (FEditorEnabled && !GetReadOnly())
             TCustomFlatEdit::WndProc(m);

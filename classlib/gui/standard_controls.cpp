@@ -163,6 +163,12 @@ void TCustomEdit::WndProc(TMessage& m) {
         case CN_COMMAND:
             if (HIWORD(m.WParam) == EN_CHANGE) Change();
             return;
+        case CM_TEXTCHANGED:
+            TWinControl::WndProc(m);
+            // A single-line edit window reports text set through WM_SETTEXT with EN_CHANGE; a
+            // multi-line one reports nothing, and without a window there is no one to report it.
+            if (!HandleAllocated() || (GetWindowLongPtrA(FHandle, GWL_STYLE) & ES_MULTILINE)) Change();
+            return;
         case WM_SETFOCUS:
             TWinControl::WndProc(m);
             if (FAutoSelect && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
@@ -327,12 +333,15 @@ private:
         }
         return out;
     }
+    // Lines are joined by line breaks; a last line that is empty gets one more break, since a
+    // text ending in a break reads back without an empty line after it.
     void Store(const std::vector<AnsiString>& lines) {
         AnsiString t;
         for (size_t i = 0; i < lines.size(); ++i) {
             if (i) t += "\r\n";
             t += lines[i];
         }
+        if (!lines.empty() && lines.back().empty()) t += "\r\n";
         FMemo->SetText(t);
     }
     TCustomMemo* FMemo;

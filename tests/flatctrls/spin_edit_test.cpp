@@ -131,6 +131,22 @@ TEST_F(SpinEditTest, EqualLimitsMeanNoLimit) {
     EXPECT_EQ(spin->GetValue(), -12345);
 }
 
+TEST_F(SpinEditTest, EveryChangeOfTheValueIsReportedOnce) {
+    int changes = 0;
+    spin->OnChange = [&](TObject*) { ++changes; };
+    spin->SetValue(7);
+    EXPECT_EQ(changes, 1);
+    spin->SetText("8");
+    EXPECT_EQ(changes, 2);
+    spin->SetValue(8);   // unchanged
+    EXPECT_EQ(changes, 2);
+    spin->UpClick(spin);
+    EXPECT_EQ(changes, 3);
+    Type('1');
+    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(spin->GetText().size(), 2u);
+}
+
 TEST_F(SpinEditTest, SteppingStopsAtTheEndsOfTheIntegerRange) {
     spin->SetValue(std::numeric_limits<int32_t>::max() - 1);
     spin->UpClick(spin);

@@ -6,6 +6,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "classlib/gui/application.h"
 #include "classlib/gui/common_controls.h"
@@ -313,6 +316,89 @@ TEST(Edit, KeyEventsCanSwallowKeysAndChangeIsReported) {
     edit->SetSelStart(1);
     edit->SetSelLength(1);
     EXPECT_EQ(edit->GetSelText(), "9");
+}
+
+// An edit of the single-line class whose window is nevertheless multi-line.
+class TMultiLineEdit : public TEdit {
+public:
+    explicit TMultiLineEdit(TComponent* owner) : TEdit(owner) {}
+protected:
+    void CreateParams(TCreateParams& p) override {
+        TEdit::CreateParams(p);
+        p.Style |= ES_MULTILINE;
+    }
+};
+
+TEST(Edit, TextSetByCodeIsReportedOnceWithOrWithoutAWindow) {
+    struct Case { const char* name; std::function<TCustomEdit*(TComponent*)> make; };
+    const Case cases[] = {
+        {"single-line edit", [](TComponent* o) { return new TEdit(o); }},
+        {"multi-line edit", [](TComponent* o) { return new TMultiLineEdit(o); }},
+        {"memo", [](TComponent* o) { return new TMemo(o); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TForm form(nullptr);
+        TCustomEdit* edit = c.make(&form);
+        edit->SetParent(&form);
+        int changes = 0;
+        edit->OnChange = [&](TObject*) { ++changes; };
+        edit->SetText("before");   // no window yet
+        EXPECT_FALSE(edit->HandleAllocated());
+        EXPECT_EQ(changes, 1);
+        form.Show();
+        PumpFor(20);
+        EXPECT_EQ(changes, 1);     // creating the window is no change
+        edit->SetText("after");
+        EXPECT_EQ(changes, 2);
+        edit->SetText("after");    // the same text again
+        EXPECT_EQ(changes, 2);
+        SendMessageA(edit->GetHandle(), WM_CHAR, 'x', 1);
+        EXPECT_EQ(changes, 3);
+        edit->Clear();
+        EXPECT_EQ(changes, 4);
+        EXPECT_EQ(edit->GetText(), "");
+    }
+}
+
+TEST(Memo, LinesKeepEmptyLinesWhereverTheyAre) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        std::function<void(TStrings*)> edit;
+        Lines lines;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"empty line between", [](TStrings* l) { l->Add("A"); l->Add(""); l->Add("B"); }, {"A", "", "B"}, "A\r\n\r\nB"},
+        {"empty line last", [](TStrings* l) { l->Add("A"); l->Add(""); }, {"A", ""}, "A\r\n\r\n"},
+        {"only an empty line", [](TStrings* l) { l->Add(""); }, {""}, "\r\n"},
+        {"two empty lines", [](TStrings* l) { l->Add(""); l->Add(""); }, {"", ""}, "\r\n\r\n"},
+        {"empty line first", [](TStrings* l) { l->Add(""); l->Add("B"); }, {"", "B"}, "\r\nB"},
+        {"inserted at the front", [](TStrings* l) { l->Add("A"); l->Insert(0, ""); }, {"", "A"}, "\r\nA"},
+        {"last line emptied", [](TStrings* l) { l->Add("A"); l->Add("B"); l->Put(1, ""); }, {"A", ""}, "A\r\n\r\n"},
+        {"line after the empty one deleted", [](TStrings* l) { l->Add("A"); l->Add(""); l->Add("B"); l->Delete(2); l->Add("C"); },
+         {"A", "", "C"}, "A\r\n\r\nC"},
+        {"assigned", [](TStrings* l) { TStringList s; s.Add("A"); s.Add(""); s.Add(""); l->Assign(&s); },
+         {"A", "", ""}, "A\r\n\r\n\r\n"},
+        {"no empty line", [](TStrings* l) { l->Add("A"); l->Add("B"); }, {"A", "B"}, "A\r\nB"},
+    };
+    for (bool windowed : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (windowed ? ", windowed" : ", no window"));
+            TForm form(nullptr);
+            auto* memo = new TMemo(&form);
+            memo->SetParent(&form);
+            if (windowed) form.Show();
+            TStrings* lines = memo->GetLines();
+            c.edit(lines);
+            Lines got;
+            for (int i = 0; i < lines->Count(); ++i) got.push_back(lines->Get(i));
+            EXPECT_EQ(got, c.lines);
+            EXPECT_EQ(memo->GetText(), c.text);
+            EXPECT_EQ(memo->HandleAllocated(), windowed);
+        }
+    }
 }
 
 TEST(Edit, TabMovesTheFocusAndEnterClicksTheDefaultButton) {
