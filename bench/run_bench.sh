@@ -11,42 +11,14 @@
 # usage: bench/run_bench.sh [BUILD_DIR]
 #   BUILD_DIR (default build/) must hold the x86_64 build (scripts/build.sh). The corpus
 #   (shared with run_extract_bench.sh) and the native build go to BUILD_DIR/bench
-#   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3) and the best is shown.
+#   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3) and the best is shown
+#   (bench/bench_env.sh).
 #
 # One function per measurement; a new measurement is a new section_* function called at
 # the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-${PW_BUILD_DIR:-$root/build}}" && pwd)
-work=${PW_BENCH_DIR:-$build/bench}
-runs=${PW_BENCH_RUNS:-3}
-password=bench-secret
-corpus=$work/corpus
-ziptool=$build/win64/tools/ziptool/ziptool.exe
-mkdir -p "$work"
-
-. "$root/scripts/wine-env.sh" "$build/win64"
-if [ ! -d "$WINEPREFIX/drive_c" ] || [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then wine_start; fi
-run_wine() { LC_ALL=$PW_WINE_LOCALE timeout 600 "$WINE" "$@"; }
-
-winpath() { echo "Z:$(readlink -f "$1" | sed 's|/|\\|g')"; }
-
-# best_of CMD...: runs CMD $runs times (its output discarded) and prints the best wall time
-# in seconds.
-best_of() {
-  local best="" t0 t1 t
-  for _ in $(seq "$runs"); do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-    t1=$(date +%s.%N)
-    t=$(echo "$t1 - $t0" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
-  done
-  printf '%.3f' "$best"
-}
-
-mb_of() { python3 -c 'import os,sys; print("%.1f" % (os.path.getsize(sys.argv[1]) / 1e6))' "$1"; }
-ratio() { printf '%.3f' "$(echo "$1 / $2" | bc -l)"; }
+. "$root/bench/bench_env.sh" "$@"
 
 section_corpus() {
   echo "== corpus"

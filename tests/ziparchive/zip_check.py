@@ -35,24 +35,44 @@ def crc_table():
 CRC_TABLE = crc_table()
 
 
+class ZipCrypto:
+    """The traditional encryption: three keys set up by the password, then moved on by every
+    plain byte."""
+
+    def __init__(self, password):
+        self.keys = [0x12345678, 0x23456789, 0x34567890]
+        for b in password:
+            self.update(b)
+
+    def update(self, b):
+        k = self.keys
+        k[0] = CRC_TABLE[(k[0] ^ b) & 0xFF] ^ (k[0] >> 8)
+        k[1] = ((k[1] + (k[0] & 0xFF)) * 134775813 + 1) & 0xFFFFFFFF
+        k[2] = CRC_TABLE[(k[2] ^ (k[1] >> 24)) & 0xFF] ^ (k[2] >> 8)
+
+    def stream_byte(self):
+        t = (self.keys[2] & 0xFFFF) | 2
+        return ((t * (t ^ 1)) >> 8) & 0xFF
+
+    def encrypt(self, data):
+        out = bytearray()
+        for p in data:
+            out.append(p ^ self.stream_byte())
+            self.update(p)
+        return bytes(out)
+
+    def decrypt(self, data):
+        out = bytearray()
+        for c in data:
+            p = c ^ self.stream_byte()
+            self.update(p)
+            out.append(p)
+        return bytes(out)
+
+
 def decrypt_header(header, password):
     """The 12 plain bytes of a traditional encryption header."""
-    keys = [0x12345678, 0x23456789, 0x34567890]
-
-    def update(b):
-        keys[0] = CRC_TABLE[(keys[0] ^ b) & 0xFF] ^ (keys[0] >> 8)
-        keys[1] = ((keys[1] + (keys[0] & 0xFF)) * 134775813 + 1) & 0xFFFFFFFF
-        keys[2] = CRC_TABLE[(keys[2] ^ (keys[1] >> 24)) & 0xFF] ^ (keys[2] >> 8)
-
-    for b in password:
-        update(b)
-    out = bytearray()
-    for c in header:
-        t = (keys[2] & 0xFFFF) | 2
-        p = c ^ (((t * (t ^ 1)) >> 8) & 0xFF)
-        update(p)
-        out.append(p)
-    return bytes(out)
+    return ZipCrypto(password).decrypt(header)
 
 
 def stored_name_bytes(info):
