@@ -35,9 +35,7 @@ bool playthread::ExtractArchive(TArcUnZip* zip) {
     try {
         extracted = zip->UnZip();
     } catch (...) {
-        // A run that failed may leave the archive open; the clean-up must be able to delete it.
-        zip->SetKeepZipOpen(false);
-        zip->CloseZip();
+        // The run has closed the archive on its way out; the clean-up can delete it.
         zip->OnStartUnZip = nullptr;
         throw;
     }

@@ -2,11 +2,32 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <string>
 #include <vector>
 
 #include "ziparchive/arc_platform.h"
 
 namespace arc_platform {
+
+namespace {
+
+// The dialogs' system libraries are loaded when a dialog is shown, never linked: comdlg32
+// brings in comctl32, whose start makes Wine launch its desktop process for every program
+// of the archive library, console ones included. Loaded from the system folder by full
+// path and kept for the life of the process.
+template <typename TProc>
+TProc SystemProc(const char* library, const char* name) {
+    char dir[MAX_PATH + 1];
+    const UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir) return nullptr;
+    const std::string path = std::string(dir, n) + "\\" + library;
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) return nullptr;
+    // Through void(*)(): a procedure address may become any function pointer type.
+    return reinterpret_cast<TProc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+}  // namespace
 
 TFileStamp FileStampOf(THandle handle) {
     TFileStamp s;
@@ -51,7 +72,8 @@ bool PromptForFileName(const AnsiString& title, const AnsiString& filter, const 
     ofn.lpstrInitialDir = initialDir.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    if (!GetOpenFileNameA(&ofn)) return false;
+    static const auto getOpenFileName = SystemProc<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
     fileName = file;
     return true;
 }
@@ -64,7 +86,14 @@ int CALLBACK BrowseCallback(HWND wnd, UINT msg, LPARAM, LPARAM data) {
 }  // namespace
 
 bool PromptForDirectory(AnsiString& dir) {
-    HRESULT co = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    static const auto coInitializeEx = SystemProc<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+    static const auto coUninitialize = SystemProc<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
+    static const auto coTaskMemFree = SystemProc<decltype(&CoTaskMemFree)>("ole32.dll", "CoTaskMemFree");
+    static const auto browseForFolder = SystemProc<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    static const auto pathFromIdList =
+        SystemProc<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+    if (!coInitializeEx || !coUninitialize || !coTaskMemFree || !browseForFolder || !pathFromIdList) return false;
+    HRESULT co = coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char display[MAX_PATH + 1] = "";
     BROWSEINFOA bi = {};
     bi.pszDisplayName = display;
@@ -72,15 +101,15 @@ bool PromptForDirectory(AnsiString& dir) {
     bi.lpfn = BrowseCallback;
     bi.lParam = reinterpret_cast<LPARAM>(dir.c_str());
     bool ok = false;
-    if (LPITEMIDLIST pidl = SHBrowseForFolderA(&bi)) {
+    if (LPITEMIDLIST pidl = browseForFolder(&bi)) {
         char path[MAX_PATH + 1] = "";
-        if (SHGetPathFromIDListA(pidl, path)) {
+        if (pathFromIdList(pidl, path)) {
             dir = path;
             ok = true;
         }
-        CoTaskMemFree(pidl);
+        coTaskMemFree(pidl);
     }
-    if (SUCCEEDED(co)) CoUninitialize();
+    if (SUCCEEDED(co)) coUninitialize();
     return ok;
 }
 

@@ -6,6 +6,7 @@
 
 #include "ziparchive/arc_unzip.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/pump_throttle.h"
 #include "ziparchive/stream_read.h"
 #include "ziparchive/zip_signatures.h"
 
@@ -208,8 +209,9 @@ void TArcUnZip::ReadZip(TStream* stream) {
     };
 
     TZipHeaderInfo* previous = nullptr;   // the record read last, for the extra-length retry
+    TPumpClock::time_point lastPump;
     for (uint64_t i = 0; i < e.GetTotalEntries();) {
-        PumpMessages();
+        if (PumpDue(lastPump, TPumpClock::now())) PumpMessages();
         auto h = std::make_unique<TZipHeaderInfo>();
         h->OEMConvert = FOEMConvert;
         TNextDiskHandler nextDisk;
@@ -320,13 +322,17 @@ bool TArcUnZip::RescanLocalHeaders(TStream* s) {
 
     // The first local signature followed by a plausible version-needed field.
     const uint8_t* sig = ZipSignatures().LocalBytes;
+    TPumpClock::time_point lastPump;
+    auto pump = [&]() {
+        if (PumpDue(lastPump, TPumpClock::now())) PumpMessages();
+    };
     TByteScanner scan(s);
     int matched = 0;
     int64_t found = -1;
     uint8_t b = 0;
     while (found < 0) {
         if (!scan.Next(b)) return false;
-        if (scan.Consumed % kRescanPumpInterval == 0) PumpMessages();
+        if (scan.Consumed % kRescanPumpInterval == 0) pump();
         if (b == sig[matched]) {
             if (++matched < 4) continue;
             matched = 0;
@@ -342,7 +348,7 @@ bool TArcUnZip::RescanLocalHeaders(TStream* s) {
     FSortedList = FPhysicalList.get();
     int64_t p = found;
     while (p < size) {
-        PumpMessages();
+        pump();
         s->Seek(p, soBeginning);
         auto h = std::make_unique<TZipHeaderInfo>();
         h->OEMConvert = FOEMConvert;

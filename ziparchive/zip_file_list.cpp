@@ -3,6 +3,7 @@
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/file_search.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/pump_throttle.h"
 #include "ziparchive/writer_platform.h"
 
 namespace {
@@ -47,16 +48,8 @@ bool TArcZip::InArchiveDirectory(const AnsiString& path) const {
     return FSortedList->Search(static_cast<TObject*>(&probe), index);
 }
 
-// Pumping costs a system call; a few times a second keeps the caller's windows alive.
 void TArcZip::CheckCancel() {
-    if (FDoProcessMessages) {
-        constexpr auto kPumpInterval = std::chrono::milliseconds(20);
-        const auto now = std::chrono::steady_clock::now();
-        if (now - FLastPump >= kPumpInterval) {
-            FLastPump = now;
-            ProcessWindowMessages();
-        }
-    }
+    if (FDoProcessMessages) ThrottledProcessMessages(FLastPump);
     if (FCancel) throw EUserCanceled(msgUserAborted);
     if (FPause) WaitWhilePaused();
 }

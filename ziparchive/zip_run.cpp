@@ -7,6 +7,7 @@
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/archive_output_stream.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/pump_throttle.h"
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/writer_platform.h"
 
@@ -84,7 +85,7 @@ int TArcZip::ProcessFiles() {
     FKeepZipOpen = true;
     SortEntries(ByNone);
     FRandom.seed(RunSeed(this));
-    FLastPump = std::chrono::steady_clock::time_point();
+    FLastPump = TPumpClock::time_point();   // the run's first check pumps at once
     FWorkingOnTemp = false;
     FOutputCreated = false;
     FFinishFileName.clear();

@@ -2,6 +2,7 @@
 // selecting entries, totals and run events, the loop with its retry, and the clean-up.
 #include "ziparchive/file_search.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/pump_throttle.h"
 #include "zipextract/extract_paths.h"
 #include "zipextract/unzip_run.h"
 
@@ -10,7 +11,6 @@ namespace {
 // How often an incomplete archive is opened again while OnInCompleteZip keeps asking for
 // it: a handler that changes nothing must not hold the run in an endless loop.
 constexpr int kMaxIncompleteRetries = 10;
-constexpr std::chrono::milliseconds kPumpInterval(20);
 
 // Puts a Boolean of the component back on every way out of a scope.
 class TRestoreFlag {
@@ -39,14 +39,9 @@ void ForceCloseZip(TArcUnZip& owner) {
 
 TUnZipRun::TUnZipRun(TArcUnZip& owner, bool testOnly) : FOwner(owner), FTestOnly(testOnly) {}
 
-// Between entries and blocks, but not more often than a screen refresh needs: under Wine
-// every look at the queue is a round trip to the server.
+// Between entries and blocks, throttled.
 void TUnZipRun::PumpMessages() {
-    if (!FOwner.GetDoProcessMessages()) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - FLastPump < kPumpInterval) return;
-    FLastPump = now;
-    ProcessWindowMessages();
+    if (FOwner.GetDoProcessMessages()) ThrottledProcessMessages(FLastPump);
 }
 
 TStream* TUnZipRun::NextDisk() {
@@ -58,17 +53,15 @@ TStream* TUnZipRun::NextDisk() {
 int TUnZipRun::UnZip() {
     TRestoreFlag busy(FOwner, &TArcUnZip::ExchangeBusyFlag, true);
     if (FOwner.GetDestDir() == "?") return 0;
+    // The archive is closed on every way out, a directory that cannot be read included: the
+    // caller may want to delete or replace the file at once.
+    struct TCloseArchive {
+        TArcUnZip& Owner;
+        ~TCloseArchive() { Owner.CloseZip(); }
+    } closeArchive{FOwner};
     OpenForUnZip();
     FOwner.OpenZip();
-    int result;
-    try {
-        result = UnZipFiles();
-    } catch (...) {
-        FOwner.CloseZip();
-        throw;
-    }
-    FOwner.CloseZip();
-    return result;
+    return UnZipFiles();
 }
 
 void TUnZipRun::OpenForUnZip() {

@@ -4,7 +4,6 @@
 // and the clean-up. TArcUnZip::UnZip runs one; a test of an archive runs one that decodes
 // and checks every entry but writes nothing.
 #pragma once
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +11,7 @@
 
 #include "ziparchive/arc_unzip.h"
 #include "ziparchive/buffered_stream.h"
+#include "ziparchive/pump_throttle.h"
 #include "zipextract/entry_input.h"
 #include "zipextract/entry_output.h"
 
@@ -74,7 +74,7 @@ private:
     bool FRetryEntry = false;
     bool FSkipRetry = false;
     AnsiString FCandidate;
-    std::chrono::steady_clock::time_point FLastPump;
+    TPumpClock::time_point FLastPump;
     int64_t FArchiveSize = -1;          // of an archive in one file, for the run
     std::vector<uint8_t> FSkipBuffer;   // local name and extra field, read past
     AnsiString FKnownFolder;            // the folder of the last file written

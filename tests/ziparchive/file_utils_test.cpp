@@ -14,6 +14,7 @@
 #include "classlib/classes.h"
 #include "classlib/fileio.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/pump_throttle.h"
 #include "tests/ziparchive/scratch_files.h"
 
 namespace {
@@ -96,6 +97,23 @@ TEST(SmallRoutines, PercentOfRoundsHalfToEven) {
         {1, 200, 0}, {3, 200, 2}, {0, 10, 0}, {INT64_MAX / 2, INT64_MAX, 50}, {INT64_MAX - 1, INT64_MAX, 100},
     };
     for (const Case& c : cases) EXPECT_EQ(PercentOf(c.part, c.whole), c.out) << c.part << "/" << c.whole;
+}
+
+// The first look is always due, however early on the clock; later ones only once a whole
+// interval has passed since the last pump, however many looks came between.
+TEST(SmallRoutines, PumpDueAtMostOncePerInterval) {
+    using std::chrono::milliseconds;
+    for (const TPumpClock::time_point start : {TPumpClock::time_point(milliseconds(3)), TPumpClock::now()}) {
+        TPumpClock::time_point last;
+        EXPECT_TRUE(PumpDue(last, start));
+        EXPECT_EQ(last, start);
+        EXPECT_FALSE(PumpDue(last, start));
+        EXPECT_FALSE(PumpDue(last, start + milliseconds(19)));
+        EXPECT_TRUE(PumpDue(last, start + milliseconds(20)));
+        EXPECT_FALSE(PumpDue(last, start + milliseconds(39)));
+        EXPECT_TRUE(PumpDue(last, start + milliseconds(45)));
+        EXPECT_EQ(last, start + milliseconds(45));
+    }
 }
 
 TEST(SmallRoutines, StringSlicesAndWildcards) {

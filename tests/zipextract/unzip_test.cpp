@@ -425,6 +425,54 @@ TEST_F(UnZipTest, TruncatedArchive) {
     EXPECT_FALSE(FileExists(Out("b.htm")));
 }
 
+// However a run ends, the archive is closed: the caller may delete it at once (an open
+// handle blocks that on Windows).
+TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
+    const std::string page = Text(30000, 6);
+    std::vector<TPlacement> where;
+    Archive({{"a.htm", page}, {"b.htm", Text(20000, 7)}}, &where);
+    const std::string whole = Bytes;
+    const std::string cut = whole.substr(0, static_cast<size_t>(where[1].Data));   // no end record
+    std::string badCrc = whole;
+    badCrc[static_cast<size_t>(where[0].Data + 5)] ^= 0x10;
+    badCrc[static_cast<size_t>(where[1].Data + 5)] ^= 0x10;
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+        TIncompleteZipMode Mode;
+        bool AskAgain;    // an incomplete-archive handler that changes nothing
+        bool Raises;      // otherwise the run extracts nothing
+    };
+    const std::vector<TCase> cases = {
+        {"incomplete", cut, izAssumeMulti, false, true},
+        {"incomplete, asked again", cut, izAssumeMulti, true, true},
+        {"not an archive", cut, izAssumeNotAZip, false, true},
+        {"nothing to rebuild", std::string(5000, 'z'), izAssumeBad, false, true},
+        {"every entry damaged", badCrc, izAssumeMulti, false, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Bytes = c.Bytes;
+        Rewrite();
+        Zip.SetIncompleteZipMode(c.Mode);
+        Zip.OnInCompleteZip = nullptr;
+        if (c.AskAgain) Zip.OnInCompleteZip = [](TObject*, TIncompleteZipMode&) {};
+        bool raised = false;
+        try {
+            EXPECT_EQ(Zip.UnZip(), 0);
+        } catch (const EArcZipException&) {
+            raised = true;
+        }
+        EXPECT_EQ(raised, c.Raises);
+        EXPECT_EQ(Zip.GetArchiveStream(), nullptr);
+        {
+            TFileStream exclusive(Base + "a.zip", fmOpenReadWrite | fmShareExclusive);
+        }
+        EXPECT_TRUE(RemoveFile(Base + "a.zip"));
+        EXPECT_FALSE(FileExists(Base + "a.zip"));
+    }
+}
+
 TEST_F(UnZipTest, TestingWritesNothing) {
     std::vector<TPlacement> where;
     Archive({{"docs/", ""}, {"docs/a.htm", Text(1000)}, {"b.htm", Text(2000)}, {"../evil", "x"}}, &where);
