@@ -16,7 +16,7 @@
 
 #include "classlib/classes.h"
 #include "ziparchive/arc_unzip.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 #include "ziparchive/zip_crypt.h"
 #include "zipextract/unzip_run.h"
 

@@ -1,5 +1,7 @@
 #include "builder/packed_book.h"
 
+#include "classlib/little_endian.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -16,24 +18,12 @@ int HexValue(char c) {
     return -1;
 }
 
-void PutU32(uint8_t* b, uint32_t v) {
-    b[0] = static_cast<uint8_t>(v);
-    b[1] = static_cast<uint8_t>(v >> 8);
-    b[2] = static_cast<uint8_t>(v >> 16);
-    b[3] = static_cast<uint8_t>(v >> 24);
-}
-
-uint32_t GetU32(const uint8_t* b) {
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
-}
-
 // Reads the u32 at Offset; false on a short read.
 bool ReadU32At(TStream* s, int64_t offset, uint32_t& v) {
     uint8_t b[4];
     s->Seek(offset, soBeginning);
     if (s->Read(b, 4) != 4) return false;
-    v = GetU32(b);
+    v = GetLE32(b);
     return true;
 }
 }  // namespace
@@ -106,10 +96,10 @@ bool WritePackedFile(const AnsiString& zipPath, const AnsiString& outputPath, co
 
         output.CopyFrom(&archive, 0);
         uint8_t len[4];
-        PutU32(len, static_cast<uint32_t>(archiveSize));
+        PutLE32(len, static_cast<uint32_t>(archiveSize));
         output.WriteBuffer(len, 4);
         output.CopyFrom(&text, 0);
-        PutU32(len, static_cast<uint32_t>(hex.size()));
+        PutLE32(len, static_cast<uint32_t>(hex.size()));
         output.WriteBuffer(len, 4);
         return true;
     } catch (...) {

@@ -1,5 +1,7 @@
 #include "classlib/bmp_format.h"
 
+#include "classlib/little_endian.h"
+
 namespace {
 
 constexpr uint32_t kFileHeaderSize = 14;
@@ -25,12 +27,8 @@ public:
         if (n) FStream.ReadBuffer(p, static_cast<int32_t>(n));
     }
     uint32_t U8() { uint8_t b; Bytes(&b, 1); return b; }
-    uint32_t U16() { uint8_t b[2]; Bytes(b, 2); return b[0] | (b[1] << 8); }
-    uint32_t U32() {
-        uint8_t b[4];
-        Bytes(b, 4);
-        return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    }
+    uint32_t U16() { uint8_t b[2]; Bytes(b, 2); return GetLE16(b); }
+    uint32_t U32() { uint8_t b[4]; Bytes(b, 4); return GetLE32(b); }
     void Skip(uint64_t n) {
         Need(n);
         FStream.Seek(static_cast<int64_t>(n), soCurrent);
@@ -42,12 +40,14 @@ private:
 };
 
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
+    uint8_t b[2];
+    PutLE16(b, static_cast<uint16_t>(v));
+    out.insert(out.end(), b, b + 2);
 }
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+    uint8_t b[4];
+    PutLE32(b, v);
+    out.insert(out.end(), b, b + 4);
 }
 
 }  // namespace

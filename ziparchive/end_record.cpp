@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 #include "ziparchive/stream_read.h"
 #include "ziparchive/zip_signatures.h"
 

@@ -1,5 +1,7 @@
 #include "ziparchive/object_lists.h"
 
+#include "classlib/little_endian.h"
+
 #include <algorithm>
 
 #include "classlib/sorted_search.h"
@@ -39,13 +41,12 @@ TClassRegistry& Registry() {
 uint32_t ReadU32(TStream* s) {
     uint8_t b[4];
     s->ReadBuffer(b, 4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
+    return GetLE32(b);
 }
 
 void WriteU32(TStream* s, uint32_t v) {
-    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                    static_cast<uint8_t>(v >> 24)};
+    uint8_t b[4];
+    PutLE32(b, v);
     s->WriteBuffer(b, 4);
 }
 

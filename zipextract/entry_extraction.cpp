@@ -4,7 +4,7 @@
 #include "classlib/fileio.h"
 #include "ziparchive/buffered_stream.h"
 #include "ziparchive/file_utils.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 #include "ziparchive/zip_signatures.h"
 #include "zipextract/entry_decoders.h"
 #include "zipextract/extract_paths.h"

@@ -18,7 +18,7 @@
 #include "tests/ziparchive/archive_builder.h"
 #include "tests/ziparchive/scratch_files.h"
 #include "ziparchive/arc_unzip.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 
 namespace {
 

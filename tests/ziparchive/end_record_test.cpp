@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ziparchive/end_record.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 #include "ziparchive/zip_signatures.h"
 
 namespace {

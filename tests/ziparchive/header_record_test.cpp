@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ziparchive/header_record.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 
 namespace {
 

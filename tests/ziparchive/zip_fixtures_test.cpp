@@ -13,7 +13,7 @@
 #include "tools/ziptool/listing.h"
 #include "ziparchive/arc_unzip.h"
 #include "ziparchive/crc32.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "tests/ziparchive/scratch_files.h"
 #include "tools/ziptool/builder_settings.h"
 #include "ziparchive/arc_zip.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 #include "ziparchive/zip_crypt.h"
 
 // Files by path relative to Root ("\" separated); folders are made as needed. A path

@@ -8,7 +8,7 @@
 #include "tools/ziptool/listing.h"
 #include "ziparchive/arc_unzip.h"
 #include "ziparchive/file_utils.h"
-#include "ziparchive/little_endian.h"
+#include "classlib/little_endian.h"
 #include "ziparchive/stream_read.h"
 #include "ziparchive/zip_signatures.h"
 
