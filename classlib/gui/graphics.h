@@ -61,8 +61,6 @@ protected:
     HGDIOBJ FHandle = nullptr;
 };
 
-using TFontStyles = uint8_t;
-enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 
 class TFont : public TGraphicsObject {
