@@ -6,6 +6,7 @@
 #   scripts/fuzz.sh            regression run (30 s per target)
 #   scripts/fuzz.sh 3600       one hour per target
 #   scripts/fuzz.sh 60 fuzz_legacy fuzz_extract    only these targets
+#   PW_FUZZ_FLAGS=-max_len=65536 scripts/fuzz.sh 600   more libFuzzer options
 #
 # New inputs go to build/fuzz/corpus/TARGET (the seeds stay as committed); a crash leaves
 # its input in build/fuzz/artifacts/. Exits 1 when a target fails, 77 when clang is missing.
@@ -34,7 +35,8 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   log="$build/$t.log"
   # One process per target; a run stops at the first crash, leak or timeout.
-  "$build/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  # shellcheck disable=SC2086
+  "$build/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 ${PW_FUZZ_FLAGS:-} \
     -artifact_prefix="$build/artifacts/$t-" "$corpus" "$root/tests/fuzz/seeds/$t" >"$log" 2>&1
   rc=$?
   runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)

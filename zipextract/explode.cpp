@@ -35,7 +35,7 @@ struct TExplodeTables {
 
 class TExploder {
 public:
-    TExploder(TBitInput& in) : FIn(in) {}
+    explicit TExploder(TBitInput& in) : FIn(in) {}
 
     void ReadTree(int n, const uint16_t* base, const uint8_t* extra, int lookup, TDecodeTable& table) {
         uint8_t lengths[256];

@@ -43,8 +43,6 @@ struct TFollowerSets {
 
 }  // namespace
 
-int ReduceFollowerIndexBits(int n) { return FollowerIndexBits(n); }
-
 void Unreduce(TBitInput& in, TEntryOutput& out, int factor, int64_t uncompressedSize) {
     if (factor < 1 || factor > 4) throw ELegacyDataError("bad reduce factor");
     const uint32_t lengthMask = 0xFFu >> factor;     // 0x7F, 0x3F, 0x1F, 0x0F

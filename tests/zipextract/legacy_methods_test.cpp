@@ -16,15 +16,6 @@
 
 namespace {
 
-std::string FixturePath(const std::string& name) {
-    std::string p = std::string(PW_FIXTURE_DIR) + "/legacy/" + name;
-#ifdef _WIN32
-    for (char& c : p)
-        if (c == '/') c = '\\';
-#endif
-    return p;
-}
-
 std::string WinPath(std::string p) {
 #ifdef _WIN32
     for (char& c : p)
@@ -32,6 +23,8 @@ std::string WinPath(std::string p) {
 #endif
     return p;
 }
+
+std::string FixturePath(const std::string& name) { return WinPath(std::string(PW_FIXTURE_DIR) + "/legacy/" + name); }
 
 // Bits packed from the low end of each byte, as the decoders take them.
 class TBitWriter {
@@ -312,15 +305,19 @@ TEST(LegacyEntries, DamagedDataFailsItsEntry) {
     TBitWriter badFollower;
     PutFollowerSets(badFollower, {{0, "xyz"}});
     badFollower.Put(0, 1).Put(3, 2);
+    // Implode without a literal tree: the length tree's runs add up to 65 of 64 codes.
+    const std::string overshoot = "\x04\xF3\xF3\xF3\xF3\x00";
     std::vector<TTestEntry> entries = {
         {"loop.bin", std::string(50, 'A'), 1},
         {"follower.bin", "xyz", 3},
+        {"overshoot.bin", "abc", 6},
         {"method7.bin", "x", 7},
         {"good.txt", "kept", 0},
     };
     entries[0].RawCompressed = loop.Bytes();
     entries[1].RawCompressed = badFollower.Bytes();
-    entries[2].RawCompressed = "x";
+    entries[2].RawCompressed = overshoot;
+    entries[3].RawCompressed = "x";
     TempDir tmp;
     const std::string base = WinPath(tmp.Path());
     WriteWholeFile(tmp.Path() + "a.zip", BuildZip(entries));
@@ -336,7 +333,7 @@ TEST(LegacyEntries, DamagedDataFailsItsEntry) {
     run.OnEntryFailed = [&](int index, const AnsiString& why) { reasons.push_back(std::to_string(index) + " " + why); };
     EXPECT_EQ(run.UnZip(), 1);
     EXPECT_EQ(reasons, (std::vector<std::string>{"0 corrupt compressed data", "1 corrupt compressed data",
-                                                 "2 unsupported compression method 7"}));
+                                                 "2 corrupt compressed data", "3 unsupported compression method 7"}));
     EXPECT_FALSE(FileExists(base + "out\\loop.bin"));
     EXPECT_EQ(ReadAll(base + "out\\good.txt"), "kept");
 }
