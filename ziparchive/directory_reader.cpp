@@ -284,10 +284,8 @@ void TArcUnZip::ReadZip(TStream* stream) {
         // while its disk is in the drive).
         const int64_t extraEnd = s->GetPosition() + extraLength;
         if (spanned && record && commentLength != 0) {
-            s->Seek(extraEnd, soBeginning);
-            AnsiString text(commentLength, '\0');
-            text.resize(static_cast<size_t>(ReadUpTo(s, &text[0], commentLength)));
-            record->SetCommentFromArchive(text);
+            record->SetCommentFromArchive(ReadTextAt(s, extraEnd, commentLength));
+            s->Seek(extraEnd + commentLength, soBeginning);
         } else {
             s->Seek(extraEnd + commentLength, soBeginning);
         }
@@ -298,10 +296,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
     if (spanned && e.HasComment() && !e.CommentLoaded()) {
         TStream* source = s;
         if (!fromConfig && e.GetThisDisk() != FCurrentDisk) source = OpenNextDisk(static_cast<int>(e.GetThisDisk()) + 1);
-        AnsiString text(e.CommentLength, '\0');
-        source->Seek(e.CommentPosition, soBeginning);
-        text.resize(static_cast<size_t>(ReadUpTo(source, &text[0], e.CommentLength)));
-        e.SetCommentFromArchive(text);
+        e.SetCommentFromArchive(ReadTextAt(source, e.CommentPosition, e.CommentLength));
     }
 
     FCurrentDisk = fromConfig ? 0 : e.GetThisDisk();
@@ -385,6 +380,11 @@ TStream* TArcUnZip::OpenNextDisk(int n) {
         if (FReadingFlag && static_cast<uint32_t>(n) == FNumberOfParts) type = spLast;
         name = FSplitBaseName;
         GetSplitPartFileName(name, n, type);
+        // Info-ZIP names its parts base.z01, base.z02, ... beside base.zip.
+        if (!OnFileNameForSplitPart && FBlockMode == bmStandard && type != spLast && !FileExists(name)) {
+            const AnsiString infoZip = FSplitBaseName + ".z" + Format("%2.2d", n);
+            if (FileExists(infoZip)) name = infoZip;
+        }
     } else {
         name = FZipName;
         for (int tries = 0;; ++tries) {
