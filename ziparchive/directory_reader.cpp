@@ -61,6 +61,15 @@ bool EntryFitsIn(const TZipHeaderInfo& h, int64_t size) {
     return dataStart <= size && packed <= size - dataStart;
 }
 
+// A ".zfc" file is trusted only when it is what the writer makes: the central records of
+// an archive on more than one disk, then its end record, and nothing else.
+bool ConfigurationFits(const TEndCentral& e, int64_t size) {
+    if (e.GetThisDisk() == 0 || e.CommentPosition + e.CommentLength != size) return false;
+    const int64_t recordsEnd =
+        e.Zip64Locator() ? static_cast<int64_t>(e.Zip64Locator()->Zip64Offset) : e.CommentPosition - kEndCentralSize;
+    return static_cast<uint64_t>(recordsEnd) == e.GetCentralSize();
+}
+
 AnsiString NameKey(const TZipHeaderInfo& h) { return UpperCase(h.FullName()); }
 
 }  // namespace
@@ -129,7 +138,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
         AnsiString configName = ChangeFileExt(FZipName, ".zfc");
         if (FileExists(configName)) {
             config = std::make_unique<TLFNFileStream>(configName, FBufferSize, false, fmOpenRead);
-            if (FindEndRecord(e, config.get())) {
+            if (FindEndRecord(e, config.get()) && ConfigurationFits(e, config->GetSize())) {
                 fromConfig = true;
                 found = true;
                 s = config.get();
