@@ -47,6 +47,9 @@ AnsiString Utf8ToAnsiString(const AnsiString& s) {
         const unsigned char lead = static_cast<unsigned char>(s[i]);
         size_t len = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         if (len > s.size() - i) len = s.size() - i;
+        // A sequence cut short by a byte that does not continue it ends at that byte.
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) len = k;
         char in[4], conv[8];
         std::memcpy(in, s.data() + i, len);
         char* inp = in;
