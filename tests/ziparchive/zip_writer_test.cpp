@@ -369,15 +369,17 @@ private:
 TEST_F(WriterTest, AWriteErrorLeavesNoArchiveAndNoTemporaryFile) {
     MakeTree(site, {{"a.txt", RandomBytes(200000)}, {"b.txt", TextBytes(50000)}, {"c.txt", "c"}});
     // Sizes that fail inside the first entry's data, in a later entry, in the central
-    // directory and in the end record.
+    // directory and in the end record; a new archive, and an update of an existing one.
     ASSERT_EQ(ZipSite("pw", 6), 3);
     const std::string good = ReadFileBytes(archive);
     const int64_t full = static_cast<int64_t>(good.size());
     RemoveFile(archive);
     for (bool replacing : {false, true}) {
         for (int64_t limit : {int64_t(100), int64_t(150000), full - 80, full - 10}) {
-            SCOPED_TRACE((replacing ? "replacing, limit " : "new, limit ") + std::to_string(limit));
-            const std::string old = "an old archive";
+            SCOPED_TRACE((replacing ? "updating, limit " : "new, limit ") + std::to_string(limit));
+            // Updating the archive of the same files: every entry is kept, copied from the
+            // old archive, until the writes fail.
+            const std::string old = good;
             if (replacing) WriteFileBytes(archive, old);
             TFailingZip failing(limit);
             failing.SetTempPath(temp);
