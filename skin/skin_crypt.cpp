@@ -40,7 +40,7 @@ void TSkinZipDecrypter::UpdateKeys(uint8_t plain) {
 }
 
 uint8_t TSkinZipDecrypter::DecryptByte(uint8_t cipher) {
-    uint16_t temp = static_cast<uint16_t>(FKeys[2] | 2);
+    uint32_t temp = (FKeys[2] | 2) & 0xFFFF;
     uint8_t plain = cipher ^ static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
     UpdateKeys(plain);
     return plain;
