@@ -22,7 +22,7 @@ TRect AddCorner(std::vector<TSkinPiece>& pieces, TCorner corner, const TRect& sr
     const int sx = right ? src.Right - pw : src.Left, sy = bottom ? src.Bottom - ph : src.Top;
     const int dx = right ? dst.Right - pw : 0, dy = bottom ? dst.Bottom - ph : 0;
     const TRect covered(dx, dy, dx + pw, dy + ph);
-    Add(pieces, pmCopy, TRect(sx, sy, sx + pw, sy + ph), covered);
+    Add(pieces, spCopy, TRect(sx, sy, sx + pw, sy + ph), covered);
     return covered;
 }
 
@@ -43,7 +43,7 @@ void AddEdge(std::vector<TSkinPiece>& pieces, TRect src, const TRect& dst, TNarr
         else
             src.Bottom = src.Top + dst.Height();
     }
-    Add(pieces, pmStretch, src, dst);
+    Add(pieces, spStretch, src, dst);
 }
 
 }  // namespace
@@ -79,9 +79,9 @@ std::vector<TSkinPiece> ThreePartVPieces(int w, int h, const TRect& r, int cap) 
     if (r.Left < 0 || w <= 0 || h <= 0) return pieces;
     const int c = cap == 0 ? h / 3 : cap;
     const int rows = std::min(c, r.Height());
-    Add(pieces, pmStretch, TRect(0, 0, w, rows), TRect(r.Left, r.Top, r.Right, r.Top + rows));
-    Add(pieces, pmStretch, TRect(0, h - rows, w, h), TRect(r.Left, r.Bottom - rows, r.Right, r.Bottom));
-    Add(pieces, pmStretch, TRect(0, c, w, h - c), TRect(r.Left, r.Top + c, r.Right, r.Bottom - c));
+    Add(pieces, spStretch, TRect(0, 0, w, rows), TRect(r.Left, r.Top, r.Right, r.Top + rows));
+    Add(pieces, spStretch, TRect(0, h - rows, w, h), TRect(r.Left, r.Bottom - rows, r.Right, r.Bottom));
+    Add(pieces, spStretch, TRect(0, c, w, h - c), TRect(r.Left, r.Top + c, r.Right, r.Bottom - c));
     return pieces;
 }
 
@@ -89,9 +89,9 @@ std::vector<TSkinPiece> ThreePartHCapsPieces(int w, int h, const TRect& r, int c
     std::vector<TSkinPiece> pieces;
     if (w <= 0 || h <= 0) return pieces;
     const int cols = std::min(c, r.Width());
-    Add(pieces, pmStretch, TRect(0, 0, cols, h), TRect(r.Left, r.Top, r.Left + cols, r.Bottom));
-    Add(pieces, pmStretch, TRect(w - cols, 0, w, h), TRect(r.Right - cols, r.Top, r.Right, r.Bottom));
-    Add(pieces, pmStretch, TRect(c, 0, w - c, h), TRect(r.Left + c, r.Top, r.Right - c, r.Bottom));
+    Add(pieces, spStretch, TRect(0, 0, cols, h), TRect(r.Left, r.Top, r.Left + cols, r.Bottom));
+    Add(pieces, spStretch, TRect(w - cols, 0, w, h), TRect(r.Right - cols, r.Top, r.Right, r.Bottom));
+    Add(pieces, spStretch, TRect(c, 0, w - c, h), TRect(r.Left + c, r.Top, r.Right - c, r.Bottom));
     return pieces;
 }
 
@@ -100,12 +100,12 @@ std::vector<TSkinPiece> ThreePartHPieces(int w, int h, const TRect& r) {
     const int cell = w / 3;
     if (cell <= 0 || h <= 0) return pieces;
     if (r.Width() < cell) {
-        Add(pieces, pmCopy, TRect(0, 0, r.Width(), h), TRect(r.Left, r.Top, r.Right, r.Top + h));
+        Add(pieces, spCopy, TRect(0, 0, r.Width(), h), TRect(r.Left, r.Top, r.Right, r.Top + h));
         return pieces;
     }
-    Add(pieces, pmCopy, TRect(0, 0, cell, h), TRect(r.Left, r.Top, r.Left + cell, r.Top + h));
-    Add(pieces, pmCopy, TRect(2 * cell, 0, 3 * cell, h), TRect(r.Right - cell, r.Top, r.Right, r.Top + h));
-    Add(pieces, pmStretch, TRect(cell, 0, 2 * cell, h), TRect(r.Left + cell, r.Top, r.Right - cell, r.Top + h));
+    Add(pieces, spCopy, TRect(0, 0, cell, h), TRect(r.Left, r.Top, r.Left + cell, r.Top + h));
+    Add(pieces, spCopy, TRect(2 * cell, 0, 3 * cell, h), TRect(r.Right - cell, r.Top, r.Right, r.Top + h));
+    Add(pieces, spStretch, TRect(cell, 0, 2 * cell, h), TRect(r.Left + cell, r.Top, r.Right - cell, r.Top + h));
     return pieces;
 }
 

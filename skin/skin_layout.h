@@ -8,8 +8,8 @@
 #include "classlib/types.h"
 
 enum TSkinPieceMode : uint8_t {
-    pmCopy,      // unscaled corner: source and destination have one size
-    pmStretch,   // stretched from source to destination
+    spCopy,      // unscaled corner: source and destination have one size
+    spStretch,   // stretched from source to destination
 };
 
 struct TSkinPiece {
