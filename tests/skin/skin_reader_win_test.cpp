@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "classlib/fileio.h"
 #include "skin/skin_bitmap_win.h"
 #include "skin/skin_engine_intf.h"
@@ -219,8 +221,29 @@ public:
     TlumSkinScrollBtnRes* Res;
 };
 
-// Every routine gives back what it makes: after 66,000 calls of each, GDI still hands out
-// regions and DCs (the table would be full long before if one object a call stayed behind).
+// Every routine gives back what it makes. GetGuiResources is a stub under Wine, so the GDI table
+// itself is the counter: it is filled with held regions up to a small headroom, then each routine
+// runs more times than that headroom; one object left behind a call would fill the table, and the
+// final CreateRectRgn / CreateCompatibleDC would fail.
+class TGdiBallast {
+public:
+    explicit TGdiBallast(int headroom) {
+        std::vector<HRGN> all;
+        for (HRGN r; (r = CreateRectRgn(0, 0, 1, 1)) != nullptr && all.size() < 200000;) all.push_back(r);
+        Capacity = static_cast<int>(all.size());
+        while (!all.empty() && static_cast<int>(all.size()) > Capacity - headroom) {
+            DeleteObject(all.back());
+            all.pop_back();
+        }
+        Held = std::move(all);
+    }
+    ~TGdiBallast() {
+        for (HRGN r : Held) DeleteObject(r);
+    }
+    int Capacity = 0;
+    std::vector<HRGN> Held;
+};
+
 TEST(SkinReaderWin, NoGdiObjectLeftBehind) {
     TlumSkinReader reader(kDefaultSkin, "");
     TlumSkinScrollBtnRes scroll;
@@ -233,36 +256,42 @@ TEST(SkinReaderWin, NoGdiObjectLeftBehind) {
     TBitmap* caption = reader.GetSkinBitmap(SKIN2_TITLEBAR1);
     HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     TFont font;
-    const int kCalls = 66000;
-    for (int i = 0; i < kCalls; ++i) {
-        DrawNinePart(button, canvas, TRect(0, 0, 60, 30), 0xFF00FF, true);
-        DrawThreePartH(button, canvas, TRect(0, 0, 100, 22), 0xFF00FF, true);
-        DrawThreePartV(thumb, canvas, TRect(0, 0, 17, 50), 0);
-        DrawThreePartHCaps(button, canvas, TRect(0, 0, 100, 22), 5);
-        StretchDrawBitmap(button, canvas, TRect(0, 0, 30, 30));
-        GradientFillV(canvas, TRect(0, 0, 4, 3), 0x000000, 0xFFFFFF);
-        GradientFillH(canvas, TRect(0, 0, 3, 2), 0x000000, 0xFFFFFF);
-        FrameRectColor(canvas, TRect(0, 0, 10, 10), 0x123456);
-        FillRectColor(canvas, TRect(0, 0, 10, 10), 0x123456);
-        DrawComboArrow(canvas, 5, 5, i % 2 == 0);
-        DrawArrowUp(canvas, 5, 5, i % 2 == 0);
-        DrawMenuSeparator(canvas, TRect(0, 0, 50, 6), 0x808080, true, 20);
-        DrawWindowBorder(window, 0x00FF00, 0x0000FF, true);
-        PaintSkinScrollBar(canvas, &engine, TRect(0, 0, 17, 60), TRect(0, 17, 17, 40), true, true);
-        if (i % 10 == 0) {
+    canvas->GetHandle();
+    font.GetHandle();
+    const int kHeadroom = 3000, kCalls = 3500;
+    {
+        TGdiBallast ballast(kHeadroom);
+        ASSERT_GT(ballast.Capacity, 10000);
+        for (int i = 0; i < kCalls; ++i) {
+            DrawNinePart(button, canvas, TRect(0, 0, 60, 30), 0xFF00FF, true);
+            DrawThreePartH(button, canvas, TRect(0, 0, 100, 22), 0xFF00FF, true);
+            DrawThreePartV(thumb, canvas, TRect(0, 0, 17, 50), 0);
+            DrawThreePartHCaps(button, canvas, TRect(0, 0, 100, 22), 5);
+            StretchDrawBitmap(button, canvas, TRect(0, 0, 30, 30));
+            GradientFillV(canvas, TRect(0, 0, 4, 3), 0x000000, 0xFFFFFF);
+            GradientFillH(canvas, TRect(0, 0, 3, 2), 0x000000, 0xFFFFFF);
+            FrameRectColor(canvas, TRect(0, 0, 10, 10), 0x123456);
+            FillRectColor(canvas, TRect(0, 0, 10, 10), 0x123456);
+            DrawComboArrow(canvas, 5, 5, i % 2 == 0);
+            DrawArrowUp(canvas, 5, 5, i % 2 == 0);
+            DrawArrowLeft(canvas, 5, 5, i % 2 == 0);
+            DrawArrowRight(canvas, 5, 5, i % 2 == 0);
+            DrawMenuSeparator(canvas, TRect(0, 0, 50, 6), 0x808080, true, 20);
+            DrawWindowBorder(window, 0x00FF00, 0x0000FF, true);
+            PaintSkinScrollBar(canvas, &engine, TRect(0, 0, 17, 60), TRect(0, 17, 17, 40), true, true);
+            PaintSkinScrollBar(canvas, &engine, TRect(0, 0, 60, 17), TRect(17, 0, 40, 17), true, false);
             BuildWindowRegion(window, caption, nullptr, true, false, 0, 3, -1, -1, 0xFF00FF, 100, 200);
             SetCaptionFont(&font);
             SetMenuFont(&font);
-            font.GetHandle();
         }
+        for (int i = 0; i < 100; ++i) reader.LoadSkin(kDefaultSkin, "");   // 34 bitmaps a load
+        HRGN region = CreateRectRgn(0, 0, 1, 1);
+        HDC dc = CreateCompatibleDC(nullptr);
+        EXPECT_NE(region, nullptr);
+        EXPECT_NE(dc, nullptr);
+        if (region) DeleteObject(region);
+        if (dc) DeleteDC(dc);
     }
-    for (int i = 0; i < 300; ++i) reader.LoadSkin(kDefaultSkin, "");   // 34 bitmaps a load
-    HRGN region = CreateRectRgn(0, 0, 1, 1);
-    HDC dc = CreateCompatibleDC(nullptr);
-    EXPECT_NE(region, nullptr);
-    EXPECT_NE(dc, nullptr);
-    DeleteObject(region);
-    DeleteDC(dc);
     DestroyWindow(window);
 }
 
