@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS="cmake make g++ zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
       wine wine64 xvfb xauth x11-apps x11-utils imagemagick fonts-wqy-microhei googletest
-      zip unzip p7zip-full python3 locales fonts-wine clang binutils debian-archive-keyring"
+      zip unzip p7zip-full python3 locales fonts-wine clang libclang-rt-14-dev binutils debian-archive-keyring"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test in three suites: the native core directly, the
 # x86_64 Windows build under the system's Wine, and the i686 release under the 32-bit Wine
-# of scripts/setup-wine32.sh (with Xvfb for the windowed tests). Ends with one summary line
-# per suite.
+# of scripts/setup-wine32.sh (with Xvfb for the windowed tests); then a short regression run
+# of the fuzz targets. Ends with one summary line per suite.
 #
 # A machine whose kernel runs no 32-bit programs cannot run the i686 suite at all: the suite
 # then says so in its summary line and is not counted as passed; PW_REQUIRE_WIN32=1 turns
@@ -85,6 +85,18 @@ else
   summary+=("win32: 0 passed, 1 failed (32-bit Wine could not be set up)")
   status=1
 fi
+
+# The fuzz targets, each for a short regression run over its seeds.
+echo "== fuzz targets"
+fuzz_log=$build/fuzz.log
+bash "$root/scripts/fuzz.sh" 2>&1 | tee "$fuzz_log"
+fuzz_status=${PIPESTATUS[0]}
+case $fuzz_status in
+  0|1) [ "$fuzz_status" = 0 ] || status=1
+       summary+=("fuzz: $(grep -c ' passed (' "$fuzz_log") passed, $(grep -c ' FAILED' "$fuzz_log") failed") ;;
+  77)  summary+=("fuzz: not run (clang is missing)") ;;
+  *)   summary+=("fuzz: 0 passed, 1 failed (the targets did not build)"); status=1 ;;
+esac
 
 for s in "${summary[@]}"; do echo "$s"; done
 exit $status
