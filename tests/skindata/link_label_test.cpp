@@ -5,6 +5,7 @@
 #include "classlib/gui/application.h"
 #include "tests/gui/gui_test_support.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/handles.h"
 #include "skindata/link_label_win.h"
 #include "skindata/skin_data_win.h"
 #include "tests/skindata/skin_fixture.h"
@@ -194,7 +195,7 @@ TEST_F(LinkLabelTest, ClickOpensOnlyWebAndMailAddresses) {
 TEST_F(LinkLabelTest, HoverTogglesLeaveNoGdiObjectBehind) {
     LabelColours();
     PumpFor(30);
-    const int before = LiveGdiObjects();
+    const long before = LiveGdiObjectCount();
     ASSERT_GT(before, 0);   // painting makes fonts: the counter sees them
     for (int i = 0; i < 500; ++i) {
         label->Perform(i % 2 ? CM_MOUSELEAVE : CM_MOUSEENTER);
@@ -203,7 +204,7 @@ TEST_F(LinkLabelTest, HoverTogglesLeaveNoGdiObjectBehind) {
     label->Perform(CM_MOUSELEAVE);
     UpdateWindow(form->GetHandle());
     PumpFor(30);
-    EXPECT_EQ(LiveGdiObjects(), before);
+    EXPECT_EQ(LiveGdiObjectCount(), before);
 }
 
 // A form that records the skin-data messages it receives, and from whom.
