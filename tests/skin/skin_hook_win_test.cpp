@@ -341,14 +341,24 @@ TEST(SkinTakeOver, WindowProcStackedAndRemovedInAnyOrder) {
     button.WindowProc = beforeOther;
     EXPECT_EQ(Send(&button), (Log{"control"}));
 
-    // Removed in order: the WindowProc is exactly the one from before.
+    // Removed in order: nothing of the skin stays in the chain.
     TProbeButton plain(nullptr);
     auto second = std::make_unique<TSkinB>(&plain, &skinWindow);
     second->Install();
-    EXPECT_NE(plain.WindowProc.target<TlumSkinControlVCL::SkinForwarder>(), nullptr);
+    EXPECT_EQ(plain.WindowProcChain().HookCount(), 1);
     second.reset();
-    EXPECT_EQ(plain.WindowProc.target<TlumSkinControlVCL::SkinForwarder>(), nullptr);
+    EXPECT_EQ(plain.WindowProcChain().HookCount(), 0);
     EXPECT_EQ(Send(&plain), (Log{"control"}));
+
+    // The control freed before its skin: the skin lets go and touches nothing afterwards.
+    auto doomed = std::make_unique<TProbeButton>(nullptr);
+    auto orphan = std::make_unique<TSkinA>(doomed.get(), &skinWindow);
+    orphan->Install();
+    EXPECT_EQ(orphan->GetControl(), doomed.get());
+    doomed.reset();
+    EXPECT_EQ(orphan->GetControl(), nullptr);
+    EXPECT_EQ(orphan->GetControlHandle(), nullptr);
+    orphan.reset();
 }
 
 int gOtherCalls = 0;
