@@ -262,22 +262,18 @@ TEST(SkinRegistry, FindSkinWndClassMakesInstalledSkins) {
     DestroyWindow(parent);
 }
 
-class TSkinA : public TlumSkinControlVCL {
+// A skin that logs its letter when the test message passes it.
+template <char Letter>
+class TLetterSkin : public TlumSkinControlVCL {
 public:
     using TlumSkinControlVCL::TlumSkinControlVCL;
     bool BeforeMessage(TMessage& m) override {
-        if (m.Msg == WM_USER + 5) gLog.push_back("A");
+        if (m.Msg == WM_USER + 5) gLog.push_back(std::string(1, Letter));
         return true;
     }
 };
-class TSkinB : public TSkinA {
-public:
-    using TSkinA::TSkinA;
-    bool BeforeMessage(TMessage& m) override {
-        if (m.Msg == WM_USER + 5) gLog.push_back("B");
-        return true;
-    }
-};
+using TSkinA = TLetterSkin<'A'>;
+using TSkinB = TLetterSkin<'B'>;
 
 // A button that logs what reaches its own procedure.
 class TProbeButton : public TButton {
