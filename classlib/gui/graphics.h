@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "classlib/classes.h"
+#include "classlib/gui/handles.h"
 #include "classlib/types.h"
 
 class TBitmap;
@@ -58,7 +59,7 @@ public:
 protected:
     // Forgets the handle, tells the listener (which deselects the old object), then deletes it.
     void Changed();
-    HGDIOBJ FHandle = nullptr;
+    TGdiObject<HGDIOBJ> FObject;
 };
 
 using TFontStyles = uint8_t;
@@ -72,7 +73,8 @@ public:
     void Assign(TPersistent* source) override;
     // The font handle, made on demand; valid until the font changes.
     HFONT GetHandle();
-    // Takes the description of an existing font (the handle stays the caller's).
+    // Takes over an existing font: its description becomes the font's, and the handle is the
+    // font's own from now on (deleted with it or when the font changes).
     void SetHandle(HFONT font);
 
     const AnsiString& GetName() const { return FName; }
