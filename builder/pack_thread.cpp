@@ -1,9 +1,9 @@
 #include "builder/pack_thread.h"
 
-#include "builder/book_constants.h"
+#include "packedbook/book_constants.h"
 #include "builder/main_form.h"
 #include "builder/pack_files_win.h"
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 #include "builder/packing_form.h"
 #include "classlib/fileio.h"
 #include "ziparchive/arc_zip.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 #include "classlib/fileio.h"
 #include "classlib/gui/application.h"
 #include "classlib/gui/dialogs.h"

@@ -2,6 +2,8 @@
 // members of the traditional encryption. Directory reading is in directory_reader.cpp.
 #include "ziparchive/arc_unzip.h"
 
+#include "ziparchive/record_fields.h"
+
 #include <chrono>
 #include <thread>
 
@@ -189,16 +191,17 @@ AnsiString TArcUnZip::FileComment(int index) {
     h = Entry(index);   // the directory may have been read again
     if (!h->HasComment()) return AnsiString();
     if (!h->CommentLoaded()) {
+        // The comment follows the record's name and extra field as they are stored.
+        namespace f = central_header;
         TStream* s = FArchiveStream.get();
         const int64_t saved = s->GetPosition();
-        uint8_t rec[kCentralHeaderFixed];
+        uint8_t rec[f::Size];
+        const TRecordCursor r(rec, f::Size);
         AnsiString text;
         s->Seek(h->CentralHeaderPosition, soBeginning);
-        if (ReadUpTo(s, rec, kCentralHeaderFixed) == kCentralHeaderFixed && GetLE32(rec) == ZipSignatures().Central) {
-            s->Seek(GetLE16(rec + 28) + GetLE16(rec + 30), soCurrent);
-            text.resize(h->CommentLength);
-            text.resize(static_cast<size_t>(ReadUpTo(s, &text[0], h->CommentLength)));
-        }
+        if (ReadExactly(s, rec, f::Size) && r.U32(f::Signature) == ZipSignatures().Central)
+            text = ReadTextAt(s, h->CentralHeaderPosition + f::Size + r.U16(f::NameLength) + r.U16(f::ExtraLength),
+                              h->CommentLength);
         h->SetCommentFromArchive(text);
         s->Seek(saved, soBeginning);
     }
@@ -219,16 +222,8 @@ AnsiString TArcUnZip::ZipComment() {
     if (e.CommentLoaded()) return e.GetComment();
     OpenZip();
     if (!e.HasComment()) return AnsiString();
-    if (!e.CommentLoaded()) {
-        TStream* s = FArchiveStream.get();
-        const int64_t saved = s->GetPosition();
-        AnsiString text(e.CommentLength, '\0');
-        s->Seek(e.CommentPosition, soBeginning);
-        // A comment cut short by the end of the file keeps what is there.
-        text.resize(static_cast<size_t>(ReadUpTo(s, &text[0], e.CommentLength)));
-        e.SetCommentFromArchive(text);
-        s->Seek(saved, soBeginning);
-    }
+    // A comment cut short by the end of the file keeps what is there.
+    if (!e.CommentLoaded()) e.SetCommentFromArchive(ReadTextAt(FArchiveStream.get(), e.CommentPosition, e.CommentLength));
     if (GetMultiMode() == mmNone) CloseZip();
     return e.GetComment();
 }

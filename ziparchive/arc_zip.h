@@ -7,13 +7,15 @@
 // Files: arc_zip.cpp (the component: defaults, copying, coupled setters), zip_file_list.cpp
 // (file list expansion and stored names), zip_run.cpp (one run: output, directory, end
 // record, putting the archive in place), zip_entry_writer.cpp (one entry: headers, data,
-// encryption).
+// encryption), zip_update.cpp (merging an existing archive's entries), zip_multipart.cpp
+// (spanned disks and part files, the ".zfc" directory copy).
 #pragma once
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "ziparchive/arc_unzip.h"
@@ -64,8 +66,10 @@ public:
     void Assign(TPersistent* source) override;
     void Loaded() override;
 
-    // Writes a new archive (an existing ZipName is replaced once the new one is complete);
-    // the number of entries zipped. Multi-part modes other than mmNone are refused.
+    // Writes the archive; the number of entries zipped (new ones and replacements; entries
+    // kept from an existing ZipName are not counted). An existing archive is merged per
+    // ZipAction and replaced once the new one is complete. With MultiMode mmBlocks or
+    // mmSpan the archive is written across part files or disks (no merging then).
     int Zip();
 
     // ---- published configuration ----------------------------------------------------
@@ -146,6 +150,25 @@ public:
     // The stored directory and file name of Path ("\" separated).
     void MakeStoredName(const AnsiString& path, AnsiString& directory, AnsiString& fileName) const;
 
+    // ---- updating (zip_update.cpp) ------------------------------------------------------------
+    // Whether the file at Path would be stored under the current entry's name.
+    bool EntryMatchesPath(const AnsiString& path) const;
+
+    // ---- multi-part (zip_multipart.cpp) -------------------------------------------------------
+    // Free bytes of the drive of ZipName; tests replace it to stand in for small disks.
+    virtual int64_t FreeSpaceOfZipDrive();
+    // Bytes per cluster of a drive root such as "A:\"; raises when the system cannot tell.
+    virtual int64_t GetClusterSize(const AnsiString& root);
+    // The capacity left on the current disk or part.
+    int64_t RoomLeft() const;
+    // Writes the new directory and end record to FileName (the ".zfc" copy of the directory);
+    // EConfigFileSaveError when it cannot, and no partial file is left.
+    void SaveZipConfiguration(const AnsiString& fileName);
+    // The smallest part or disk the writer accepts (Info-ZIP's smallest split size).
+    static constexpr int64_t kMinPartSize = 65536;
+    // The most disks or parts a set may have (the readers' limit).
+    static constexpr uint32_t kMaxParts = 999;
+
 protected:
     // ---- one run (zip_run.cpp) ------------------------------------------------------------
     int ProcessFiles();
@@ -153,6 +176,8 @@ protected:
     // The stream the archive is written through; tests replace it.
     virtual std::unique_ptr<TS_BufferStream> CreateOutputStream(const AnsiString& fileName);
     void WriteCentralDirectory();
+    // The folder for temporary files: TempPath when it exists, else the system's.
+    AnsiString TempFolder() const;
     void WriteEndRecord();
     // Flushes and closes the output and checks that the file holds every byte written.
     void CloseOutput();
@@ -161,6 +186,40 @@ protected:
     // Makes the new entries and end record the reader's directory.
     void AdoptNewDirectory();
     void DisposeFiles();
+
+    // ---- updating (zip_update.cpp) ----------------------------------------------------------
+    // Walks the old archive's entries in order: each is replaced by its file or kept; the
+    // number of entries zipped anew.
+    int MergeExistingEntries();
+    // Copies the current old entry unchanged (its local header as stored, its data).
+    void KeepEntry();
+    void CopyBlocks(TStream* source, TStream* dest, int64_t count);
+    // Reads the old archive's directory for merging; refuses a split archive.
+    void ReadOldDirectory();
+
+    // ---- multi-part (zip_multipart.cpp) -----------------------------------------------------
+    void CheckMultiPartSettings() const;
+    // Names and opens the first disk or part and sets its room.
+    void OpenFirstVolume();
+    void NextVolume();
+    void WriteDiskLabel();
+    // Makes sure Count bytes fit on the current disk or part, moving on when they do not.
+    void EnsureRoom(int64_t count);
+    // Copies the current entry's data from its temporary file onto the disks or parts.
+    void SpanCopy();
+    // Writes a record assembled in memory, moving to the next volume first when it does not fit.
+    void WriteRecord(const std::string& bytes);
+    // The last part's final name (mmBlocks), the ".zfc" file and the part count.
+    void FinishMultiPart();
+    // With SaveZipInfoOnFirstDisk, the ".zfc" copy of a directory that spans disks.
+    void SaveConfigurationIfAsked();
+    // Opens File as the current disk or part.
+    void OpenVolumeFile(const AnsiString& fileName);
+    // Flushes and closes the current disk or part, checking that it holds every byte.
+    void CloseVolume();
+    // Writes the current entry's local header where it fits (the next volume if need be).
+    void PlaceLocalHeader();
+    bool MultiPart() const { return GetMultiMode() != mmNone; }
 
     // ---- one entry (zip_entry_writer.cpp) -------------------------------------------------
     bool ZipOneFile(const AnsiString& path);
@@ -184,6 +243,8 @@ private:
     // Freshening: whether the reader's directory holds an entry for Path.
     bool InArchiveDirectory(const AnsiString& path) const;
     bool KeepExpandedName(const AnsiString& name);
+    bool IsRunOwnFile(const AnsiString& name) const;
+    void CountNameLength(const AnsiString& name);
     void ExpandPattern(AnsiString pattern);
     void CheckCancel();
 
@@ -194,10 +255,15 @@ private:
     void SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize);
     void RewriteLocalHeader(int64_t headerLength);
     void DropEntryOutput();
+    // Multi-part: the local header (once, with the final values) and the data onto the parts.
+    void PlaceSpannedEntry();
+    void RemoveEntryTemp();
     uint8_t* DataBuffer(size_t size);
     void ReportFileChanged(const AnsiString& path);
 
     void RemoveRunFiles();
+    // An entry key (lower-cased stored name) for the update look-ups.
+    AnsiString StoredKey(const AnsiString& path) const;
 
     int FPackLevel = 6;
     bool FRecurse = false;
@@ -218,6 +284,7 @@ private:
 
     // State of one run.
     std::unique_ptr<TS_BufferStream> FOutputStream;
+    TStream* FDataOut = nullptr;     // where entry data goes: the output or the entry's temporary file
     AnsiString FOutputFileName;
     bool FOutputCreated = false;     // this run made FOutputFileName: a failure deletes it
     AnsiString FFinishFileName;      // the copy made beside ZipName when the temporary folder is elsewhere
@@ -242,4 +309,14 @@ private:
     bool FFromSnapshot = false;
     bool FSourceGrew = false;
     std::chrono::steady_clock::time_point FLastPump;
+
+    // Multi-part state of one run.
+    int64_t FVolumeRoom = 0;                      // capacity of the current disk or part
+    int64_t FNameLengthSum = 0;                   // average stored-name length, for the reserve
+    std::unique_ptr<TS_BufferStream> FEntryTemp;  // the current entry's data, before the copy
+    AnsiString FEntryTempName;
+    std::vector<AnsiString> FPartNames;           // parts written by this run (mmBlocks)
+    AnsiString FLastDiskName;                     // mmSpan: the disk written last, and its volume
+    uint32_t FLastDiskSerial = 0;
+    bool FLastDiskSerialKnown = false;
 };

@@ -61,6 +61,15 @@ bool EntryFitsIn(const TZipHeaderInfo& h, int64_t size) {
     return dataStart <= size && packed <= size - dataStart;
 }
 
+// A ".zfc" file is trusted only when it is what the writer makes: the central records of
+// an archive on more than one disk, then its end record, and nothing else.
+bool ConfigurationFits(const TEndCentral& e, int64_t size) {
+    if (e.GetThisDisk() == 0 || e.CommentPosition + e.CommentLength != size) return false;
+    const int64_t recordsEnd =
+        e.Zip64Locator() ? static_cast<int64_t>(e.Zip64Locator()->Zip64Offset) : e.CommentPosition - kEndCentralSize;
+    return static_cast<uint64_t>(recordsEnd) == e.GetCentralSize();
+}
+
 AnsiString NameKey(const TZipHeaderInfo& h) { return UpperCase(h.FullName()); }
 
 }  // namespace
@@ -129,7 +138,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
         AnsiString configName = ChangeFileExt(FZipName, ".zfc");
         if (FileExists(configName)) {
             config = std::make_unique<TLFNFileStream>(configName, FBufferSize, false, fmOpenRead);
-            if (FindEndRecord(e, config.get())) {
+            if (FindEndRecord(e, config.get()) && ConfigurationFits(e, config->GetSize())) {
                 fromConfig = true;
                 found = true;
                 s = config.get();
@@ -284,10 +293,8 @@ void TArcUnZip::ReadZip(TStream* stream) {
         // while its disk is in the drive).
         const int64_t extraEnd = s->GetPosition() + extraLength;
         if (spanned && record && commentLength != 0) {
-            s->Seek(extraEnd, soBeginning);
-            AnsiString text(commentLength, '\0');
-            text.resize(static_cast<size_t>(ReadUpTo(s, &text[0], commentLength)));
-            record->SetCommentFromArchive(text);
+            record->SetCommentFromArchive(ReadTextAt(s, extraEnd, commentLength));
+            s->Seek(extraEnd + commentLength, soBeginning);
         } else {
             s->Seek(extraEnd + commentLength, soBeginning);
         }
@@ -298,10 +305,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
     if (spanned && e.HasComment() && !e.CommentLoaded()) {
         TStream* source = s;
         if (!fromConfig && e.GetThisDisk() != FCurrentDisk) source = OpenNextDisk(static_cast<int>(e.GetThisDisk()) + 1);
-        AnsiString text(e.CommentLength, '\0');
-        source->Seek(e.CommentPosition, soBeginning);
-        text.resize(static_cast<size_t>(ReadUpTo(source, &text[0], e.CommentLength)));
-        e.SetCommentFromArchive(text);
+        e.SetCommentFromArchive(ReadTextAt(source, e.CommentPosition, e.CommentLength));
     }
 
     FCurrentDisk = fromConfig ? 0 : e.GetThisDisk();
@@ -385,6 +389,11 @@ TStream* TArcUnZip::OpenNextDisk(int n) {
         if (FReadingFlag && static_cast<uint32_t>(n) == FNumberOfParts) type = spLast;
         name = FSplitBaseName;
         GetSplitPartFileName(name, n, type);
+        // Info-ZIP names its parts base.z01, base.z02, ... beside base.zip.
+        if (!OnFileNameForSplitPart && FBlockMode == bmStandard && type != spLast && !FileExists(name)) {
+            const AnsiString infoZip = FSplitBaseName + ".z" + Format("%2.2d", n);
+            if (FileExists(infoZip)) name = infoZip;
+        }
     } else {
         name = FZipName;
         for (int tries = 0;; ++tries) {

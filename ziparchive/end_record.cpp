@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/little_endian.h"
+#include "ziparchive/record_fields.h"
 #include "ziparchive/stream_read.h"
 #include "ziparchive/zip_signatures.h"
 
@@ -182,44 +183,50 @@ bool TEndCentral::ReadEndCentral(TStream* stream) {
     }
     if (hit < 0) return false;
 
-    const uint8_t* r = &tail[static_cast<size_t>(hit)];
+    namespace f = end_central;
+    const TRecordCursor r(&tail[static_cast<size_t>(hit)], static_cast<size_t>(n - hit));
     Signature = sig;
-    ThisDiskField = GetLE16(r + 4);
-    CentralStartDiskField = GetLE16(r + 6);
-    EntriesThisDiskField = GetLE16(r + 8);
-    TotalEntriesField = GetLE16(r + 10);
-    CentralSizeField = GetLE32(r + 12);
-    CentralOffsetField = GetLE32(r + 16);
-    CommentLength = GetLE16(r + 20);
+    ThisDiskField = r.U16(f::ThisDisk);
+    CentralStartDiskField = r.U16(f::CentralStartDisk);
+    EntriesThisDiskField = r.U16(f::EntriesThisDisk);
+    TotalEntriesField = r.U16(f::TotalEntries);
+    CentralSizeField = r.U32(f::CentralSize);
+    CentralOffsetField = r.U32(f::CentralOffset);
+    CommentLength = r.U16(f::CommentLength);
     FZipComment.reset();
     const int64_t recordPos = size - n + hit;
     CommentPosition = recordPos + kEndCentralSize;
 
-    if (hit >= kZip64LocatorSize && GetLE32(r - kZip64LocatorSize) == kZip64LocatorSig) {
-        const uint8_t* l = r - kZip64LocatorSize;
-        auto loc = std::make_unique<TZip64Locator>();
-        loc->Zip64Disk = GetLE32(l + 4);
-        loc->Zip64Offset = GetLE64(l + 8);
-        loc->TotalDisks = GetLE32(l + 16);
-        // The zip64 end record must lie wholly before the locator and carry its signature;
-        // anything else is a damaged or foreign locator, and the 32-bit record stands alone.
-        const int64_t locatorPos = recordPos - kZip64LocatorSize;
-        if (loc->Zip64Offset <= static_cast<uint64_t>(locatorPos - kZip64EndCentralSize)) {
-            uint8_t z[kZip64EndCentralSize];
-            stream->Seek(static_cast<int64_t>(loc->Zip64Offset), soBeginning);
-            if (ReadExactly(stream, z, kZip64EndCentralSize) && GetLE32(z) == kZip64EndCentralSig) {
-                auto e = std::make_unique<TZip64EndCentral>();
-                e->RecordSize = GetLE64(z + 4);
-                e->VersionMadeBy = GetLE16(z + 12);
-                e->VersionNeeded = GetLE16(z + 14);
-                e->ThisDisk = GetLE32(z + 16);
-                e->CentralStartDisk = GetLE32(z + 20);
-                e->EntriesThisDisk = GetLE64(z + 24);
-                e->TotalEntries = GetLE64(z + 32);
-                e->CentralSize = GetLE64(z + 40);
-                e->CentralOffset = GetLE64(z + 48);
-                FZip64EOC = std::move(e);
-                FZip64EOCL = std::move(loc);
+    if (hit >= kZip64LocatorSize) {
+        namespace lf = zip64_locator;
+        const TRecordCursor l(&tail[static_cast<size_t>(hit - kZip64LocatorSize)], lf::Size);
+        if (l.U32(lf::Signature) == kZip64LocatorSig) {
+            auto loc = std::make_unique<TZip64Locator>();
+            loc->Zip64Disk = l.U32(lf::Zip64Disk);
+            loc->Zip64Offset = l.U64(lf::Zip64Offset);
+            loc->TotalDisks = l.U32(lf::TotalDisks);
+            // The zip64 end record must lie wholly before the locator and carry its signature;
+            // anything else is a damaged or foreign locator, and the 32-bit record stands alone.
+            const int64_t locatorPos = recordPos - kZip64LocatorSize;
+            if (loc->Zip64Offset <= static_cast<uint64_t>(locatorPos - kZip64EndCentralSize)) {
+                namespace zf = zip64_end;
+                uint8_t z[zf::Size];
+                const TRecordCursor zr(z, zf::Size);
+                stream->Seek(static_cast<int64_t>(loc->Zip64Offset), soBeginning);
+                if (ReadExactly(stream, z, zf::Size) && zr.U32(zf::Signature) == kZip64EndCentralSig) {
+                    auto e = std::make_unique<TZip64EndCentral>();
+                    e->RecordSize = zr.U64(zf::RecordSize);
+                    e->VersionMadeBy = zr.U16(zf::VersionMadeBy);
+                    e->VersionNeeded = zr.U16(zf::VersionNeeded);
+                    e->ThisDisk = zr.U32(zf::ThisDisk);
+                    e->CentralStartDisk = zr.U32(zf::CentralStartDisk);
+                    e->EntriesThisDisk = zr.U64(zf::EntriesThisDisk);
+                    e->TotalEntries = zr.U64(zf::TotalEntries);
+                    e->CentralSize = zr.U64(zf::CentralSize);
+                    e->CentralOffset = zr.U64(zf::CentralOffset);
+                    FZip64EOC = std::move(e);
+                    FZip64EOCL = std::move(loc);
+                }
             }
         }
     }

@@ -28,6 +28,7 @@ int64_t PercentOf(int64_t part, int64_t whole) {
     bool negative = part < 0;
     uint64_t p = negative ? 0 - static_cast<uint64_t>(part) : static_cast<uint64_t>(part);
     uint64_t w = static_cast<uint64_t>(whole);
+    if (p >= w) return -100;   // only a negative part gets here; the scaling below needs p < w
     while (p > std::numeric_limits<uint64_t>::max() / 100) {   // keep p * 100 in range
         p >>= 1;
         w >>= 1;

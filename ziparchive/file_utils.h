@@ -83,6 +83,10 @@ AnsiString AnsiToOemString(const AnsiString& s);
 AnsiString OemToAnsiString(const AnsiString& s);
 // To the OEM code page and back: characters without an OEM form come back replaced.
 void OemRoundTrip(AnsiString& s);
+// UTF-8 to the ANSI code page (936 here; GBK off Windows). Each character that the code
+// page cannot hold, and each invalid UTF-8 sequence, becomes SUB (0x1A).
+AnsiString Utf8ToAnsiString(const AnsiString& s);
+constexpr char kUnrepresentableChar = '\x1A';
 
 // ---- short names -----------------------------------------------------------------------
 // Each component of Path replaced by its 8.3 name where the system has one.

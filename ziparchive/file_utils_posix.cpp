@@ -1,9 +1,11 @@
 // The POSIX half of the file utilities, for the native build: no message queue, no volume
 // labels, one code page.
+#include <iconv.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <vector>
 
 #include "ziparchive/file_utils.h"
@@ -33,6 +35,36 @@ AnsiString GetDiskLabel(const AnsiString&) { return AnsiString(); }
 
 AnsiString AnsiToOemString(const AnsiString& s) { return s; }
 AnsiString OemToAnsiString(const AnsiString& s) { return s; }
+
+// The ANSI code page of the Windows programs is 936: iconv's GBK, one character at a time
+// so that each one GBK lacks becomes SUB on its own.
+AnsiString Utf8ToAnsiString(const AnsiString& s) {
+    AnsiString out;
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return AnsiString(s.size(), kUnrepresentableChar);
+    size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char lead = static_cast<unsigned char>(s[i]);
+        size_t len = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (len > s.size() - i) len = s.size() - i;
+        // A sequence cut short by a byte that does not continue it ends at that byte.
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) len = k;
+        char in[4], conv[8];
+        std::memcpy(in, s.data() + i, len);
+        char* inp = in;
+        char* outp = conv;
+        size_t inLeft = len, outLeft = sizeof conv;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || inLeft != 0)
+            out += kUnrepresentableChar;
+        else
+            out.append(conv, sizeof conv - outLeft);
+        i += len;
+    }
+    iconv_close(cd);
+    return out;
+}
 void OemRoundTrip(AnsiString&) {}
 
 namespace file_utils_platform {

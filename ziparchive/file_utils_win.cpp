@@ -39,7 +39,8 @@ AnsiString MakeTempFileName(const AnsiString& dir) {
 }
 
 bool SetDiskLabel(const AnsiString& root, const AnsiString& label) {
-    SetVolumeLabelA(root.c_str(), nullptr);
+    // Set in one call: clearing first with a null label crashes some systems (Wine 8), and
+    // a new label replaces the old one anyway.
     return SetVolumeLabelA(root.c_str(), label.c_str()) != 0;
 }
 
@@ -72,6 +73,21 @@ AnsiString OemToAnsiString(const AnsiString& s) {
 }
 
 void OemRoundTrip(AnsiString& s) { s = OemToAnsiString(AnsiToOemString(s)); }
+
+AnsiString Utf8ToAnsiString(const AnsiString& s) {
+    if (s.empty()) return s;
+    // Invalid sequences become U+FFFD, which no ANSI code page holds: both end as SUB.
+    const int wide = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    if (wide <= 0) return AnsiString(s.size(), kUnrepresentableChar);
+    std::vector<wchar_t> w(static_cast<size_t>(wide));
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), wide);
+    const char sub[2] = {kUnrepresentableChar, 0};
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr, 0, sub, nullptr);
+    if (n <= 0) return AnsiString(static_cast<size_t>(wide), kUnrepresentableChar);
+    AnsiString out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, &out[0], n, sub, nullptr);
+    return out;
+}
 
 namespace file_utils_platform {
 

@@ -4,6 +4,7 @@
 
 #include "ziparchive/file_utils.h"
 #include "classlib/little_endian.h"
+#include "ziparchive/record_fields.h"
 #include "ziparchive/stream_read.h"
 #include "ziparchive/zip_signatures.h"
 
@@ -30,6 +31,7 @@ void TZipHeaderInfo::ClearHeader() {
     CentralHeaderPosition = 0;
     FFileName.clear();
     FDirectory.clear();
+    FStoredNameBytes.clear();
     FZip64.reset();
     FComment.reset();
     MatchFlag = 0;
@@ -65,6 +67,10 @@ void TZipHeaderInfo::Assign(TPersistent* source) {
     CentralHeaderPosition = src->CentralHeaderPosition;
     FFileName = src->FFileName;
     FDirectory = src->FDirectory;
+    FStoredNameBytes = src->FStoredNameBytes;
+    CentralExtraPosition = src->CentralExtraPosition;
+    StoredCentralExtraLength = src->StoredCentralExtraLength;
+    Zip64BlockLength = src->Zip64BlockLength;
     FileNameLength = src->FileNameLength;
     CommentLength = src->CommentLength;
     FComment = src->FComment ? std::make_unique<AnsiString>(*src->FComment) : nullptr;
@@ -81,14 +87,20 @@ void TZipHeaderInfo::AssignTo(TPersistent* dest) {
 }
 
 void TZipHeaderInfo::SetFileName(const AnsiString& name) {
-    if (name != FFileName) FFileName = name;
+    if (name != FFileName) {
+        FFileName = name;
+        FStoredNameBytes.clear();
+    }
     FileNameLength = static_cast<uint16_t>(FDirectory.size() + FFileName.size());
 }
 
 void TZipHeaderInfo::SetDirectory(const AnsiString& dir) {
     AnsiString d = dir;
     if (!d.empty() && !EndsWithChar(d, '\\')) d += '\\';
-    if (d != FDirectory) FDirectory = d;
+    if (d != FDirectory) {
+        FDirectory = d;
+        FStoredNameBytes.clear();
+    }
     FileNameLength = static_cast<uint16_t>(FDirectory.size() + FFileName.size());
 }
 
@@ -236,6 +248,7 @@ void TZipHeaderInfo::NameFromOem(AnsiString& name) const {
 }
 
 AnsiString TZipHeaderInfo::StoredName() {
+    if (!FStoredNameBytes.empty()) return FStoredNameBytes;
     AnsiString name = ToZipSlashes(FDirectory + FFileName);
     NameToOem(name);
     return name.substr(0, 0xFFFF);
@@ -275,13 +288,10 @@ void TZipHeaderInfo::WriteCentralHeader(TStream* dest, TStream* sourceArchive) {
         std::vector<uint8_t> old(StoredCentralExtraLength);
         sourceArchive->Seek(CentralExtraPosition, soBeginning);
         size_t got = static_cast<size_t>(ReadUpTo(sourceArchive, old.data(), StoredCentralExtraLength));
-        for (size_t pos = 0; pos + 4 <= got;) {
-            uint16_t tag = GetLE16(&old[pos]);
-            size_t size = GetLE16(&old[pos + 2]);
-            if (pos + 4 + size > got) break;
-            if (tag != kZip64Tag) extra.append(reinterpret_cast<const char*>(&old[pos]), 4 + size);
-            pos += 4 + size;
-        }
+        WalkExtraField(old.data(), got, [&](const TExtraBlock& b) {
+            if (b.Tag != kZip64Tag) extra.append(reinterpret_cast<const char*>(&old[b.Offset]), 4 + b.Size);
+            return false;
+        });
     }
     std::string zip64 = z > 0 ? Zip64Block(*this, true) : std::string();
     if (extra.size() + zip64.size() > 0xFFFF) extra.clear();
@@ -325,22 +335,35 @@ void TZipHeaderInfo::WriteCentralHeader(TStream* dest, TStream* sourceArchive) {
     dest->WriteBuffer(w.Data.data(), static_cast<int32_t>(w.Data.size()));
 }
 
+AnsiString TZipHeaderInfo::NameFromArchive(const AnsiString& stored, bool madeOnDos) const {
+    if (Flag & kFlagUtf8Name) return ToDosSlashes(Utf8ToAnsiString(stored));
+    AnsiString name = ToDosSlashes(stored);
+    if (madeOnDos) NameFromOem(name);
+    return name;
+}
+
+bool TZipHeaderInfo::SizesSound() const {
+    return GetCompressedSize() >= 0 && GetUncompressedSize() >= 0 && GetRelativeOffset() >= 0;
+}
+
 void TZipHeaderInfo::FillFromCentral(const uint8_t* rec, const AnsiString& fullName) {
-    VersionMadeBy = GetLE16(rec + 4);
-    VersionNeeded = GetLE16(rec + 6);
-    Flag = GetLE16(rec + 8);
-    CompressionMethod = GetLE16(rec + 10);
-    DateTime = RepairDosDateTime(GetLE32(rec + 12));
-    CRC32 = GetLE32(rec + 16);
-    CompressedSizeField = GetLE32(rec + 20);
-    UncompressedSizeField = GetLE32(rec + 24);
-    FileNameLength = GetLE16(rec + 28);
-    CentralExtraLength = GetLE16(rec + 30);
-    CommentLength = GetLE16(rec + 32);
-    DiskNumberStartField = GetLE16(rec + 34);
-    InternalAttributes = GetLE16(rec + 36);
-    ExternalAttributes = GetLE32(rec + 38);
-    RelativeOffsetField = GetLE32(rec + 42);
+    namespace f = central_header;
+    const TRecordCursor r(rec, f::Size);
+    VersionMadeBy = r.U16(f::VersionMadeBy);
+    VersionNeeded = r.U16(f::VersionNeeded);
+    Flag = r.U16(f::Flag);
+    CompressionMethod = r.U16(f::Method);
+    DateTime = RepairDosDateTime(r.U32(f::DosDateTime));
+    CRC32 = r.U32(f::Crc);
+    CompressedSizeField = r.U32(f::CompressedSize);
+    UncompressedSizeField = r.U32(f::UncompressedSize);
+    FileNameLength = r.U16(f::NameLength);
+    CentralExtraLength = r.U16(f::ExtraLength);
+    CommentLength = r.U16(f::CommentLength);
+    DiskNumberStartField = r.U16(f::DiskNumberStart);
+    InternalAttributes = r.U16(f::InternalAttributes);
+    ExternalAttributes = r.U32(f::ExternalAttributes);
+    RelativeOffsetField = r.U32(f::RelativeOffset);
     CentralHeaderPosition = 0;
     SplitName(fullName);
     FComment.reset();
@@ -349,16 +372,18 @@ void TZipHeaderInfo::FillFromCentral(const uint8_t* rec, const AnsiString& fullN
 }
 
 void TZipHeaderInfo::FillFromLocal(const uint8_t* rec, const AnsiString& fullName) {
+    namespace f = local_header;
+    const TRecordCursor r(rec, f::Size);
     VersionMadeBy = 0;
-    VersionNeeded = GetLE16(rec + 4);
-    Flag = GetLE16(rec + 6);
-    CompressionMethod = GetLE16(rec + 8);
-    DateTime = RepairDosDateTime(GetLE32(rec + 10));
-    CRC32 = GetLE32(rec + 14);
-    CompressedSizeField = GetLE32(rec + 18);
-    UncompressedSizeField = GetLE32(rec + 22);
-    FileNameLength = GetLE16(rec + 26);
-    LocalExtraLength = GetLE16(rec + 28);
+    VersionNeeded = r.U16(f::VersionNeeded);
+    Flag = r.U16(f::Flag);
+    CompressionMethod = r.U16(f::Method);
+    DateTime = RepairDosDateTime(r.U32(f::DosDateTime));
+    CRC32 = r.U32(f::Crc);
+    CompressedSizeField = r.U32(f::CompressedSize);
+    UncompressedSizeField = r.U32(f::UncompressedSize);
+    FileNameLength = r.U16(f::NameLength);
+    LocalExtraLength = r.U16(f::ExtraLength);
     CommentLength = 0;
     DiskNumberStartField = 0;
     InternalAttributes = 0;
@@ -374,47 +399,33 @@ void TZipHeaderInfo::FillFromLocal(const uint8_t* rec, const AnsiString& fullNam
 // markers. In a local header the zip64 block holds both sizes whenever either is marked.
 void TZipHeaderInfo::TakeZip64Extra(const uint8_t* extra, size_t length, bool central) {
     if (central) Zip64BlockLength = 0;
-    for (size_t pos = 0; pos + 4 <= length;) {
-        uint16_t tag = GetLE16(extra + pos);
-        size_t size = GetLE16(extra + pos + 2);
-        if (pos + 4 + size > length) break;
-        if (tag == kZip64Tag) {
-            const uint8_t* d = extra + pos + 4;
-            size_t off = 0;
-            auto next64 = [&](uint64_t& out) {
-                if (off + 8 <= size) {
-                    out = GetLE64(d + off);
-                    off += 8;
-                } else {
-                    out = kMarker32;
-                }
-            };
-            TZip64Record& r = Zip64Record();
-            r.DataSize = static_cast<uint16_t>(size);
-            bool u = UncompressedSizeField == kMarker32;
-            bool c = CompressedSizeField == kMarker32;
-            if (central) {
-                Zip64BlockLength = static_cast<uint16_t>(size + 4);
-                if (u) next64(r.UncompressedSize);
-                if (c) next64(r.CompressedSize);
-                if (RelativeOffsetField == kMarker32) next64(r.RelativeOffset);
-                if (DiskNumberStartField == kMarker16) {
-                    if (off + 4 <= size)
-                        r.DiskNumberStart = GetLE32(d + off);
-                    else
-                        r.DiskNumberStart = kMarker16;
-                }
-            } else if (u || c) {
-                uint64_t first = kMarker32, second = kMarker32;
-                next64(first);
-                next64(second);
-                if (u) r.UncompressedSize = first;
-                if (c) r.CompressedSize = (u || size >= 16) ? second : first;
-            }
-            return;
+    WalkExtraField(extra, length, [&](const TExtraBlock& b) {
+        if (b.Tag != kZip64Tag) return false;
+        const TRecordCursor d(b.Data, b.Size);
+        size_t off = 0;
+        auto next64 = [&](uint64_t& out) {
+            out = off + 8 <= b.Size ? d.U64(off) : kMarker32;
+            off += 8;
+        };
+        TZip64Record& r = Zip64Record();
+        r.DataSize = static_cast<uint16_t>(b.Size);
+        const bool u = UncompressedSizeField == kMarker32;
+        const bool c = CompressedSizeField == kMarker32;
+        if (central) {
+            Zip64BlockLength = static_cast<uint16_t>(b.Size + 4);
+            if (u) next64(r.UncompressedSize);
+            if (c) next64(r.CompressedSize);
+            if (RelativeOffsetField == kMarker32) next64(r.RelativeOffset);
+            if (DiskNumberStartField == kMarker16) r.DiskNumberStart = off + 4 <= b.Size ? d.U32(off) : kMarker16;
+        } else if (u || c) {
+            uint64_t first = kMarker32, second = kMarker32;
+            next64(first);
+            next64(second);
+            if (u) r.UncompressedSize = first;
+            if (c) r.CompressedSize = (u || b.Size >= 16) ? second : first;
         }
-        pos += 4 + size;
-    }
+        return true;
+    });
 }
 
 void TZipHeaderInfo::ReadZip64Extra(TStream* stream) {
@@ -424,67 +435,74 @@ void TZipHeaderInfo::ReadZip64Extra(TStream* stream) {
 }
 
 bool TZipHeaderInfo::ReadCentralHeader(TStream*& stream, const TNextDiskHandler& nextDisk) {
+    namespace f = central_header;
     const int64_t p = stream->GetPosition();
-    uint8_t rec[kCentralHeaderFixed];
-    int32_t got = ReadUpTo(stream, rec, kCentralHeaderFixed);
+    uint8_t rec[f::Size];
+    int32_t got = ReadUpTo(stream, rec, f::Size);
+    const TRecordCursor r(rec, f::Size);
     uint8_t sig[4];
     PutLE32(sig, ZipSignatures().Central);
-    if (got < kCentralHeaderFixed && nextDisk) {
+    if (got < static_cast<int32_t>(f::Size) && nextDisk) {
         bool startsRight = true;
         for (int i = 0; i < got && i < 4; ++i) startsRight = startsRight && rec[i] == sig[i];
         if (got == 0 || startsRight) {
             stream = nextDisk();
-            got += ReadUpTo(stream, rec + got, kCentralHeaderFixed - got);
-            if (got < kCentralHeaderFixed || GetLE32(rec) != ZipSignatures().Central) return false;
+            got += ReadUpTo(stream, rec + got, static_cast<int32_t>(f::Size) - got);
+            if (got < static_cast<int32_t>(f::Size) || r.U32(f::Signature) != ZipSignatures().Central) return false;
         }
     }
-    if (got < kCentralHeaderFixed || GetLE32(rec) != ZipSignatures().Central) {
+    if (got < static_cast<int32_t>(f::Size) || r.U32(f::Signature) != ZipSignatures().Central) {
         stream->Seek(p, soBeginning);
         return false;
     }
-    const uint16_t n = GetLE16(rec + 28);
-    const uint16_t e = GetLE16(rec + 30);
-    AnsiString name(n, '\0');
-    if (n != 0 && ReadUpTo(stream, &name[0], n) != n) {
+    const uint16_t n = r.U16(f::NameLength);
+    const uint16_t e = r.U16(f::ExtraLength);
+    AnsiString stored(n, '\0');
+    if (n != 0 && !ReadExactly(stream, &stored[0], n)) {
         stream->Seek(p, soBeginning);
         return false;
     }
-    name = ToDosSlashes(name);
-    if ((GetLE16(rec + 4) >> 8) == 0) NameFromOem(name);   // made on MS-DOS: an OEM name
-    FillFromCentral(rec, name);
+    FillFromCentral(rec, AnsiString());
+    SplitName(NameFromArchive(stored, (VersionMadeBy >> 8) == 0));   // made on MS-DOS: an OEM name
+    FStoredNameBytes = stored;
     CentralHeaderPosition = p;
     CentralExtraPosition = stream->GetPosition();
     StoredCentralExtraLength = e;
     Zip64BlockLength = 0;
     if (e != 0) {
         std::vector<uint8_t> extra(e);
-        if (ReadUpTo(stream, extra.data(), e) != e) {   // the directory ends inside this record
+        if (!ReadExactly(stream, extra.data(), e)) {   // the directory ends inside this record
             stream->Seek(p, soBeginning);
             return false;
         }
         TakeZip64Extra(extra.data(), e, true);
         stream->Seek(CentralExtraPosition, soBeginning);
     }
+    if (!SizesSound()) {
+        stream->Seek(p, soBeginning);
+        return false;
+    }
     return true;
 }
 
 bool TZipHeaderInfo::ReadLocalHeader(TStream* stream) {
+    namespace f = local_header;
     const int64_t p = stream->GetPosition();
-    uint8_t rec[kLocalHeaderFixed];
-    if (ReadUpTo(stream, rec, kLocalHeaderFixed) != kLocalHeaderFixed || GetLE32(rec) != ZipSignatures().Local) {
+    uint8_t rec[f::Size];
+    const TRecordCursor r(rec, f::Size);
+    if (!ReadExactly(stream, rec, f::Size) || r.U32(f::Signature) != ZipSignatures().Local) {
         stream->Seek(p, soBeginning);
         return false;
     }
-    const uint16_t n = GetLE16(rec + 26);
-    AnsiString name(n, '\0');
-    if (n != 0 && ReadUpTo(stream, &name[0], n) != n) {
+    const uint16_t n = r.U16(f::NameLength);
+    AnsiString stored(n, '\0');
+    if (n != 0 && !ReadExactly(stream, &stored[0], n)) {
         stream->Seek(p, soBeginning);
         return false;
     }
-    name = ToDosSlashes(name);
-    VersionMadeBy = 0;
-    NameFromOem(name);
-    FillFromLocal(rec, name);
+    FillFromLocal(rec, AnsiString());
+    SplitName(NameFromArchive(stored, true));
+    FStoredNameBytes = stored;
     FZip64.reset();
     SetRelativeOffset(p);
     if (LocalExtraLength != 0) {
@@ -493,6 +511,10 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream* stream) {
         size_t got = static_cast<size_t>(ReadUpTo(stream, extra.data(), LocalExtraLength));
         TakeZip64Extra(extra.data(), got, false);
         stream->Seek(q, soBeginning);
+    }
+    if (!SizesSound()) {
+        stream->Seek(p, soBeginning);
+        return false;
     }
     return true;
 }

@@ -16,6 +16,8 @@ constexpr uint16_t kMarker16 = 0xFFFF;
 constexpr int kLocalHeaderFixed = 30;
 constexpr int kCentralHeaderFixed = 46;
 constexpr uint16_t kZip64Tag = 0x0001;
+constexpr uint16_t kFlagDataDescriptor = 0x0008;
+constexpr uint16_t kFlagUtf8Name = 0x0800;   // the name (and comment) are UTF-8
 
 // The values of an entry's zip64 extra block (tag 1).
 struct TZip64Record {
@@ -74,6 +76,9 @@ public:
     void SetFileName(const AnsiString& name);
     void SetDirectory(const AnsiString& dir);
     AnsiString FullName() const { return FDirectory + FFileName; }   // "\" separated
+    // The name's bytes as stored in the archive it was read from; they are written back
+    // unchanged until the name is set anew (empty for a header made here).
+    const AnsiString& GetStoredNameBytes() const { return FStoredNameBytes; }
 
     // 64-bit values: the field unless it holds its marker, then the zip64 record's value.
     int64_t GetRelativeOffset() const;
@@ -97,7 +102,7 @@ public:
     void SetComment(const AnsiString& text);    // empty = none
     void SetCommentFromArchive(const AnsiString& text);   // loads the text, keeps CommentLength
 
-    bool HasDataDescriptor() const { return (Flag & 8) != 0; }
+    bool HasDataDescriptor() const { return (Flag & kFlagDataDescriptor) != 0; }
     bool IsEncrypted() const { return (Flag & 1) != 0; }
     int64_t LocalHeaderSize() const { return kLocalHeaderFixed + FileNameLength + LocalExtraLength; }
     int64_t CentralHeaderSize() const {
@@ -120,6 +125,13 @@ public:
 
     void NameToOem(AnsiString& name);
     void NameFromOem(AnsiString& name) const;
+    // A stored name in the ANSI code page and with "\" separators: UTF-8 names (flag bit
+    // 11) converted, an unrepresentable character becoming SUB (0x1A), which no extraction
+    // accepts; other names per OEMConvert (a DOS-made central entry) or as stored.
+    AnsiString NameFromArchive(const AnsiString& stored, bool madeOnDos) const;
+    // True when every 64-bit value read (sizes and offset) is a real file position, not
+    // above 2^63 - 1: larger values are damage and no reader takes them.
+    bool SizesSound() const;
 
     // Byte images of the two fixed headers (the parts before the name).
     void FillFromCentral(const uint8_t* rec, const AnsiString& fullName);
@@ -135,6 +147,7 @@ private:
 
     AnsiString FFileName;
     AnsiString FDirectory;
+    AnsiString FStoredNameBytes;
     std::unique_ptr<TZip64Record> FZip64;
     std::unique_ptr<AnsiString> FComment;
 };

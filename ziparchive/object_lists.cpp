@@ -3,6 +3,8 @@
 #include "classlib/little_endian.h"
 
 #include <algorithm>
+#include <exception>
+#include <vector>
 
 #include "classlib/sorted_search.h"
 
@@ -57,6 +59,37 @@ uint8_t ReadU8(TStream* s) {
 }
 
 void WriteU8(TStream* s, uint8_t v) { s->WriteBuffer(&v, 1); }
+
+// One read of an object stream on this thread: how deep the objects nest, and the lists
+// read so far whose stream asks them not to own their items. Until the outermost read
+// succeeds, every list read owns what it read, so that a failure frees it all; then each
+// such list takes its stored setting.
+struct TReadSession {
+    int Depth = 0;
+    std::vector<TObjectList*> NotOwning;
+};
+thread_local TReadSession tRead;
+
+class TReadLevel {
+public:
+    TReadLevel() : FExceptions(std::uncaught_exceptions()) {
+        if (++tRead.Depth > kMaxObjectNesting) {
+            --tRead.Depth;
+            throw EReadError(Format("Objects nested deeper than %d levels", kMaxObjectNesting));
+        }
+    }
+    ~TReadLevel() {
+        if (--tRead.Depth != 0) return;
+        if (std::uncaught_exceptions() == FExceptions)   // the whole read succeeded
+            for (TObjectList* list : tRead.NotOwning) list->SetOwnsObjects(false);
+        tRead.NotOwning.clear();
+    }
+    TReadLevel(const TReadLevel&) = delete;
+    TReadLevel& operator=(const TReadLevel&) = delete;
+
+private:
+    int FExceptions;
+};
 }  // namespace
 
 void RegisterObjectClass(const AnsiString& className, TObjectFactory create, TObjectStreamer load,
@@ -92,6 +125,7 @@ std::unique_ptr<TObject> CreateRegisteredObject(const AnsiString& name, TObjectS
 }
 
 std::unique_ptr<TObject> ReadObject(TStream* stream) {
+    TReadLevel level;
     uint8_t len = ReadU8(stream);
     AnsiString name(len, '\0');
     if (len) stream->ReadBuffer(&name[0], len);   // the whole name leaves the stream
@@ -117,6 +151,9 @@ void WriteObject(TObject* object, TStream* stream) {
 TObjectList::TObjectList() = default;
 
 TObjectList::~TObjectList() {
+    // A list freed while a read is under way is no longer among those the read sets up.
+    auto& pending = tRead.NotOwning;
+    pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
     for (int32_t i = 0; i < FCount; ++i) TObjectList::FreeItem(FItems[static_cast<size_t>(i)]);
     TObjectList::Clear();
 }
@@ -212,6 +249,7 @@ void TObjectList::DefineProperties(std::vector<TRawProperty>& properties) {
 }
 
 void TObjectList::ReadObjects(TStream* stream) {
+    TReadLevel level;
     bool owns = ReadU8(stream) != 0;
     int32_t count = static_cast<int32_t>(ReadU32(stream));
     // Every object takes at least its name's length byte: a count beyond the bytes left
@@ -242,7 +280,8 @@ void TObjectList::ReadObjects(TStream* stream) {
         if (FCapacity != oldCapacity && FCount <= oldCapacity) SetItemCapacity(oldCapacity);
         throw;
     }
-    FOwnsObjects = owns;
+    FOwnsObjects = true;
+    if (!owns) tRead.NotOwning.push_back(this);
 }
 
 void TObjectList::ReadItems(TStream* stream) { ReadObjects(stream); }

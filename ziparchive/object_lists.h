@@ -23,6 +23,9 @@ struct tRegisterRec {
     TObjectStreamer StoreRoutine;
 };
 
+// Deepest nesting of objects (lists within lists) that a stream may hold.
+constexpr int kMaxObjectNesting = 64;
+
 // Longest class name kept in the registry and in streams.
 constexpr int kMaxClassNameLength = 63;
 

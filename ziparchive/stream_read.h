@@ -17,3 +17,14 @@ inline int32_t ReadUpTo(TStream* s, void* buffer, int32_t count) {
 }
 
 inline bool ReadExactly(TStream* s, void* buffer, int32_t count) { return ReadUpTo(s, buffer, count) == count; }
+
+// Count bytes of text at Position (a comment); a text cut short by the end of the stream
+// keeps what is there. The stream's position is put back.
+inline AnsiString ReadTextAt(TStream* s, int64_t position, uint16_t count) {
+    const int64_t saved = s->GetPosition();
+    AnsiString text(count, '\0');
+    s->Seek(position, soBeginning);
+    text.resize(static_cast<size_t>(ReadUpTo(s, count ? &text[0] : nullptr, count)));
+    s->Seek(saved, soBeginning);
+    return text;
+}

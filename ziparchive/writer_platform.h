@@ -22,4 +22,13 @@ AnsiString SystemTempDir();
 // they were) when the system cannot do it in one step, as across volumes.
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest);
 
+// ---- disks of a spanned archive ------------------------------------------------------
+// Free bytes of the drive that holds Path (a letter drive, or the current drive when Path
+// has none); -1 when the system cannot tell.
+int64_t FreeSpaceOfDrive(const AnsiString& path);
+// Bytes per cluster of a drive root such as "A:\"; raises the system's error on failure.
+int64_t ClusterSize(const AnsiString& root);
+// The serial number of the volume that holds Path; false when it cannot be read.
+bool VolumeSerial(const AnsiString& path, uint32_t& serial);
+
 }  // namespace writer_platform

@@ -1,6 +1,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include "classlib/file_find.h"
 #include "ziparchive/writer_platform.h"
@@ -36,6 +37,33 @@ AnsiString SystemTempDir() {
 
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest) {
     return ::rename(Native(source).c_str(), Native(dest).c_str()) == 0;
+}
+
+// No drive letters here: the volume of the folder that holds Path.
+namespace {
+AnsiString ExistingFolderOf(const AnsiString& path) {
+    AnsiString dir = Native(ExtractFilePath(path));
+    return dir.empty() ? AnsiString(".") : dir;
+}
+}  // namespace
+
+int64_t FreeSpaceOfDrive(const AnsiString& path) {
+    struct statvfs v;
+    if (::statvfs(ExistingFolderOf(path).c_str(), &v) != 0) return -1;
+    return static_cast<int64_t>(v.f_bavail) * static_cast<int64_t>(v.f_frsize);
+}
+
+int64_t ClusterSize(const AnsiString& root) {
+    struct statvfs v;
+    if (::statvfs(ExistingFolderOf(root).c_str(), &v) != 0) throw EOSError("Cannot read the cluster size of " + root);
+    return static_cast<int64_t>(v.f_frsize);
+}
+
+bool VolumeSerial(const AnsiString& path, uint32_t& serial) {
+    struct stat st;
+    if (::stat(ExistingFolderOf(path).c_str(), &st) != 0) return false;
+    serial = static_cast<uint32_t>(st.st_dev);
+    return true;
 }
 
 }  // namespace writer_platform

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "ziparchive/disk_io_win9x.h"
 #include "ziparchive/writer_platform.h"
 
 namespace writer_platform {
@@ -21,6 +22,43 @@ AnsiString SystemTempDir() {
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest) {
     // No MOVEFILE_COPY_ALLOWED: a copy that fails half-way would take the old file with it.
     return MoveFileExA(source.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+namespace {
+// "X:\" for a path with a drive letter; empty (the current drive) otherwise.
+AnsiString DriveRoot(const AnsiString& path) {
+    if (path.size() >= 2 && path[1] == ':' && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z')) return AnsiString(1, path[0]) + ":\\";
+    return AnsiString();
+}
+}  // namespace
+
+int64_t FreeSpaceOfDrive(const AnsiString& path) {
+    const AnsiString root = DriveRoot(path);
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(root.empty() ? nullptr : root.c_str(), &available, nullptr, nullptr)) return -1;
+    return static_cast<int64_t>(available.QuadPart);
+}
+
+int64_t ClusterSize(const AnsiString& root) {
+    if (disk_io_win9x::IsWin95OSR2OrLater()) {
+        disk_io_win9x::TExtFreeSpace info;
+        if (disk_io_win9x::GetExtFreeSpace(root, info))
+            return static_cast<int64_t>(info.SectorsPerCluster) * info.BytesPerSector;
+    } else {
+        DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+        if (GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+            return static_cast<int64_t>(sectorsPerCluster) * bytesPerSector;
+    }
+    throw EOSError("Cannot read the cluster size of " + root + " (system error " + IntToStr(GetLastError()) + ")");
+}
+
+bool VolumeSerial(const AnsiString& path, uint32_t& serial) {
+    const AnsiString root = DriveRoot(path);
+    DWORD s = 0;
+    if (!GetVolumeInformationA(root.empty() ? nullptr : root.c_str(), nullptr, 0, &s, nullptr, nullptr, nullptr, 0))
+        return false;
+    serial = s;
+    return true;
 }
 
 }  // namespace writer_platform

@@ -7,6 +7,7 @@
 
 #include "classlib/file_find.h"
 #include "ziparchive/arc_zip.h"
+#include "ziparchive/archive_output_stream.h"
 #include "ziparchive/file_utils.h"
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/writer_platform.h"
@@ -88,7 +89,7 @@ bool TArcZip::ZipFolderEntry(const AnsiString& path) {
     h.SetDiskNumberStart(FCurrentDisk);
 
     if (!EntryAccepted(path, 0)) return false;
-    h.WriteLocalHeader(FOutputStream.get());
+    PlaceLocalHeader();
     if (OnEndZip) OnEndZip(this, path, 0, 0, 0);
     return true;
 }
@@ -153,9 +154,20 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
     FEntryReadLimit = FEntrySizeAtOpen;
     FEntryBytesDone = 0;
     SetEntrySizes(FEntrySizeAtOpen, 0);
-    const int64_t offset = FOutputStream->GetPosition();
-    h.WriteLocalHeader(FOutputStream.get());
-    const int64_t headerLength = FOutputStream->GetPosition() - offset;
+    int64_t headerLength = 0;
+    if (MultiPart()) {
+        // The data is made in a temporary file; the header goes onto the parts once the
+        // sizes are known.
+        FEntryTempName = MakeTempFileName(TempFolder());
+        if (FEntryTempName.empty()) throw EFCreateError("Cannot create a temporary file in \"" + TempFolder() + "\"");
+        FEntryTemp = std::make_unique<TArchiveOutputStream>(FEntryTempName, FBufferSize, false);
+        FDataOut = FEntryTemp.get();
+    } else {
+        const int64_t offset = FOutputStream->GetPosition();
+        h.WriteLocalHeader(FOutputStream.get());
+        headerLength = FOutputStream->GetPosition() - offset;
+        FDataOut = FOutputStream.get();
+    }
 
     const bool encrypted = !Password.empty();
     FFromSnapshot = false;
@@ -181,7 +193,10 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
     h.Flag = static_cast<uint16_t>((encrypted ? kFlagEncrypted : 0) | LevelFlags(FPackLevel));
     const int64_t compressed = produced + (encrypted ? kEncryptionHeaderSize : 0);
     SetEntrySizes(bytesRead, compressed);
-    RewriteLocalHeader(headerLength);
+    if (MultiPart())
+        PlaceSpannedEntry();
+    else
+        RewriteLocalHeader(headerLength);
 
     // The central record carries zip64 values only where they are needed.
     if (FEntryZip64) {
@@ -226,8 +241,31 @@ void TArcZip::RewriteLocalHeader(int64_t headerLength) {
     out->Seek(here, soBeginning);
 }
 
+void TArcZip::PlaceSpannedEntry() {
+    const int64_t written = FEntryTemp->GetPosition();
+    FEntryTemp->Flush();
+    FEntryTemp.reset();
+    FDataOut = nullptr;
+    if (FileSizeByName(FEntryTempName) != written) throw ENotEnoughRoom(msgNotEnoughRoom);
+    PlaceLocalHeader();
+    SpanCopy();
+    RemoveEntryTemp();
+}
+
+void TArcZip::RemoveEntryTemp() {
+    FEntryTemp.reset();
+    FDataOut = nullptr;
+    if (!FEntryTempName.empty()) RemoveFile(FEntryTempName);
+    FEntryTempName.clear();
+}
+
 void TArcZip::DropEntryOutput() {
     FSourceStream.reset();
+    if (MultiPart()) {
+        RemoveEntryTemp();
+        FBytesDone -= FEntryBytesDone;
+        return;
+    }
     const int64_t offset = FEntryHeader->GetRelativeOffset();
     FOutputStream->Seek(offset, soBeginning);
     FOutputStream->SetSize(offset);
@@ -288,7 +326,7 @@ void TArcZip::WriteEncryptionHeader(const AnsiString& password) {
     header[10] = static_cast<uint8_t>(crc >> 16);
     header[11] = static_cast<uint8_t>(crc >> 24);
     for (uint8_t& b : header) b = FKeys.EncryptByte(b);
-    if (FOutputStream->Write(header, kEncryptionHeaderSize) != kEncryptionHeaderSize)
+    if (FDataOut->Write(header, kEncryptionHeaderSize) != kEncryptionHeaderSize)
         throw ENotEnoughRoom(msgNotEnoughRoom);
 }
 
@@ -305,7 +343,11 @@ int32_t TArcZip::ReadEntryData(void* buffer, int32_t count) {
     }
     FEntryBytesDone += n;
     FBytesDone += n;
-    if (OnFilePercentDone) OnFilePercentDone(this, static_cast<int>(PercentOf(FEntryBytesDone, FEntrySizeAtOpen)));
+    if (OnFilePercentDone) {
+        // Multi-part: compressing is the first half of the entry's way, the copy the second.
+        const int64_t percent = PercentOf(FEntryBytesDone, FEntrySizeAtOpen);
+        OnFilePercentDone(this, static_cast<int>(MultiPart() ? percent / 2 : percent));
+    }
     if (OnTotalPercentDone) OnTotalPercentDone(this, static_cast<int>(PercentOf(FBytesDone, FTotalBytes)));
     return n;
 }
@@ -317,7 +359,7 @@ void TArcZip::WriteEntryData(void* buffer, int32_t count) {
         else
             FKeys.EncryptBuffer(buffer, static_cast<size_t>(count));
     }
-    if (FOutputStream->Write(buffer, count) != count) throw ENotEnoughRoom(msgNotEnoughRoom);
+    if (FDataOut->Write(buffer, count) != count) throw ENotEnoughRoom(msgNotEnoughRoom);
     CheckCancel();
 }
 

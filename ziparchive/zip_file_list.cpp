@@ -14,7 +14,32 @@ bool MatchesAny(const TStrings& patterns, const AnsiString& path) {
 }
 
 bool ArchiveBitClear(uint32_t attr) { return (attr & TArcZip::kArchiveBit) == 0; }
+
+bool AllDigits(const AnsiString& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
 }  // namespace
+
+// The archive itself, its parts (any of the part names, standard or classic), its ".zfc"
+// copy and the run's temporary files are never zipped into it.
+bool TArcZip::IsRunOwnFile(const AnsiString& name) const {
+    if (CompareText(name, FZipName) == 0) return true;
+    if (CompareText(name, ChangeFileExt(FZipName, ".zfc")) == 0) return true;
+    const AnsiString file = ExtractFileName(name);
+    if (file.size() > 3 && CompareText(file.substr(0, 3), "ZKZ") == 0 &&
+        CompareText(ExtractFilePath(name), IncludeTrailingPathDelimiter(TempFolder())) == 0)
+        return true;
+    if (!MultiPart() || FSplitBaseName.empty() || name.size() <= FSplitBaseName.size() ||
+        CompareText(name.substr(0, FSplitBaseName.size()), FSplitBaseName) != 0)
+        return false;
+    const AnsiString rest = LowerCase(name.substr(FSplitBaseName.size()));   // ".zip", ".zip.z01", ".001"
+    if (rest == ".zip") return true;
+    if (rest.size() > 6 && rest.substr(0, 6) == ".zip.z" && AllDigits(rest.substr(6))) return true;
+    return rest.size() > 1 && rest[0] == '.' && AllDigits(rest.substr(1));
+}
 
 bool TArcZip::IsExcluded(const AnsiString& path) const { return MatchesAny(*FExcludeList, path); }
 bool TArcZip::IsNoCompress(const AnsiString& path) const { return MatchesAny(*FNoCompressList, path); }
@@ -71,12 +96,18 @@ bool TArcZip::KeepExpandedName(const AnsiString& name) {
     return true;
 }
 
+void TArcZip::CountNameLength(const AnsiString& name) {
+    if (MultiPart() && FMultiZipInfo->GetSaveZipInfoOnFirstDisk() && FStorePaths)
+        FNameLengthSum += static_cast<int64_t>(name.size()) - 2;   // without the drive
+}
+
 void TArcZip::ExpandFilesList() {
     FTotalBytes = 0;
+    FNameLengthSum = 0;
     FBytesDone = 0;
     const bool freshen = FZipAction == zaFreshen;
     if (freshen) {
-        if (!FPhysicalList && FileExists(FZipName)) OpenZip();
+        if (!FPhysicalList && FileExists(FZipName)) ReadOldDirectory();
         SortEntries(ByName);
     }
 
@@ -115,10 +146,13 @@ void TArcZip::ExpandFilesList() {
             continue;
         }
         FTotalBytes += SearchRecSize(rec);
+        CountNameLength(name);
         ++i;
     }
 
     for (int i = 0; i < patterns.Count(); ++i) ExpandPattern(patterns.Get(i));
+    // The reserve for the directory copy works with the average name length.
+    if (FFilesList->Count() > 0 && FNameLengthSum > 0) FNameLengthSum /= FFilesList->Count();
 
     if (freshen) SortEntries(ByNone);
 }
@@ -153,9 +187,10 @@ void TArcZip::ExpandPattern(AnsiString pattern) {
             continue;
         }
         CheckCancel();
-        if (CompareText(name, FZipName) == 0) continue;   // the archive being written
+        if (IsRunOwnFile(name)) continue;
         if (!KeepExpandedName(name)) continue;
         FFilesList->Add(name);
         FTotalBytes += SearchRecSize(rec);
+        CountNameLength(name);
     }
 }

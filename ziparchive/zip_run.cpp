@@ -9,11 +9,10 @@
 #include "ziparchive/file_utils.h"
 #include "ziparchive/pump_throttle.h"
 #include "ziparchive/raw_deflater.h"
+#include "ziparchive/record_buffer.h"
 #include "ziparchive/writer_platform.h"
 
 namespace {
-const char kMultiPartRefused[] = "Multi-part archives cannot be written: MultiMode must be mmNone";
-
 AnsiString CopyFailure(const AnsiString& source, const AnsiString& dest) {
     return ArcLoadStr(msgError) + ": " + ArcLoadStr(msgCouldNotCopy) + source + " -> " + dest;
 }
@@ -48,7 +47,7 @@ int TArcZip::ProcessFiles() {
     FCancel = false;
     FPause = false;
     if (!FFilesList || Trim(FZipName).empty()) return 0;
-    if (GetMultiMode() != mmNone) throw EArcZipException(kMultiPartRefused);
+    if (MultiPart()) CheckMultiPartSettings();
 
     // Put back whatever happens: the flags, the sort mode and KeepZipOpen; the run's own
     // lists go and FilesList is emptied.
@@ -66,6 +65,8 @@ int TArcZip::ProcessFiles() {
             Self.FNewEndCentral.reset();
             Self.FDisposeList.reset();
             Self.FDeflater.reset();
+            Self.FEntryTemp.reset();
+            Self.FPartNames.clear();
             Self.FDataBuffer = std::vector<uint8_t>();
             Self.FDeflateOutput = std::vector<uint8_t>();
             Self.FSnapshot = std::vector<uint8_t>();
@@ -93,7 +94,7 @@ int TArcZip::ProcessFiles() {
     // The new end record exists from the start: OnStartZipInfo hands it out. An archive
     // that is replaced keeps its comment (when it was read), as does a comment set for it.
     FNewEndCentral = std::make_unique<TEndCentral>();
-    const bool replacing = FileExists(FZipName);
+    const bool replacing = !MultiPart() && FileExists(FZipName);
     if (replacing && FPhysicalList && FEndRecord->HasComment() && !FEndRecord->CommentLoaded()) ZipComment();
     if (FEndRecord->CommentLoaded() && (FEndRecord->FModified || replacing))
         FNewEndCentral->SetComment(FEndRecord->GetComment());
@@ -106,18 +107,20 @@ int TArcZip::ProcessFiles() {
             if (stopNow) throw EUserCanceled(msgCanceledZip);
         }
 
-        if (!FileExists(FZipName)) {
+        if (MultiPart() || !FileExists(FZipName)) {
             FOutputFileName = FZipName;
+            OpenOutput();
         } else {
-            // The old archive stays untouched until the new one is complete. (Its entries
-            // are not carried over: the archive is replaced.)
+            // The old archive stays untouched until the new one is complete: its entries
+            // are merged into a temporary file that then takes its place.
             FWorkingOnTemp = true;
-            const AnsiString dir = DirExists(FTempPath) ? FTempPath : writer_platform::SystemTempDir();
-            FOutputFileName = MakeTempFileName(dir);
-            if (FOutputFileName.empty()) throw EFCreateError("Cannot create a temporary file in \"" + dir + "\"");
+            FOutputFileName = MakeTempFileName(TempFolder());
+            if (FOutputFileName.empty()) throw EFCreateError("Cannot create a temporary file in \"" + TempFolder() + "\"");
             FOutputCreated = true;
+            OpenOutput();
+            ReadOldDirectory();
+            count += MergeExistingEntries();
         }
-        OpenOutput();
 
         const int n = FFilesList->Count();
         for (int i = 0; i < n; ++i) {
@@ -144,6 +147,7 @@ int TArcZip::ProcessFiles() {
             ForgetDirectory();   // closes the old archive before it is replaced
             FinishZip();
         }
+        if (MultiPart()) FinishMultiPart();
     } catch (...) {
         RemoveRunFiles();
         throw;
@@ -151,6 +155,8 @@ int TArcZip::ProcessFiles() {
 
     AdoptNewDirectory();
     if (FDisposeList) DisposeFiles();
+    // The archive is complete: a directory copy that cannot be saved does not undo it.
+    if (MultiPart()) SaveConfigurationIfAsked();
     if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
     return count;
 }
@@ -159,9 +165,18 @@ std::unique_ptr<TS_BufferStream> TArcZip::CreateOutputStream(const AnsiString& f
     return std::make_unique<TArchiveOutputStream>(fileName, FBufferSize, FFlushFilesOnClose);
 }
 
+AnsiString TArcZip::TempFolder() const {
+    return DirExists(FTempPath) ? FTempPath : writer_platform::SystemTempDir();
+}
+
 void TArcZip::OpenOutput() {
-    FOutputStream = CreateOutputStream(FOutputFileName);
-    FOutputCreated = true;
+    if (MultiPart()) {
+        OpenFirstVolume();
+    } else {
+        FOutputStream = CreateOutputStream(FOutputFileName);
+        FOutputCreated = true;
+    }
+    FDataOut = FOutputStream.get();
     const int32_t room = FFilesList->Count() + EntryCount();
     FNewEntriesByName = std::make_unique<TSortedZip>(dupAccept);
     FNewEntriesByName->SortMode = ByName;
@@ -176,28 +191,57 @@ void TArcZip::OpenOutput() {
 }
 
 void TArcZip::WriteCentralDirectory() {
-    TStream* out = FOutputStream.get();
     TStream* oldArchive = FWorkingOnTemp ? FArchiveStream.get() : nullptr;
-    const int64_t start = out->GetPosition();
-    FNewEndCentral->SetCentralOffset(start);
+    FNewEndCentral->SetCentralOffset(FOutputStream->GetPosition());
     FNewEndCentral->SetCentralStartDisk(FCurrentDisk);
-    int64_t pos = start;
+    // Entries on this disk: the records on the disk that ends the directory.
+    FNewEndCentral->SetEntriesThisDisk(0);
+    uint64_t size = 0;
     for (int32_t i = 0; i < FNewEntries->GetCount(); ++i) {
         TZipHeaderInfo* h = FNewEntries->Header(i);
+        TRecordBuffer record(0);
+        h->WriteCentralHeader(&record, oldArchive);
+        // A directory that does not fit goes on to the next part; when it starts there,
+        // it starts at that part's beginning.
+        if (MultiPart() && RoomLeft() < static_cast<int64_t>(record.Data.size())) {
+            NextVolume();
+            if (i == 0) {
+                FNewEndCentral->SetCentralOffset(FOutputStream->GetPosition());
+                FNewEndCentral->SetCentralStartDisk(FCurrentDisk);
+            }
+        }
+        const int64_t pos = FOutputStream->GetPosition();
+        WriteRecord(record.Data);
         h->CentralHeaderPosition = pos;
-        h->WriteCentralHeader(out, oldArchive);
         // The new archive is now where this record's extra field is found again.
         h->CentralExtraPosition = pos + kCentralHeaderFixed + h->FileNameLength;
         h->StoredCentralExtraLength = h->CentralExtraLength;
-        pos += h->CentralHeaderSize();
+        FNewEndCentral->SetEntriesThisDisk(FNewEndCentral->GetEntriesThisDisk() + 1);
+        size += record.Data.size();
     }
-    FNewEndCentral->SetCentralSize(static_cast<uint64_t>(pos - start));
+    FNewEndCentral->SetCentralSize(size);
 }
 
 void TArcZip::WriteEndRecord() {
-    FNewEndCentral->SetThisDisk(FCurrentDisk);
-    FNewEndCentral->WriteEndCentral(FOutputStream.get());
+    auto assemble = [&]() {
+        FNewEndCentral->SetThisDisk(FCurrentDisk);
+        TRecordBuffer record(FOutputStream->GetPosition());
+        FNewEndCentral->WriteEndCentral(&record);
+        return record.Data;
+    };
+    std::string bytes = assemble();
+    if (MultiPart() && RoomLeft() < static_cast<int64_t>(bytes.size())) {
+        NextVolume();
+        bytes = assemble();   // the records name the disk they stand on
+    }
+    WriteRecord(bytes);
     FNewEndCentral->CommentPosition = FOutputStream->GetPosition() - FNewEndCentral->CommentLength;
+    if (GetMultiMode() == mmSpan) WriteDiskLabel();
+}
+
+void TArcZip::WriteRecord(const std::string& bytes) {
+    if (FOutputStream->Write(bytes.data(), static_cast<int32_t>(bytes.size())) != static_cast<int32_t>(bytes.size()))
+        throw ENotEnoughRoom(msgNotEnoughRoom);
 }
 
 void TArcZip::CloseOutput() {
@@ -230,6 +274,11 @@ void TArcZip::FinishZip() {
 void TArcZip::RemoveRunFiles() {
     FSourceStream.reset();
     FOutputStream.reset();
+    RemoveEntryTemp();
+    // Every part this run wrote goes (a spanned run can reach only the disk in the drive).
+    for (const AnsiString& part : FPartNames)
+        if (part != FOutputFileName) RemoveFile(part);
+    FPartNames.clear();
     if (FOutputCreated) RemoveFile(FOutputFileName);
     if (!FFinishFileName.empty()) RemoveFile(FFinishFileName);
     FOutputCreated = false;

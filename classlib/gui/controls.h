@@ -30,7 +30,6 @@ class TControlCanvas;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 // Border of a form; edits and panels use the first two (TBorderStyle).
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;

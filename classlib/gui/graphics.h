@@ -50,6 +50,9 @@ TRect FromRECT(const RECT& r);
 POINT ToPOINT(const TPoint& p);
 TPoint FromPOINT(const POINT& p);
 
+// The GDI objects and DCs our holders have alive now (LiveGdiObjectCount of handles.h).
+int LiveGdiObjects();
+
 // A GDI object description that makes its handle when first asked and tells its owner of changes.
 class TGraphicsObject : public TPersistent {
 public:
@@ -62,8 +65,6 @@ protected:
     TGdiObject<HGDIOBJ> FObject;
 };
 
-using TFontStyles = uint8_t;
-enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 
 class TFont : public TGraphicsObject {

@@ -447,16 +447,11 @@ void TCustomLabel::Paint() {
 
 void TCustomLabel::AdjustBounds() {
     if (!FAutoSize || IsLoading()) return;
-    TWindowDC screen(nullptr);
-    TCanvas measure;
-    measure.SetHandle(screen.Get());
-    measure.SetFont(FFont.get());
-    AnsiString text = GetText();
-    if (text.empty()) text = " ";
+    // Measured by DoDrawText itself, so descendants that draw in another font size right.
     TRect r(0, 0, FWidth, 0);
-    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | (FShowAccelChar ? 0 : DT_NOPREFIX);
-    measure.DrawText(text, r, flags);
-    measure.SetHandle(nullptr);
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0);
+    TWindowDC screen(nullptr);
+    static_cast<TControlCanvas*>(GetCanvas())->PaintOn(screen.Get(), [&] { DoDrawText(r, flags); });
     int left = FLeft;
     if (FAlignment == taRightJustify) left += FWidth - r.Width();
     SetBounds(left, FTop, r.Width(), r.Height());

@@ -95,6 +95,8 @@ TEST(SmallRoutines, PercentOfRoundsHalfToEven) {
     } cases[] = {
         {7, 0, 0}, {7, -3, 0}, {1, 3, 33}, {2, 3, 67}, {5, 2, 100}, {3, 3, 100}, {1, 8, 12}, {3, 8, 38},
         {1, 200, 0}, {3, 200, 2}, {0, 10, 0}, {INT64_MAX / 2, INT64_MAX, 50}, {INT64_MAX - 1, INT64_MAX, 100},
+        // Negative parts (a damaged size) never divide by zero.
+        {INT64_MIN + 1, 1, -100}, {-INT64_MAX, 3, -100}, {-1, 4, -25},
     };
     for (const Case& c : cases) EXPECT_EQ(PercentOf(c.part, c.whole), c.out) << c.part << "/" << c.whole;
 }

@@ -338,6 +338,11 @@ TEST(HeaderRecord, ShortOrForeignRecordsFailAndLeaveTheStreamAtTheirStart) {
         {"wrong signature", "PK\x03\x04" + good.substr(4)},
         {"name cut short", good.substr(0, 46 + 4)},
         {"extra field cut short", good.substr(0, 46 + 8 + 5)},
+        // zip64 values above 2^63 - 1 are no file position or size: damage.
+        {"zip64 compressed size 2^63 + 1",
+         CentralBytes("n", Block(1, U64s({5, (1ull << 63) + 1})), 0xFFFFFFFF, 0xFFFFFFFF)},
+        {"zip64 uncompressed size 2^64 - 1", CentralBytes("n", Block(1, U64s({~0ull})), 10, 0xFFFFFFFF)},
+        {"zip64 offset 2^63", CentralBytes("n", Block(1, U64s({1ull << 63})), 10, 20, 0xFFFFFFFF)},
     };
     for (const TCase& c : cases) {
         std::unique_ptr<TMemoryStream> m(StreamOf("xyz" + c.Bytes));
@@ -351,6 +356,47 @@ TEST(HeaderRecord, ShortOrForeignRecordsFailAndLeaveTheStreamAtTheirStart) {
     TZipHeaderInfo h;
     EXPECT_FALSE(h.ReadLocalHeader(m.get()));
     EXPECT_EQ(m->GetPosition(), 0);
+
+    // A local header with a huge zip64 size (what a directory rebuild reads) fails too.
+    TLEWriter w;
+    w.U32(0x04034B50);
+    w.U16(45);
+    w.U16(0);
+    w.U16(8);
+    w.U32(0);
+    w.U32(0);
+    w.U32(0xFFFFFFFF);
+    w.U32(0xFFFFFFFF);
+    w.U16(1);
+    w.U16(20);
+    std::unique_ptr<TMemoryStream> huge(StreamOf(w.Data + "n" + Block(1, U64s({1, (1ull << 63) + 1}))));
+    EXPECT_FALSE(h.ReadLocalHeader(huge.get()));
+    EXPECT_EQ(huge->GetPosition(), 0);
+}
+
+// Names flagged UTF-8 (bit 11) come out in the ANSI code page (936); a character it cannot
+// hold becomes SUB, which extraction refuses as an unsafe name. The stored bytes stay.
+TEST(HeaderRecord, Utf8FlaggedNamesAreReadIntoTheCodePage) {
+    struct TCase {
+        std::string Stored;
+        std::string Read;
+    } cases[] = {
+        {"dir/\xE4\xB8\xAD\xE6\x96\x87.txt", "dir\\\xD6\xD0\xCE\xC4.txt"},   // 中文
+        {"\xE0\xB8\x81.txt", "\x1A.txt"},                                     // Thai: not in 936
+        {"bad\xC3.txt", "bad\x1A.txt"},                                          // cut sequence
+    };
+    for (const TCase& c : cases) {
+        std::string rec = CentralBytes(c.Stored, "");
+        rec[8] = 0x00;
+        rec[9] = 0x08;   // flag bit 11
+        std::unique_ptr<TMemoryStream> m(StreamOf(rec));
+        TStream* s = m.get();
+        TZipHeaderInfo h;
+        h.OEMConvert = oemAlways;
+        ASSERT_TRUE(h.ReadCentralHeader(s, nullptr));
+        EXPECT_EQ(h.FullName(), c.Read);
+        EXPECT_EQ(h.GetStoredNameBytes(), c.Stored);
+    }
 }
 
 TEST(HeaderRecord, PartialRecordContinuesOnTheNextDisk) {

@@ -262,4 +262,55 @@ TEST_F(ObjectListStreaming, LongClassNamesAndWriteErrors) {
     EXPECT_EQ(out.GetSize(), 0);
 }
 
+// A list stored inside a list: "TNested" is a plain object list read with its own items.
+class TNestedList : public TObjectList {
+public:
+    const char* ClassName() const override { return "TNested"; }
+};
+
+std::string NestedHeader(int owns, int32_t count) {
+    std::string out = std::string(1, 7) + "TNested" + static_cast<char>(owns);
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(static_cast<uint32_t>(count) >> (8 * i));
+    return out;
+}
+
+TEST_F(ObjectListStreaming, NestedListsFreeWhatTheyReadOnFailureAndNestOnlySoDeep) {
+    zk::RegisterObjectClass(
+        "TNested", [] { return new TNestedList; },
+        [](TObject* o, TStream* s) { static_cast<TNestedList*>(o)->ReadItems(s); }, nullptr);
+    // An outer list of two: a nested list that does not own its two items, then an object
+    // of a class nobody registered.
+    const std::string nested = NestedHeader(0, 2) + Container(-1, 1, 2, {{"TItem", 1}, {"TItem", 2}}).substr(5);
+    const std::string failing = Container(-1, 1, 2, {}) + nested + std::string(1, 5) + "TNope";
+    {
+        TObjectList outer;
+        TStringStream in(failing);
+        EXPECT_EQ(ErrorOf([&] { outer.ReadItems(&in); }), "EClassNotFound: Class <TNope> not registered");
+        EXPECT_EQ(outer.GetCount(), 0);
+    }
+    EXPECT_EQ(gAlive, 0);   // the nested list's items went with it
+
+    // Read in full, the nested list takes its stored setting.
+    {
+        TObjectList outer;
+        TStringStream in(Container(-1, 1, 1, {}) + nested);
+        outer.ReadItems(&in);
+        auto* list = dynamic_cast<TNestedList*>(outer.GetItem(0));
+        ASSERT_NE(list, nullptr);
+        EXPECT_FALSE(list->GetOwnsObjects());
+        EXPECT_EQ(list->GetCount(), 2);
+        for (int i = 0; i < list->GetCount(); ++i) delete list->GetItem(i);   // not owned: freed here
+    }
+    EXPECT_EQ(gAlive, 0);
+
+    // Lists nested 100000 deep (about 1.3 MB) end in an error, not a stack overflow.
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += NestedHeader(1, 1);
+    TObjectList outer;
+    TStringStream in(Container(-1, 1, 1, {}) + deep);
+    EXPECT_EQ(ErrorOf([&] { outer.ReadItems(&in); }), "EReadError: Objects nested deeper than 64 levels");
+    EXPECT_EQ(outer.GetCount(), 0);
+    zk::UnregisterObjectClass("TNested");
+}
+
 }  // namespace

@@ -3,9 +3,19 @@
 // read straight from the bytes, so that the tests do not trust the code they check).
 #pragma once
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
+#include <gtest/gtest.h>
 
 #include "classlib/classes.h"
 #include "classlib/fileio.h"
@@ -14,6 +24,23 @@
 #include "ziparchive/arc_zip.h"
 #include "classlib/little_endian.h"
 #include "ziparchive/zip_crypt.h"
+
+// Sets a file's last-write time (seconds since 1970, UTC).
+inline void SetFileWriteTime(const std::string& name, int64_t unixSeconds) {
+#ifdef _WIN32
+    HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const uint64_t t = (static_cast<uint64_t>(unixSeconds) + 11644473600ull) * 10000000ull;
+    FILETIME ft{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
+    CloseHandle(h);
+#else
+    const std::string native = ReplaceSingleByteChar(name, '\\', '/');
+    struct timespec ts[2] = {{static_cast<time_t>(unixSeconds), 0}, {static_cast<time_t>(unixSeconds), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, native.c_str(), ts, 0), 0);
+#endif
+}
 
 // Files by path relative to Root ("\" separated); folders are made as needed. A path
 // ending in "\" is an empty folder.

@@ -24,6 +24,8 @@ namespace {
 
 const std::string kTrail = "\x81\x5C";
 const std::string kGbk = "\xD6\xD0\xCE\xC4";
+// An archive with no entries: the end record alone.
+const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
 std::vector<std::string> ZkzFiles(const std::string& dir) {
     std::vector<std::string> names;
@@ -254,6 +256,7 @@ TEST_F(WriterTest, FreshenZipsOnlyNamesTheArchiveHolds) {
     MakeTree(site, {{"a.txt", "a"}, {"sub\\b.txt", "b"}});
     ASSERT_EQ(ZipSite("", 6), 2);
     MakeTree(site, {{"c.txt", "c"}, {"a.txt", "newer a"}});
+    SetFileWriteTime(site + "a.txt", time(nullptr) + 60);
     std::vector<std::string> skipped;
     zip.OnSkippingFile = [&](TObject*, TSkipReason r, const AnsiString& n, int, bool&) {
         EXPECT_EQ(r, srNoFileToFreshen);
@@ -261,7 +264,7 @@ TEST_F(WriterTest, FreshenZipsOnlyNamesTheArchiveHolds) {
     };
     UseBuilderSettings(zip, site, archive, "", 6);
     zip.SetZipAction(zaFreshen);
-    EXPECT_EQ(zip.Zip(), 2);
+    EXPECT_EQ(zip.Zip(), 1);   // a.txt is newer; sub/b.txt is kept as it was
     EXPECT_EQ(skipped, (std::vector<std::string>{"c.txt"}));
     const TRawArchive a = Parsed();
     EXPECT_EQ(a.Entries.size(), 2u);
@@ -272,7 +275,7 @@ TEST_F(WriterTest, FreshenZipsOnlyNamesTheArchiveHolds) {
 // ---- replacing an archive, and runs that fail ------------------------------------------
 
 TEST_F(WriterTest, ExistingArchiveIsReplacedOnlyWhenTheNewOneIsComplete) {
-    const std::string old = "the old archive's bytes";
+    const std::string old = kEmptyArchive;
     WriteFileBytes(archive, old);
     MakeTree(site, {{"a.txt", TextBytes(100000)}, {"b.txt", "b"}});
     int seen = 0;
@@ -301,7 +304,7 @@ TEST_F(WriterTest, ReplacingFromAnotherVolumeCopiesBesideTheArchiveFirst) {
     if (!DirectoryExists(shm)) GTEST_SKIP() << "no second volume for temporary files here";
     const std::string otherTemp = shm + "pwtest-writer-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "\\";
     ASSERT_TRUE(ForceDirectories(otherTemp));
-    WriteFileBytes(archive, "old");
+    WriteFileBytes(archive, kEmptyArchive);
     MakeTree(site, {{"a.txt", TextBytes(50000)}});
     zip.SetTempPath(otherTemp);
     bool tempUsed = false;
@@ -366,15 +369,17 @@ private:
 TEST_F(WriterTest, AWriteErrorLeavesNoArchiveAndNoTemporaryFile) {
     MakeTree(site, {{"a.txt", RandomBytes(200000)}, {"b.txt", TextBytes(50000)}, {"c.txt", "c"}});
     // Sizes that fail inside the first entry's data, in a later entry, in the central
-    // directory and in the end record.
+    // directory and in the end record; a new archive, and an update of an existing one.
     ASSERT_EQ(ZipSite("pw", 6), 3);
     const std::string good = ReadFileBytes(archive);
     const int64_t full = static_cast<int64_t>(good.size());
     RemoveFile(archive);
     for (bool replacing : {false, true}) {
         for (int64_t limit : {int64_t(100), int64_t(150000), full - 80, full - 10}) {
-            SCOPED_TRACE((replacing ? "replacing, limit " : "new, limit ") + std::to_string(limit));
-            const std::string old = "an old archive";
+            SCOPED_TRACE((replacing ? "updating, limit " : "new, limit ") + std::to_string(limit));
+            // Updating the archive of the same files: every entry is kept, copied from the
+            // old archive, until the writes fail.
+            const std::string old = good;
             if (replacing) WriteFileBytes(archive, old);
             TFailingZip failing(limit);
             failing.SetTempPath(temp);
@@ -414,12 +419,14 @@ TEST_F(WriterTest, CancelAndStopNowEndTheRunWithoutAnArchive) {
     expectCanceled("User canceled Zip operation");
 }
 
-TEST_F(WriterTest, MultiPartModesAreRefusedBeforeAnythingIsWritten) {
+// A file in the archive's place that is no archive is neither merged nor overwritten.
+TEST_F(WriterTest, AnExistingFileThatIsNoArchiveIsLeftAlone) {
     MakeTree(site, {{"a.txt", "a"}});
-    zip.SetMultiMode(mmBlocks);
+    WriteFileBytes(archive, "not an archive");
     UseBuilderSettings(zip, site, archive, "", 6);
     EXPECT_THROW(zip.Zip(), EArcZipException);
-    EXPECT_FALSE(FileExists(archive));
+    EXPECT_EQ(ReadFileBytes(archive), "not an archive");
+    EXPECT_TRUE(ZkzFiles(temp).empty());
 }
 
 // ---- files that change while they are zipped --------------------------------------------

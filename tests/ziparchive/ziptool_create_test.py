@@ -145,7 +145,7 @@ def check_write_failure(c, runner, ziptool, work):
     for replacing in (False, True):
         label = "failed write %s" % ("of a replacing archive" if replacing else "of a new archive")
         archive = os.path.join(work, "fail.zip")
-        old = b"the old archive"
+        old = b"PK\x05\x06" + bytes(18)   # an archive with no entries
         if replacing:
             write(archive, old)
         before = wine_temp_files()

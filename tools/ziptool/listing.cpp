@@ -8,36 +8,14 @@
 #include "tools/ziptool/listing.h"
 #include "ziparchive/arc_unzip.h"
 #include "ziparchive/file_utils.h"
-#include "classlib/little_endian.h"
-#include "ziparchive/stream_read.h"
-#include "ziparchive/zip_signatures.h"
 
 namespace {
-
-bool ReadAt(TStream* s, int64_t pos, void* buffer, int32_t count) {
-    if (pos < 0) return false;
-    s->Seek(pos, soBeginning);
-    return ReadExactly(s, buffer, count);
+// The name bytes of the header the entry was read from (its central header, or for a
+// directory rebuilt from local headers its local header).
+std::string StoredName(const TZipHeaderInfo& h) {
+    const AnsiString& stored = h.GetStoredNameBytes();
+    return stored.empty() ? ToZipSlashes(h.FullName()) : stored;
 }
-
-// The name bytes of the header the entry was read from: its central header, or for a
-// directory rebuilt from local headers its local header.
-std::string StoredName(TStream* s, const TZipHeaderInfo& h) {
-    uint8_t rec[kCentralHeaderFixed];
-    std::string name;
-    if (ReadAt(s, h.CentralHeaderPosition, rec, kCentralHeaderFixed) && GetLE32(rec) == ZipSignatures().Central) {
-        name.resize(GetLE16(rec + 28));
-        if (name.empty() || ReadAt(s, h.CentralHeaderPosition + kCentralHeaderFixed, &name[0], static_cast<int32_t>(name.size())))
-            return name;
-    }
-    if (ReadAt(s, h.GetRelativeOffset(), rec, kLocalHeaderFixed) && GetLE32(rec) == ZipSignatures().Local) {
-        name.resize(GetLE16(rec + 26));
-        if (name.empty() || ReadAt(s, h.GetRelativeOffset() + kLocalHeaderFixed, &name[0], static_cast<int32_t>(name.size())))
-            return name;
-    }
-    return ToZipSlashes(h.FullName());
-}
-
 }  // namespace
 
 std::string ListArchive(const AnsiString& zipName) {
@@ -54,8 +32,10 @@ std::string ListArchive(const AnsiString& zipName) {
     auto key = [](const TZipHeaderInfo* h) {
         return h->CentralHeaderPosition > 0 ? h->CentralHeaderPosition : INT64_MAX;
     };
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&](const TZipHeaderInfo* a, const TZipHeaderInfo* b) { return key(a) < key(b); });
+    // (A split set's positions belong to different parts: its list is in directory order.)
+    if (zip.GetEndRecord()->GetThisDisk() == 0)
+        std::stable_sort(entries.begin(), entries.end(),
+                         [&](const TZipHeaderInfo* a, const TZipHeaderInfo* b) { return key(a) < key(b); });
 
     std::string out;
     char line[96];
@@ -63,7 +43,7 @@ std::string ListArchive(const AnsiString& zipName) {
         std::snprintf(line, sizeof line, "%" PRId64 "\t%" PRId64 "\t%08" PRIx32 "\t%u\t", h->GetUncompressedSize(),
                       h->GetCompressedSize(), h->CRC32, static_cast<unsigned>(h->CompressionMethod));
         out += line;
-        out += StoredName(zip.GetArchiveStream(), *h);
+        out += StoredName(*h);
         out += '\n';
     }
     return out;

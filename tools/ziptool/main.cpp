@@ -15,7 +15,10 @@ const TCommand kCommands[] = {
     {"list", "ARCHIVE", CmdList},
     {"extract", "ARCHIVE DESTDIR [--password P]", CmdExtract},
     {"test", "ARCHIVE [--password P]", CmdTest},
-    {"create", "ARCHIVE FOLDER [--password P] [--level N]", CmdCreate},
+    {"create",
+     "ARCHIVE FOLDER [--password P] [--level N] [--action update|replace|freshen] "
+     "[--split N [--first N] [--reserve N] [--zfc]]",
+     CmdCreate},
 };
 
 int Usage() {

@@ -1,0 +1,465 @@
+// Updating archives and writing split sets, checked against tools no one here wrote:
+// Info-ZIP zip -u / -f make the reference merges, 7z and Info-ZIP read our part files, and
+// ours reads Info-ZIP's split sets and 7-Zip's UTF-8 names. Native build only (the tools
+// are Linux programs); a missing tool skips its test.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "classlib/file_find.h"
+#include "tests/ziparchive/zip_writer_support.h"
+#include "ziparchive/arc_zip.h"
+#include "ziparchive/multi_zip_info.h"
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Output;
+};
+
+TRun Shell(const std::string& cmd) {
+    TRun r;
+    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.Output.append(buf, n);
+    const int status = pclose(p);
+    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+bool HaveTool(const char* name) { return Shell(std::string("command -v ") + name).Status == 0; }
+
+#define REQUIRE_TOOL(name) \
+    if (!HaveTool(name)) GTEST_SKIP() << name << " is not installed"
+
+std::string Native(const std::string& winPath) { return ReplaceSingleByteChar(winPath, '\\', '/'); }
+std::string Q(const std::string& winPath) { return "'" + Native(winPath) + "'"; }
+
+std::vector<std::string> Names(const TRawArchive& a) {
+    std::vector<std::string> n;
+    for (const TRawEntry& e : a.Entries) n.push_back(e.Name);
+    return n;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir, const std::string& mask) {
+    std::vector<std::string> names;
+    TSearchRec rec;
+    if (FindFirst(dir + mask, faAnyFile, rec) == 0) {
+        do
+            if (rec.Name != "." && rec.Name != "..") names.push_back(rec.Name);
+        while (FindNext(rec) == 0);
+        FindClose(rec);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A site, an Info-ZIP archive of it, a copy for ours, and the two merges compared.
+class UpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site = WinDir(tmp) + "site\\";
+        theirs = WinDir(tmp) + "theirs.zip";
+        ours = WinDir(tmp) + "ours.zip";
+        const int64_t old = time(nullptr) - 3600;
+        MakeTree(site, {{"a.htm", TextBytes(20000, 1)},
+                        {"b.css", TextBytes(3000, 2)},
+                        {"img\\c.jpg", RandomBytes(40000, 3)},
+                        {"img\\d.gif", "GIF89a"},
+                        {"e.js", TextBytes(9000, 5)}});
+        for (const char* f : {"a.htm", "b.css", "img\\c.jpg", "img\\d.gif", "e.js"}) SetFileWriteTime(site + f, old);
+    }
+    // Info-ZIP makes the old archive (with Options) and we take a copy of it.
+    void MakeOld(const std::string& options) {
+        ASSERT_EQ(Shell("cd " + Q(site) + " && zip -q -r -D " + options + " " + Q(theirs) + " .").Status, 0);
+        WriteFileBytes(ours, ReadFileBytes(theirs));
+    }
+    int OurMerge(TZipAction action, const std::string& password = "") {
+        TArcZip zip(nullptr);
+        zip.SetTempPath(WinDir(tmp));
+        UseBuilderSettings(zip, site, ours, password, 6);
+        zip.SetZipAction(action);
+        zip.OnUpdate = [&](TObject*, TUpdateAction a, int) { (a == uaKeeping ? kept : replaced)++; };
+        const int n = zip.Zip();
+        endEntries = zip.GetEndRecord()->GetTotalEntries();
+        return n;
+    }
+    void ExpectSameAsInfoZip(const std::string& zipOptions) {
+        ASSERT_EQ(Shell("cd " + Q(site) + " && zip -q -r -D " + zipOptions + " " + Q(theirs) + " .").Status, 0);
+        const TRawArchive t = ParseArchive(ReadFileBytes(theirs)), o = ParseArchive(ReadFileBytes(ours));
+        ASSERT_EQ(o.Error, "");
+        // The old entries in their order; the new ones after them (in folder-walk order,
+        // which differs between the two programs).
+        std::vector<std::string> on = Names(o), tn = Names(t);
+        ASSERT_EQ(on.size(), tn.size());
+        const size_t oldCount = std::min<size_t>(5, on.size());
+        EXPECT_TRUE(std::equal(on.begin(), on.begin() + oldCount, tn.begin()));
+        std::sort(on.begin() + oldCount, on.end());
+        std::sort(tn.begin() + oldCount, tn.end());
+        EXPECT_EQ(on, tn);
+        EXPECT_TRUE(ZkzFiles().empty());
+    }
+    std::vector<std::string> ZkzFiles() { return FilesIn(WinDir(tmp), "ZKZ*"); }
+
+    TempDir tmp;
+    std::string site, theirs, ours;
+    int kept = 0, replaced = 0;
+    uint64_t endEntries = 0;
+};
+
+TEST_F(UpdateTest, TwoNewFilesAndFiveKeptEntriesAsZipU) {
+    REQUIRE_TOOL("zip");
+    MakeOld("");
+    const TRawArchive before = ParseArchive(ReadFileBytes(ours));
+    WriteFileBytes(theirs + ".old", ReadFileBytes(ours));
+    MakeTree(site, {{"new1.txt", "one"}, {"img\\new2.txt", "two"}});
+    EXPECT_EQ(OurMerge(zaUpdate), 2);
+    EXPECT_EQ(endEntries, 7u);
+    EXPECT_EQ(kept, 5);
+    ExpectSameAsInfoZip("-u");
+
+    // Kept entries: data and local extra field byte for byte, the name's bytes as stored.
+    const std::string was = ReadFileBytes(theirs + ".old");
+    const std::string now = ReadFileBytes(ours);
+    const TRawArchive after = ParseArchive(now);
+    ASSERT_EQ(after.Entries.size(), 7u);
+    for (size_t i = 0; i < before.Entries.size(); ++i) {
+        const TRawEntry &b = before.Entries[i], &a = after.Entries[i];
+        SCOPED_TRACE(b.Name);
+        EXPECT_EQ(a.LocalName, b.LocalName);
+        EXPECT_EQ(a.LocalExtra, b.LocalExtra);
+        EXPECT_EQ(a.Crc, b.Crc);
+        EXPECT_EQ(a.CompressedSize, b.CompressedSize);
+        EXPECT_EQ(now.substr(a.DataOffset, a.CompressedSize), was.substr(b.DataOffset, b.CompressedSize));
+    }
+    EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+}
+
+TEST_F(UpdateTest, NewerFilesReplaceTheirEntriesInPlace) {
+    REQUIRE_TOOL("zip");
+    MakeOld("");
+    MakeTree(site, {{"b.css", "changed"}, {"z.txt", "new"}});
+    SetFileWriteTime(site + "b.css", time(nullptr) + 60);
+    EXPECT_EQ(OurMerge(zaUpdate), 2);
+    EXPECT_EQ(replaced, 1);
+    ExpectSameAsInfoZip("-u");
+    const TRawArchive o = ParseArchive(ReadFileBytes(ours));
+    EXPECT_EQ(FindEntry(o, "b.css")->UncompressedSize, 7u);
+    EXPECT_EQ(Names(o).back(), "z.txt");
+    EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+}
+
+TEST_F(UpdateTest, FreshenReplacesOnlyNewerEntriesAsZipF) {
+    REQUIRE_TOOL("zip");
+    MakeOld("");
+    MakeTree(site, {{"e.js", "changed"}, {"z.txt", "new"}});
+    SetFileWriteTime(site + "e.js", time(nullptr) + 60);
+    EXPECT_EQ(OurMerge(zaFreshen), 1);
+    ExpectSameAsInfoZip("-f");
+    EXPECT_EQ(endEntries, 5u);
+}
+
+TEST_F(UpdateTest, ReplaceRezipsEveryMatch) {
+    REQUIRE_TOOL("zip");
+    MakeOld("");
+    EXPECT_EQ(OurMerge(zaReplace), 5);
+    EXPECT_EQ(replaced, 5);
+    EXPECT_EQ(kept, 0);
+    EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+}
+
+// zip -P entries carry flags 0x09: kept, they keep bit 3 and their descriptor, so that the
+// check byte (from the time) still matches.
+TEST_F(UpdateTest, KeptEncryptedEntriesStillPassThePasswordCheck) {
+    REQUIRE_TOOL("zip");
+    MakeOld("-P secret");
+    MakeTree(site, {{"new.txt", "new"}});
+    EXPECT_EQ(OurMerge(zaUpdate, "secret"), 1);
+    const TRawArchive o = ParseArchive(ReadFileBytes(ours));
+    ASSERT_EQ(o.Error, "");
+    EXPECT_EQ(FindEntry(o, "a.htm")->Flag & 0x09, 0x09);
+    const TRun t = Shell("unzip -tq -P secret " + Q(ours));
+    EXPECT_EQ(t.Status, 0) << t.Output;
+    if (HaveTool("7z")) EXPECT_EQ(Shell("7z t -psecret " + Q(ours)).Status, 0);
+}
+
+// Entries written with data descriptors (Python's zipfile on a stream that cannot seek)
+// come out without them.
+TEST_F(UpdateTest, PlainDescriptorEntriesLoseTheirDescriptors) {
+    REQUIRE_TOOL("python3");
+    const std::string script =
+        "import zipfile,sys\n"
+        "class W:\n"
+        "  def __init__(s,f): s.f=f\n"
+        "  def write(s,b): return s.f.write(b)\n"
+        "  def flush(s): pass\n"
+        "with open(sys.argv[1],'wb') as f:\n"
+        "  with zipfile.ZipFile(W(f),'w',zipfile.ZIP_DEFLATED) as z:\n"
+        "    z.write(sys.argv[2]+'/a.htm','a.htm'); z.write(sys.argv[2]+'/b.css','b.css')\n";
+    WriteFileBytes(WinDir(tmp) + "mk.py", script);
+    ASSERT_EQ(Shell("python3 " + Q(WinDir(tmp) + "mk.py") + " " + Q(ours) + " " + Q(site)).Status, 0);
+    ASSERT_EQ(ParseArchive(ReadFileBytes(ours)).Entries[0].Flag & 8, 8);
+    EXPECT_EQ(OurMerge(zaUpdate), 3);   // the three files the archive lacks
+    const TRawArchive o = ParseArchive(ReadFileBytes(ours));
+    ASSERT_EQ(o.Error, "");
+    EXPECT_EQ(FindEntry(o, "a.htm")->Flag & 8, 0);
+    EXPECT_EQ(FindEntry(o, "a.htm")->LocalFlag & 8, 0);
+    EXPECT_EQ(FindEntry(o, "a.htm")->LocalCrc, FindEntry(o, "a.htm")->Crc);
+    if (HaveTool("unzip")) EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+}
+
+// An entry whose local header is not where the directory says fails the run; the old
+// archive stays as it was and no temporary file is left.
+TEST_F(UpdateTest, ADamagedOldEntryLeavesTheArchiveUntouched) {
+    REQUIRE_TOOL("zip");
+    MakeOld("");
+    std::string bytes = ReadFileBytes(ours);
+    const TRawArchive a = ParseArchive(bytes);
+    bytes[a.Entries[2].LocalOffset] = 'X';
+    WriteFileBytes(ours, bytes);
+    MakeTree(site, {{"new.txt", "new"}});
+    EXPECT_THROW(OurMerge(zaUpdate), EArcZipException);
+    EXPECT_EQ(ReadFileBytes(ours), bytes);
+    EXPECT_TRUE(ZkzFiles().empty());
+}
+
+// The file meant to replace an entry cannot be read: the old entry stays, reported.
+TEST_F(UpdateTest, ASkippedReplacementKeepsTheOldEntry) {
+    REQUIRE_TOOL("zip");
+    MakeOld("");
+    SetFileWriteTime(site + "b.css", time(nullptr) + 60);
+    TArcZip zip(nullptr);
+    zip.SetTempPath(WinDir(tmp));
+    UseBuilderSettings(zip, site, ours, "", 6);
+    std::vector<std::string> skipped;
+    zip.OnStartZip = [](TObject*, const AnsiString&, TZipHeaderInfo&, bool& skip) { skip = true; };
+    zip.OnSkippingFile = [&](TObject*, TSkipReason, const AnsiString& n, int, bool&) { skipped.push_back(n); };
+    EXPECT_EQ(zip.Zip(), 0);
+    EXPECT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(ParseArchive(ReadFileBytes(ours)).Entries.size(), 5u);
+}
+
+// ---- split sets ---------------------------------------------------------------------------
+
+class SplitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site = WinDir(tmp) + "site\\";
+        out = WinDir(tmp) + "out\\";
+        ForceDirectories(out);
+        archive = out + "set.zip";
+        zip.SetTempPath(WinDir(tmp));
+    }
+    int ZipSplit(int64_t block, const std::string& password = "", int level = 0) {
+        UseBuilderSettings(zip, site, archive, password, level);
+        zip.GetMultiZipInfo()->SetBlockSize(block);
+        zip.SetMultiMode(mmBlocks);
+        return zip.Zip();
+    }
+    std::vector<std::string> Parts() { return FilesIn(out, "*"); }
+    // Our parts under Info-ZIP's names: set.zip.z01 -> set.z01.
+    void RenameToInfoZip() {
+        for (const std::string& p : Parts())
+            if (p.size() > 8 && p.substr(0, 9) == "set.zip.z") RenameFile(out + p, out + "set." + p.substr(8));
+    }
+    TRun SevenZipTest(const std::string& password = "") {
+        return Shell("7z t " + (password.empty() ? std::string() : "-p" + password + " ") + Q(archive));
+    }
+
+    TempDir tmp;
+    std::string site, out, archive;
+    TArcZip zip{nullptr};
+};
+
+TEST_F(SplitTest, OursReadBy7zAndInfoZipWithAnEntryAcrossTwoBoundaries) {
+    REQUIRE_TOOL("7z");
+    const std::string big = RandomBytes(150000, 11);
+    MakeTree(site, {{"a.txt", TextBytes(5000)}, {"big.bin", big}, {"sub\\c.txt", TextBytes(3000, 4)}});
+    EXPECT_EQ(ZipSplit(65536), 3);
+    EXPECT_EQ(Parts(), (std::vector<std::string>{"set.zip", "set.zip.z01", "set.zip.z02"}));
+    EXPECT_EQ(zip.GetZipName(), archive);
+    EXPECT_EQ(zip.GetNumberOfParts(), 3u);
+    for (const std::string& p : Parts()) EXPECT_LE(FileSizeByName(out + p), 65536) << p;
+    EXPECT_EQ(ReadFileBytes(out + "set.zip.z01").substr(0, 4), std::string("PK\x07\x08", 4));
+
+    // Ours reads its own set back.
+    {
+        TArcUnZip r(nullptr);
+        r.SetZipName(archive);
+        r.SetDestDir(WinDir(tmp) + "ours");
+        r.SetRecreateDirs(true);
+        r.SetDoAll(true);
+        r.SetOverwriteMode(Always);
+        EXPECT_EQ(r.UnZip(), 3);
+        EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "ours\\big.bin"), big);
+    }
+    RenameToInfoZip();
+    const TRun t = SevenZipTest();
+    EXPECT_EQ(t.Status, 0) << t.Output;
+    EXPECT_EQ(Shell("cd " + Q(WinDir(tmp)) + " && mkdir x7 && cd x7 && 7z x -y " + Q(archive)).Status, 0);
+    EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "x7\\big.bin"), big);
+    if (HaveTool("zip")) {
+        const TRun sf = Shell("zip -sf " + Q(archive));
+        for (const char* n : {"a.txt", "big.bin", "sub/c.txt"}) EXPECT_NE(sf.Output.find(n), std::string::npos) << sf.Output;
+    }
+}
+
+// zip -s 0 joins a set that unzip -t then tests; zip 3.0 loses data of an entry that
+// crosses more than one boundary, so here each crosses at most one.
+TEST_F(SplitTest, InfoZipJoinsOursWhenNoEntryCrossesTwoBoundaries) {
+    REQUIRE_TOOL("zip");
+    MakeTree(site, {{"a.bin", RandomBytes(50000, 1)}, {"b.bin", RandomBytes(50000, 2)}, {"c.txt", "c"}});
+    EXPECT_EQ(ZipSplit(65536, "pw"), 3);
+    RenameToInfoZip();
+    const std::string joined = WinDir(tmp) + "joined.zip";
+    const TRun j = Shell("zip -q -s 0 " + Q(archive) + " --out " + Q(joined));
+    ASSERT_EQ(j.Status, 0) << j.Output;
+    const TRun t = Shell("unzip -tq -P pw " + Q(joined));
+    EXPECT_EQ(t.Status, 0) << t.Output;
+}
+
+// Info-ZIP's own split sets (64 KiB parts), plain and encrypted, extracted by ours.
+TEST_F(SplitTest, OursExtractsInfoZipSplitSets) {
+    REQUIRE_TOOL("zip");
+    const std::string big = RandomBytes(200000, 5);
+    MakeTree(site, {{"big.bin", big}, {"t.txt", TextBytes(70000)}});
+    for (const std::string password : {"", "secret"}) {
+        SCOPED_TRACE("password '" + password + "'");
+        const std::string set = WinDir(tmp) + "iz" + password + ".zip";
+        const TRun z = Shell("cd " + Q(site) + " && zip -q -r -D -s 64k " +
+                             (password.empty() ? std::string() : "-P " + password + " ") + Q(set) + " .");
+        ASSERT_EQ(z.Status, 0) << z.Output;
+        TArcUnZip r(nullptr);
+        r.SetZipName(set);
+        r.Password = password;
+        r.SetDestDir(WinDir(tmp) + "x" + password);
+        r.SetRecreateDirs(true);
+        r.SetDoAll(true);
+        r.SetOverwriteMode(Always);
+        EXPECT_EQ(r.UnZip(), 2);
+        EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "x" + password + "\\big.bin"), big);
+    }
+}
+
+// The first part holds at most FirstBlockSize - SaveOnFirstDisk bytes, the others BlockSize;
+// a directory that does not fit continues on the next part.
+TEST_F(SplitTest, FirstPartLimitsAndADirectoryAcrossParts) {
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 900; ++i) files["d\\a-rather-long-folder-name\\f" + std::to_string(i) + ".txt"] = "x";
+    files["big.bin"] = RandomBytes(100000, 3);
+    MakeTree(site, files);
+    zip.GetMultiZipInfo()->SetFirstBlockSize(100000);
+    zip.GetMultiZipInfo()->SetSaveOnFirstDisk(1000);
+    EXPECT_EQ(ZipSplit(65536), 901);
+    EXPECT_LE(FileSizeByName(out + "set.zip.z01"), 99000);
+    EXPECT_GT(FileSizeByName(out + "set.zip.z01"), 90000);
+    for (const std::string& p : Parts()) EXPECT_LE(FileSizeByName(out + p), 65536 + (p == "set.zip.z01" ? 34464 : 0));
+    const TEndCentral& e = *zip.GetEndRecord();
+    EXPECT_LT(e.GetCentralStartDisk(), e.GetThisDisk());   // the directory spans parts
+    EXPECT_LT(e.GetEntriesThisDisk(), e.GetTotalEntries());
+
+    TArcUnZip r(nullptr);
+    r.SetZipName(archive);
+    r.OpenZip();
+    EXPECT_EQ(r.EntryCount(), 901);
+    if (HaveTool("7z")) {
+        RenameToInfoZip();
+        const TRun t = SevenZipTest();
+        EXPECT_EQ(t.Status, 0) << t.Output;
+    }
+}
+
+// The ".zfc" copy of the directory reads the set when the last part is damaged; one that
+// does not hold exactly a directory of several disks is not trusted.
+TEST_F(SplitTest, ConfigurationFileStandsInForADamagedLastPart) {
+    MakeTree(site, {{"a.bin", RandomBytes(90000, 1)}, {"b.txt", "b"}});
+    zip.GetMultiZipInfo()->SetSaveZipInfoOnFirstDisk(true);
+    EXPECT_EQ(ZipSplit(65536), 2);
+    const std::string zfc = out + "set.zfc";
+    ASSERT_TRUE(FileExists(zfc));
+    // The last part loses its end record.
+    std::string last = ReadFileBytes(archive);
+    WriteFileBytes(archive, last.substr(0, last.size() - 30));
+    {
+        TArcUnZip r(nullptr);
+        r.SetZipName(archive);
+        r.OpenZip();
+        EXPECT_EQ(r.EntryCount(), 2);
+    }
+    const std::string good = ReadFileBytes(zfc);
+    for (const std::string& stale : {good + "junk", good.substr(1)}) {
+        WriteFileBytes(zfc, stale);
+        TArcUnZip r(nullptr);
+        r.SetZipName(archive);
+        EXPECT_THROW(r.OpenZip(), EArcZipException);
+    }
+}
+
+// Parts under 64 KiB, and sets that would need a thousandth part, are refused; nothing
+// of the run is left behind.
+TEST_F(SplitTest, TooSmallPartsAndTooManyPartsAreRefused) {
+    MakeTree(site, {{"a.txt", "a"}});
+    EXPECT_THROW(ZipSplit(65535), EArcZipException);
+    EXPECT_TRUE(Parts().empty());
+    zip.GetMultiZipInfo()->SetFirstBlockSize(1000);
+    EXPECT_THROW(ZipSplit(65536), EArcZipException);
+    EXPECT_TRUE(Parts().empty());
+    zip.GetMultiZipInfo()->SetFirstBlockSize(0);
+
+    MakeTree(site, {{"big.bin", RandomBytes(999 * 65536, 8)}});
+    try {
+        ZipSplit(65536);
+        ADD_FAILURE() << "no exception";
+    } catch (const EArcZipException& e) {
+        EXPECT_NE(e.Message.find("999"), std::string::npos) << e.Message;
+    }
+    EXPECT_TRUE(Parts().empty());
+    EXPECT_TRUE(FilesIn(WinDir(tmp), "ZKZ*").empty());
+}
+
+TEST_F(SplitTest, FreshenAndUpdatingASplitArchiveAreRefused) {
+    MakeTree(site, {{"a.bin", RandomBytes(90000, 1)}});
+    EXPECT_EQ(ZipSplit(65536), 1);
+    TArcZip again(nullptr);
+    UseBuilderSettings(again, site, archive, "", 6);
+    EXPECT_THROW(again.Zip(), EArcZipException);   // the last part of a set: no merging
+    again.SetMultiMode(mmBlocks);
+    UseBuilderSettings(again, site, archive, "", 6);
+    again.SetZipAction(zaFreshen);
+    EXPECT_THROW(again.Zip(), EArcZipException);
+    EXPECT_EQ(again.GetMultiMode(), mmBlocks);
+}
+
+// ---- names flagged UTF-8 ------------------------------------------------------------------
+
+// 7-Zip writes non-ASCII names in UTF-8 with flag bit 11: they are read into code page
+// 936; a name that code page cannot hold is skipped as unsafe and reported.
+TEST(Utf8Names, SevenZipChineseNamesExtractUnderTheirCodePageNames) {
+    REQUIRE_TOOL("7z");
+    TempDir tmp;
+    const std::string src = WinDir(tmp) + "src\\";
+    ForceDirectories(src);
+    WriteFileBytes(src + "\xE4\xB8\xAD\xE6\x96\x87.txt", "zhongwen");          // 中文.txt in UTF-8
+    WriteFileBytes(src + "\xF0\x9F\x98\x80.txt", "smile");                      // U+1F600: no GBK form
+    const std::string archive = WinDir(tmp) + "7z.zip";
+    ASSERT_EQ(Shell("cd " + Q(src) + " && 7z a -tzip " + Q(archive) + " .").Status, 0);
+    TArcUnZip r(nullptr);
+    r.SetZipName(archive);
+    r.SetDestDir(WinDir(tmp) + "x");
+    r.SetDoAll(true);
+    r.SetOverwriteMode(Always);
+    std::vector<TSkipReason> skipped;
+    r.OnSkippingFile = [&](TObject*, TSkipReason why, const AnsiString&, int, bool&) { skipped.push_back(why); };
+    EXPECT_EQ(r.UnZip(), 1);
+    EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "x\\\xD6\xD0\xCE\xC4.txt"), "zhongwen");   // 中文 in GBK
+    EXPECT_EQ(skipped, (std::vector<TSkipReason>{srUnsafeName}));
+}
+
+}  // namespace
