@@ -188,6 +188,28 @@ TEST_F(UpdateTest, PlainDescriptorEntriesLoseTheirDescriptors) {
     }
 }
 
+// Our own entries with a zip64 block in the local header (as for files near 4 GiB) are
+// kept with that block, its sizes standing for the header's.
+TEST_F(UpdateTest, KeptLocalZip64BlocksStayAndStillRead) {
+    REQUIRE_TOOL("unzip");
+    class TZip64Zip : public TArcZip {
+    public:
+        TZip64Zip() : TArcZip(nullptr) {}
+        bool NeedsLocalZip64(int64_t) const override { return true; }
+    } first;
+    UseBuilderSettings(first, site, ours, "", 6);
+    ASSERT_EQ(first.Zip(), 5);
+    const TRawArchive before = ParseArchive(ReadFileBytes(ours));
+    MakeTree(site, {{"new.txt", "new"}});
+    EXPECT_EQ(OurMerge(zaUpdate), 1);
+    const TRawArchive after = ParseArchive(ReadFileBytes(ours));
+    ASSERT_EQ(after.Error, "");
+    EXPECT_EQ(FindEntry(after, "a.htm")->LocalExtra, FindEntry(before, "a.htm")->LocalExtra);
+    EXPECT_EQ(FindEntry(after, "a.htm")->LocalCompressed32, 0xFFFFFFFFu);
+    const TToolRun t = RunTool("unzip -tq " + Q(ours));
+    EXPECT_EQ(t.Status, 0) << t.Output;
+}
+
 // An entry whose local header is not where the directory says fails the run; the old
 // archive stays as it was and no temporary file is left.
 TEST_F(UpdateTest, ADamagedOldEntryLeavesTheArchiveUntouched) {
