@@ -18,6 +18,8 @@ const char kRootFolderText[] =
     "\xB2\xBB\xC4\xDC\xB4\xF2\xB0\xFC\xD5\xFB\xB8\xF6\xB4\xC5\xC5\xCC\xA3\xAC\xC7\xEB\xD1\xA1\xD4\xF1\xCD\xF8\xD2\xB3"
     "\xCB\xF9\xD4\xDA\xD6\xF7\xC4\xBF\xC2\xBC";
 
+const char kWebSiteAddress[] = "https://pagewrap.example/";
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -97,6 +99,29 @@ TStaticText* Text(TForm1* form, TWinControl* parent, int left, int top, int widt
     t->SetCaption(caption);
     t->SetTabOrder(tabOrder);
     return t;
+}
+
+// A link to the program's web site, unskinned: blue underlined Arial, red under the mouse.
+TgwSkinLinkLabel* SiteLink(TForm1* form, TWinControl* parent, int left, int top, int width, const char* caption) {
+    auto* l = new TgwSkinLinkLabel(form);
+    l->SetParent(parent);
+    l->SetBounds(left, top, width, 14);
+    l->SetCursor(crHandPoint);
+    l->SetCaption(caption);
+    l->GetFont()->SetName("Arial");
+    l->GetFont()->SetHeight(14);
+    l->GetFont()->SetStyle(fsUnderline);
+    l->SetUseSkinFont(true);
+    l->SetDefaultActiveFontColor(clRed);
+    TFont defaultFont;
+    defaultFont.SetName("Arial");
+    defaultFont.SetHeight(14);
+    defaultFont.SetColor(clBlue);
+    defaultFont.SetStyle(fsUnderline);
+    l->SetDefaultFont(&defaultFont);
+    l->SetSkinDataName("stdlabel");
+    l->SetURL(kWebSiteAddress);
+    return l;
 }
 
 // The four boxes state what every book does; nobody can change them.
@@ -209,6 +234,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     mmm->SetScrollBars(ssVertical);
     mmm->SetTabOrder(0);
     for (const char* line : kUsageLines) mmm->GetLines()->Add(line);
+
+    // The first link's designed top (264) lies below the page's client area, so it is hidden
+    // there; the position is kept as designed.
+    gwSkinLinkLabel1 = SiteLink(this, TabSheet2, 64, 264, 371, "PAGEWRAP 网页打包工具主页：https://pagewrap.example/");
+    gwSkinLinkLabel2 = SiteLink(this, TabSheet2, 208, 160, 108, "访问 PAGEWRAP 主页");
+    gwSkinLinkLabel2->SetColor(clBtnFace);
 
     PageControl1->SetActivePage(TabSheet1);
 

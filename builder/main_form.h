@@ -9,6 +9,7 @@
 #include "classlib/gui/panel.h"
 #include "classlib/gui/standard_controls.h"
 #include "flatctrls/flat_spin_edit.h"
+#include "skindata/link_label_win.h"
 
 // The book's settings as the last click on "start packing" left them; written on the main
 // thread before the packing window starts its thread, read by that thread.
@@ -20,6 +21,8 @@ extern AnsiString HomePage;     // relative to SiteFolder
 extern const char kChooseFolderText[];     // no folder chosen
 extern const char kChooseHomePageText[];   // no home page inside the folder chosen
 extern const char kRootFolderText[];       // a whole drive chosen as the folder
+// Where the help page's links lead.
+extern const char kWebSiteAddress[];
 
 class TForm1 : public TForm {
 public:
@@ -47,10 +50,10 @@ public:
     TCheckBox* mousew;
     TTabSheet* TabSheet2;
     TMemo* mmm;
-    // The help page's two link labels (gwSkinLinkLabel1, gwSkinLinkLabel2) and the skin engine
-    // that draws every form of the program (lumSkinEngine1) have no classes of ours yet.
-    TComponent* gwSkinLinkLabel1 = nullptr;
-    TComponent* gwSkinLinkLabel2 = nullptr;
+    // The help page's links to the program's web site.
+    TgwSkinLinkLabel* gwSkinLinkLabel1;
+    TgwSkinLinkLabel* gwSkinLinkLabel2;
+    // The skin engine that draws every form of the program has no class of ours yet.
     TComponent* lumSkinEngine1 = nullptr;
     TOpenDialog* OpenDialog1;
 

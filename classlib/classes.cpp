@@ -38,23 +38,39 @@ void TComponent::FinishLoading() {
 
 TComponent::~TComponent() {
     BeginDestroy();
-    // Tell everyone holding a reference to us, then free what we own (last first).
+    NotifyHolders();   // whoever asked during destruction
+    DestroyComponents();
+    if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::BeginDestroy() {
+    if (FDestroying) return;
+    FDestroying = true;
+    Destroying();
+    NotifyHolders();
+    std::vector<TComponent*> owned = FComponents;
+    for (TComponent* c : owned) {
+        if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end()) c->BeginDestroy();
+    }
+}
+
+void TComponent::NotifyHolders() {
     std::vector<TComponent*> notifies;
     notifies.swap(FFreeNotifies);
     for (TComponent* c : notifies) {
         c->RemoveFreeNotification(this);
         c->Notification(this, opRemove);
     }
+}
+
+void TComponent::DestroyComponents() {
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
         FComponents.pop_back();
         c->FOwner = nullptr;
         delete c;
     }
-    if (FOwner) FOwner->RemoveComponent(this);
 }
-
-void TComponent::BeginDestroy() { FDestroying = true; }
 
 void TComponent::FreeNotification(TComponent* other) {
     if (!other || other == this) return;

@@ -64,10 +64,18 @@ protected:
     // Runs once its stored properties are all set; overrides call the inherited one first,
     // which ends the loading state.
     virtual void Loaded() { FLoading = false; }
-    // Marks the component as going away; derived destructors may call it early.
+    // Destruction begins (once): the component is marked as going away, Destroying runs, every
+    // holder of a reference hears of it (Notification opRemove) while the object is still whole,
+    // and so does everything it owns, since it goes too. Destructors call it first thing; the
+    // most derived one that can should, so that holders hear while the most is still there.
     void BeginDestroy();
+    // Frees the owned components now, last first (the destructor does it otherwise).
+    void DestroyComponents();
+    // Runs when destruction begins, before holders are told.
+    virtual void Destroying() {}
 
 private:
+    void NotifyHolders();
     TComponent* FOwner = nullptr;
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;

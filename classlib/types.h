@@ -1,6 +1,7 @@
 // Points and rectangles in the class library's shape (Left/Top/Right/Bottom, X/Y),
 // usable by portable code; the windowing layer converts them to and from POINT/RECT.
 #pragma once
+#include <cstdint>
 
 struct TPoint {
     int X = 0;
@@ -36,3 +37,9 @@ struct TRect {
 constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
 constexpr TRect Rect(int left, int top, int right, int bottom) { return TRect(left, top, right, bottom); }
 constexpr TRect Bounds(int left, int top, int width, int height) { return TRect(left, top, left + width, top + height); }
+
+// Font styles as a set of bits, and the horizontal alignment of text; portable code that
+// reads or writes them (skin descriptions) shares these with the windowing layer.
+using TFontStyles = uint8_t;
+enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };

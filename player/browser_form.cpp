@@ -97,8 +97,8 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormCreate(TObject*) {
-    InstallAppMessageFilter();
-    InstallLocationReport(this);
+    InstallAppMessageFilter(this);
+    FLocationReport = InstallLocationReport(this);
 }
 
 void TForm1::FormShow(TObject*) {

@@ -9,6 +9,7 @@
 #include "classlib/gui/panel.h"
 #include "classlib/gui/standard_controls.h"
 #include "classlib/gui/web_browser.h"
+#include "classlib/gui/window_proc_hook.h"
 #include "player/work_folder_win.h"
 
 // The book's settings and paths, written on the main thread before the loading window starts
@@ -62,6 +63,7 @@ private:
     void SizeWindow();
 
     std::unique_ptr<TWorkFolderClaim> FClaim;
+    std::unique_ptr<TWindowProcHook> FLocationReport;   // only when a check asked for it
     AnsiString FTempFolder;
     bool FLoading = false;
     bool FCloseRequested = false;

@@ -11,7 +11,11 @@ void AppMessageFilter(TMsg& msg, bool& handled) {
     if (FilterPlayerMessage(msg.message, static_cast<uint64_t>(msg.wParam), ctrl, gCtrlDown)) handled = true;
 }
 
-void InstallAppMessageFilter() { Application->OnMessage = AppMessageFilter; }
+TApplicationEvents* InstallAppMessageFilter(TComponent* owner) {
+    auto* events = new TApplicationEvents(owner);
+    events->OnMessage = AppMessageFilter;
+    return events;
+}
 
 void ClearCtrlDown() { gCtrlDown = false; }
 

@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
 # The main job: packs the bundled sample site with the builder's own window (worked from
 # outside by tools/pagewrap_driver: it fills the fields and presses "开始打包"), opens the book
-# in the player, and saves pictures of both windows in docs/. Runs the x86_64 programs under
-# Wine (the i686 release does not run under this Wine), on its own Xvfb when there is no display.
+# in the player, and saves pictures of both windows in docs/. Runs the i686 release under the
+# 32-bit Wine of scripts/setup-wine32.sh; on a machine whose kernel runs no 32-bit programs it
+# says so and runs the x86_64 twin instead. Starts its own Xvfb when there is no display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PW_BUILD_DIR:-$root/build}
-win=$build/win64
+
+. "$root/scripts/wine-env.sh"
+wine32_status=0
+bash "$root/scripts/setup-wine32.sh" "$build/wine32" || wine32_status=$?
+case $wine32_status in
+  0) arch=i686; win=$build/win32; wine_use "$win" "$build/wine32" ;;
+  3) arch=x86_64; win=$build/win64; wine_use "$win"
+     echo "note: this machine's kernel runs no 32-bit programs; running the x86_64 twin instead of the i686 release" ;;
+  *) echo "cannot set up 32-bit Wine" >&2; exit 1 ;;
+esac
 builder=$win/builder/pagewrap.exe
 driver_exe=$win/tools/pagewrap_driver/pagewrap_driver.exe
 for f in "$builder" "$driver_exe"; do
   [ -f "$f" ] || { echo "missing $f: run scripts/build.sh first" >&2; exit 1; }
 done
-
-. "$root/scripts/wine-env.sh" "$win"
 
 # Everything the run makes lives in this scratch folder of the build: the copy of the site, the
 # book, and the temporary folders of both programs.
@@ -85,6 +93,7 @@ player_pid=""
 
 left=$(find "$job/temp" -mindepth 1 | wc -l)
 echo
+echo "programs:    $arch ($win)"
 echo "book:        $book ($(stat -c %s "$book") bytes)"
 echo "packing:     ${pack_ms} ms from the click on 开始打包 to the completion message"
 echo "opening:     ${open_ms} ms from starting the book to its home page in the browser"

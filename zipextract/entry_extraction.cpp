@@ -1,12 +1,16 @@
 // One entry: its data in the archive, the destination path and its checks, the per-entry
 // events, the password check, the overwrite rule, the output file, the decompressor of its
 // method, the CRC and size check, and only then the date and attributes.
+#include <algorithm>
+#include <cstdint>
+
 #include "classlib/fileio.h"
 #include "ziparchive/buffered_stream.h"
 #include "ziparchive/file_utils.h"
 #include "classlib/little_endian.h"
 #include "ziparchive/zip_signatures.h"
 #include "zipextract/entry_decoders.h"
+#include "zipextract/legacy_decoders.h"
 #include "zipextract/extract_paths.h"
 #include "zipextract/file_stamps.h"
 #include "zipextract/unzip_run.h"
@@ -14,6 +18,10 @@
 namespace {
 
 constexpr uint16_t kMethodStored = 0;
+constexpr uint16_t kMethodShrink = 1;
+constexpr uint16_t kMethodReduce1 = 2;
+constexpr uint16_t kMethodReduce4 = 5;
+constexpr uint16_t kMethodImplode = 6;
 constexpr uint16_t kMethodDeflate = 8;
 constexpr int kHostDos = 0;
 constexpr int kHostNtfs = 11;
@@ -26,7 +34,9 @@ constexpr uint32_t kMbYesNo = 4;
 }  // namespace
 
 void TUnZipRun::SkipEntryTotals() {
-    FTotalBytes -= FOwner.GetCurrentHeader()->GetUncompressedSize();
+    // A saturated total stays saturated: what was added cannot be told apart any more.
+    const int64_t size = FOwner.GetCurrentHeader()->GetUncompressedSize();
+    if (size > 0 && FTotalBytes < INT64_MAX) FTotalBytes -= std::min(size, FTotalBytes);
     --FFilesToDo;
 }
 
@@ -172,19 +182,22 @@ TUnZipRun::TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart
     FOwner.SetRunningCrc(0xFFFFFFFFu);
     TDataFailure failure = dfNone;
     try {
-        switch (h->CompressionMethod) {
-        case kMethodStored:
+        TBitInput bits(FInput);
+        const uint16_t method = h->CompressionMethod;
+        if (method == kMethodStored) {
             CopyStoredEntry(FInput, FOutput);
-            break;
-        case kMethodDeflate:
+        } else if (method == kMethodDeflate) {
             InflateEntry(FInput, FOutput);
-            break;
-        default:
-            // Shrink, reduce and implode (1 to 6) are not carried by this engine, nor is
-            // anything newer: the entry cannot be decoded.
+        } else if (method == kMethodShrink) {
+            Unshrink(bits, FOutput);
+        } else if (method >= kMethodReduce1 && method <= kMethodReduce4) {
+            Unreduce(bits, FOutput, method - kMethodReduce1 + 1, size);
+        } else if (method == kMethodImplode) {
+            Explode(bits, FOutput, h->Flag, size, h->GetCompressedSize());
+        } else {
+            // Anything newer than Deflate is not carried by this engine.
             FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
             failure = dfUnknownMethod;
-            break;
         }
     } catch (const EBiggerThanUncompressed&) {
         failure = dfTooLong;
@@ -281,6 +294,12 @@ void TUnZipRun::UnZipOneFile(int index) {
         Skip(index, srUnsafeName, h->FullName(), "unsafe name, not extracted");
         return;
     }
+    // A name longer than the system takes cannot be written; it is refused before any folder
+    // of it is made.
+    if (!FTestOnly && !FitsPathLimit(folder + h->GetFileName())) {
+        Skip(index, srUnsafeName, h->FullName(), "name too long, not extracted");
+        return;
+    }
     if (isDir) {
         if (!FTestOnly && FOwner.GetRecreateDirs() && !DirExists(folder)) EnsureDir(folder);
         ++FFilesDone;
@@ -298,7 +317,7 @@ void TUnZipRun::UnZipOneFile(int index) {
     if (skip) return;
     if (!FTestOnly) {
         // The name as it will be written, whatever the handler made of it.
-        if (!IsInsideFolder(fName, FOwner.GetDestDir())) {
+        if (!IsInsideFolder(fName, FOwner.GetDestDir()) || !FitsPathLimit(fName)) {
             Skip(index, srUnsafeName, fName, "unsafe name, not extracted");
             return;
         }

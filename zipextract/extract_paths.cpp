@@ -69,11 +69,34 @@ AnsiString StripTrailingBackslash(const AnsiString& path) {
 void CreateDirPath(const AnsiString& path) {
     AnsiString dir = StripTrailingBackslash(path);
     if (EndsWithChar(dir, '/')) dir = DropLastChar(dir);
-    if (dir.size() <= 2 || DirectoryExists(dir)) return;
-    const AnsiString parent = ExtractFilePath(dir);
-    if (parent.size() < dir.size()) CreateDirPath(parent);
-    CreateDir(dir);   // a failure shows up when the file in it is created
+    // The folders above Dir end where a separator stands (a drive's ":" stays with it). A
+    // name may hold thousands of folders, so this is a loop, not a walk up by recursion.
+    std::vector<size_t> ends;
+    for (size_t i = 0; i < dir.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(dir[i]);
+        if (IsLeadByte(c) && i + 1 < dir.size()) {
+            ++i;
+            continue;
+        }
+        if (IsSeparator(static_cast<char>(c)))
+            ends.push_back(i);
+        else if (c == ':')
+            ends.push_back(i + 1);
+    }
+    ends.push_back(dir.size());
+    // Innermost first, up to the first folder that exists; then made outermost first. Folders
+    // beyond the path limit cannot exist and are not tried.
+    size_t firstMissing = ends.size();
+    while (firstMissing > 0) {
+        const size_t end = ends[firstMissing - 1];
+        if (end <= 2 || (end <= kPathLimit && DirectoryExists(dir.substr(0, end)))) break;
+        --firstMissing;
+    }
+    for (size_t k = firstMissing; k < ends.size() && ends[k] <= kPathLimit; ++k)
+        if (k == 0 || ends[k] != ends[k - 1]) CreateDir(dir.substr(0, ends[k]));   // a failure shows up later
 }
+
+bool FitsPathLimit(const AnsiString& path) { return path.size() <= kPathLimit; }
 
 bool IsSafeRelativePath(const AnsiString& path) {
     if (path.empty()) return true;

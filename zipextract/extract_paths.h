@@ -7,11 +7,22 @@
 // A copy of Path without its last character when that is "\".
 AnsiString StripTrailingBackslash(const AnsiString& path);
 
-// Creates Path and every missing folder above it, outermost first. One trailing separator
-// is ignored, drive roots end the walk, and failures are ignored: a folder that could not
-// be made shows up later as an output file that cannot be created.
+// Creates Path and every missing folder above it, outermost first, in a loop whatever the
+// depth. One trailing separator is ignored, drive roots end the walk, and failures are
+// ignored: a folder that could not be made shows up later as an output file that cannot be
+// created.
 void CreateDirPath(const AnsiString& path);
 inline void EnsureDir(const AnsiString& path) { CreateDirPath(path); }
+
+// The longest path the system's file functions take, without the terminating zero.
+#ifdef _WIN32
+constexpr size_t kPathLimit = 259;   // MAX_PATH
+#else
+constexpr size_t kPathLimit = 4095;  // PATH_MAX
+#endif
+
+// False for a path too long to be created: such a name is refused as unsafe.
+bool FitsPathLimit(const AnsiString& path);
 
 // True when Path (relative; components separated by "\" or "/", a trailing separator
 // allowed) stays below the folder it is joined to and names ordinary files only: no empty

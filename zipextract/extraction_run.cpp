@@ -1,5 +1,7 @@
 // The run around the entries: opening the archive (with the incomplete-archive retry),
 // selecting entries, totals and run events, the loop with its retry, and the clean-up.
+#include <cstdint>
+
 #include "ziparchive/file_search.h"
 #include "ziparchive/file_utils.h"
 #include "ziparchive/pump_throttle.h"
@@ -36,6 +38,11 @@ void ForceCloseZip(TArcUnZip& owner) {
 }
 
 }  // namespace
+
+int64_t AddDeclaredSize(int64_t total, int64_t size) {
+    if (size <= 0) return total;
+    return total > INT64_MAX - size ? INT64_MAX : total + size;
+}
 
 TUnZipRun::TUnZipRun(TArcUnZip& owner, bool testOnly) : FOwner(owner), FTestOnly(testOnly) {}
 
@@ -109,7 +116,7 @@ void TUnZipRun::SelectEntries() {
                 h->MatchFlag = IsMatch(LowerCase(patterns->Get(k)), name);
         }
         if (h->MatchFlag)
-            FTotalBytes += h->GetUncompressedSize();
+            FTotalBytes = AddDeclaredSize(FTotalBytes, h->GetUncompressedSize());
         else
             --FFilesToDo;
     }

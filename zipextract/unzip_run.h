@@ -15,6 +15,10 @@
 #include "zipextract/entry_input.h"
 #include "zipextract/entry_output.h"
 
+// Total + Size for the run's byte totals: declared sizes come from the archive (zip64 ones up
+// to 2^64 - 1), so the sum stops at the largest value and a negative size counts as 0.
+int64_t AddDeclaredSize(int64_t total, int64_t size);
+
 class TUnZipRun {
 public:
     // TestOnly: nothing is written, no folder is created, no existing file is looked at.

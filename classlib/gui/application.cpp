@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "classlib/gui/gui_internal.h"
+#include "classlib/gui/handles.h"
 #include "classlib/gui/thread.h"
 #include "classlib/gui/timer.h"
 
@@ -58,7 +59,25 @@ HWND gui_internal::UtilityWindow() { return gUtilityWindow.load(); }
 
 // ---- TApplication --------------------------------------------------------------------------
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication()
+    : TComponent(nullptr),
+      FLifecycle(ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { ControlEvent(e, c); })) {}
+
+void TApplication::ControlEvent(TLifecycleEvent event, TControl* control) {
+    if (event != TLifecycleEvent::Destroying && event != TLifecycleEvent::Destroyed) return;
+    if (FMouseControl == control) FMouseControl = nullptr;
+    if (static_cast<TControl*>(FMainForm) == control) FMainForm = nullptr;
+}
+
+TSubscription TApplication::AddMessageListener(TMessageEvent listener) {
+    return FMessageListeners.Add(std::move(listener));
+}
+
+TSubscription TApplication::AddIdleListener(TIdleEvent listener) { return FIdleListeners.Add(std::move(listener)); }
+
+TSubscription TApplication::AddExceptionListener(TExceptionListener listener) {
+    return FExceptionListeners.Add(std::move(listener));
+}
 
 TApplication::~TApplication() {
     // Free the forms while the application (and the screen) can still serve them.
@@ -93,9 +112,10 @@ HWND TApplication::GetHandle() {
         wc.lpfnWndProc = UtilityWindowProc;
         wc.hInstance = gui_internal::Instance();
         wc.lpszClassName = kClass;
-        RegisterClassExA(&wc);
+        if (!RegisterClassExA(&wc)) ThrowLastError("RegisterClassEx (application window)");
     }
     w = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, gui_internal::Instance(), nullptr);
+    if (!w) ThrowLastError("CreateWindowEx (application window)");
     gUtilityWindow.store(w);
     InstallMessageHook();
     return w;
@@ -104,6 +124,7 @@ HWND TApplication::GetHandle() {
 void TApplication::InstallMessageHook() {
     if (FHook || !IsMainThread()) return;
     FHook = SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, MainThreadID);
+    if (!FHook) ThrowLastError("SetWindowsHookEx (application message event)");
 }
 
 AnsiString TApplication::GetExeName() const {
@@ -201,10 +222,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
 }
 
 bool TApplication::RunMessageEvent(MSG& msg) {
-    if (!OnMessage) return false;
     bool handled = false;
     try {
-        OnMessage(msg, handled);
+        if (OnMessage) OnMessage(msg, handled);
+        if (!handled) FMessageListeners.CallUntil([&handled] { return handled; }, msg, handled);
     } catch (...) {
         HandleException(this);
     }
@@ -248,12 +269,11 @@ void TApplication::Idle() {
     UpdateMouseControl();
     TControlCanvas::FreeDeviceContexts();
     bool done = true;
-    if (OnIdle) {
-        try {
-            OnIdle(this, done);
-        } catch (...) {
-            HandleException(this);
-        }
+    try {
+        if (OnIdle) OnIdle(this, done);
+        FIdleListeners(this, done);
+    } catch (...) {
+        HandleException(this);
     }
     if (CheckSynchronize()) done = false;
     if (done) WaitMessage();
@@ -275,10 +295,6 @@ void TApplication::UpdateMouseControl() {
     }
 }
 
-void TApplication::ControlDestroyed(TControl* control) {
-    if (FMouseControl == control) FMouseControl = nullptr;
-}
-
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {
     HWND owner = GetActiveWindow();
     if (!owner) flags |= MB_TASKMODAL;
@@ -291,6 +307,16 @@ void TApplication::ShowException(const Exception& e) {
     MessageBox(e.Message, GetTitle(), MB_OK | MB_ICONSTOP);
 }
 
+void TApplication::ReportException(TObject* sender, const Exception& e) {
+    bool taken = false;
+    if (OnException) {
+        OnException(sender, e);
+        taken = true;
+    }
+    FExceptionListeners(sender, e, taken);
+    if (!taken) ShowException(e);
+}
+
 void TApplication::HandleException(TObject* sender) {
     std::exception_ptr p = std::current_exception();
     if (!p) return;
@@ -301,22 +327,11 @@ void TApplication::HandleException(TObject* sender) {
         } catch (const EAbort&) {
             return;
         } catch (const Exception& e) {
-            if (OnException)
-                OnException(sender, e);
-            else
-                ShowException(e);
+            ReportException(sender, e);
         } catch (const std::exception& e) {
-            Exception wrapped(e.what());
-            if (OnException)
-                OnException(sender, wrapped);
-            else
-                ShowException(wrapped);
+            ReportException(sender, Exception(e.what()));
         } catch (...) {
-            Exception wrapped("Unknown exception");
-            if (OnException)
-                OnException(sender, wrapped);
-            else
-                ShowException(wrapped);
+            ReportException(sender, Exception("Unknown exception"));
         }
     } catch (...) {
     }

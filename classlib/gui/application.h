@@ -6,6 +6,8 @@
 #include <functional>
 
 #include "classlib/gui/forms.h"
+#include "classlib/gui/lifecycle.h"
+#include "classlib/multicast.h"
 
 // OnMessage sees every message that a message loop of the main thread takes from the queue,
 // before it is translated and dispatched: in Run, in ShowModal, in ProcessMessages, and in the
@@ -66,12 +68,19 @@ public:
     // The control under the mouse gets CM_MOUSEENTER, the one it left CM_MOUSELEAVE.
     void UpdateMouseControl();
     TControl* GetMouseControl() const { return FMouseControl; }
-    // A control is going away: forget it (called by the control).
-    void ControlDestroyed(TControl* control);
+
+    // More listeners beside OnMessage, OnIdle and OnException (see TApplicationEvents), called
+    // after them in the order they joined.
+    [[nodiscard]] TSubscription AddMessageListener(TMessageEvent listener);
+    [[nodiscard]] TSubscription AddIdleListener(TIdleEvent listener);
+    // An exception listener says whether it took the exception (else the next one is asked,
+    // and without any taker the message box shows it).
+    using TExceptionListener = std::function<void(TObject* sender, const Exception& e, bool& taken)>;
+    [[nodiscard]] TSubscription AddExceptionListener(TExceptionListener listener);
 
 private:
-    friend class TControl;
-    friend class TCustomForm;
+    void ControlEvent(TLifecycleEvent event, TControl* control);
+    void ReportException(TObject* sender, const Exception& e);
     void FormCreated(TCustomForm* form);
     bool ProcessMessage(MSG& msg);
     void Idle();
@@ -90,6 +99,10 @@ private:
     bool FInitialized = false;
     bool FSwallowed = false;
     HHOOK FHook = nullptr;
+    TMulticast<TMsg&, bool&> FMessageListeners;
+    TMulticast<TObject*, bool&> FIdleListeners;
+    TMulticast<TObject*, const Exception&, bool&> FExceptionListeners;
+    TSubscription FLifecycle;
 };
 
 extern TApplication* Application;

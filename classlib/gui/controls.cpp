@@ -6,6 +6,7 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/gui_internal.h"
+#include "classlib/gui/lifecycle.h"
 
 namespace {
 // A windowless control holding the capture (its parent's window has the system capture).
@@ -96,24 +97,43 @@ void SetCaptureControl(TControl* control) {
     SetCapture(w->GetHandle());
 }
 
-void gui_internal::ControlDestroyed(TControl* control) {
-    if (gCaptureControl == control) gCaptureControl = nullptr;
-    Application->ControlDestroyed(control);
-    Screen->ControlDestroyed(control);
-    for (int i = 0; i < Screen->FormCount(); ++i) Screen->Forms(i)->ForgetControl(control);
-}
+// A windowless control that goes away no longer holds the capture.
+static const TSubscription gCaptureForgetsControls = ControlLifecycle().Add([](TLifecycleEvent e, TControl* c) {
+    if ((e == TLifecycleEvent::Destroying || e == TLifecycleEvent::Destroyed) && gCaptureControl == c)
+        gCaptureControl = nullptr;
+});
 
 // ---- TControl -------------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>()) {
-    WindowProc = [this](TMessage& m) { WndProc(m); };
+    // Once destruction has begun the object is coming apart: its own handlers no longer run.
+    WindowProc = [this](TMessage& m) {
+        if (IsDestroying())
+            DefaultHandler(m);
+        else
+            WndProc(m);
+    };
     FFont->OnChange = [this](TObject*) { FontChanged(); };
+    ControlLifecycle()(TLifecycleEvent::Created, this);
 }
 
 TControl::~TControl() {
     BeginDestroy();
-    gui_internal::ControlDestroyed(this);
+    DestroyComponents();
     if (FParent) FParent->RemoveControl(this);
+    FWindowProcChain.OwnerGone();
+    ControlLifecycle()(TLifecycleEvent::Destroyed, this);
+}
+
+void TControl::Destroying() { ControlLifecycle()(TLifecycleEvent::Destroying, this); }
+
+void TControl::Dispatch(TMessage& m) {
+    if (WindowProc)
+        FWindowProcChain.Call(m);
+    else if (IsDestroying())
+        DefaultHandler(m);
+    else
+        WndProc(m);
 }
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -121,10 +141,7 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     m.Msg = msg;
     m.WParam = wParam;
     m.LParam = lParam;
-    if (WindowProc)
-        WindowProc(m);
-    else
-        WndProc(m);
+    Dispatch(m);
     return m.Result;
 }
 

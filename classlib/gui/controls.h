@@ -1,9 +1,11 @@
 // The control hierarchy: TControl (any visible element), TWinControl (one with a window),
 // TGraphicControl (windowless, painted on its parent) and TCustomControl (a window with a canvas).
 //
-// Every message for a control goes through its WindowProc first. WindowProc is a replaceable
-// function that defaults to the virtual WndProc; whoever replaces it keeps the previous value
-// and calls it to pass messages on. Windows of our own classes share one window procedure,
+// Every message for a control goes through Dispatch, which calls its WindowProc. WindowProc is
+// a replaceable function that defaults to the virtual WndProc; hooks stack over it with
+// TWindowProcHook (window_proc_hook.h), which can be removed in any order. Hooks see every
+// message up to and including WM_NCDESTROY; once a control's destruction has begun its own
+// WndProc no longer runs and messages end in DefaultHandler. Windows of our own classes share one window procedure,
 // which finds the object from the handle; windows of system classes (buttons, edits, common
 // controls) are subclassed with SetWindowSubclass and unhooked when they are destroyed.
 // No exception leaves a window procedure: the application's handler reports it.
@@ -19,6 +21,7 @@
 #include "classlib/classes.h"
 #include "classlib/gui/graphics.h"
 #include "classlib/gui/messages.h"
+#include "classlib/proc_chain.h"
 #include "classlib/types.h"
 
 class TWinControl;
@@ -27,7 +30,6 @@ class TControlCanvas;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 // Border of a form; edits and panels use the first two (TBorderStyle).
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;
@@ -78,6 +80,10 @@ public:
 
     // Sees every message first. Defaults to calling WndProc.
     std::function<void(TMessage&)> WindowProc;
+    // The hooks stacked over WindowProc (see TWindowProcHook).
+    TProcChain<TMessage>& WindowProcChain() { return FWindowProcChain; }
+    // The one way in for every message: the window procedure, Perform and broadcasts all call it.
+    void Dispatch(TMessage& message);
     // Sends a message straight to WindowProc (no queue, no window needed); returns its Result.
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     virtual void WndProc(TMessage& message);
@@ -182,9 +188,8 @@ protected:
     // The control's own text store (windowless controls, and windows before they exist).
     virtual void SetTextBuf(const AnsiString& text);
     void FontChanged();
-    // Marks this control (and for windows every child) as going away: messages then reach only
-    // the window class's own procedure.
-    virtual void MarkDestroying() { BeginDestroy(); }
+    // Destruction has begun: observers of the control lifecycle hear of it.
+    void Destroying() override;
 
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -206,6 +211,7 @@ protected:
 private:
     void HandleMouseMessage(TMessage& m);
     bool FAdoptingParentFont = false;
+    TProcChain<TMessage> FWindowProcChain{WindowProc};
 };
 
 // What CreateParams fills in before a window is made.
@@ -316,7 +322,6 @@ protected:
     virtual void DoEnter();
     virtual void DoExit();
     void SetZOrder(bool topMost) override;
-    void MarkDestroying() override;
     // The control's new size and position as the window reports them.
     void UpdateBounds();
     // The parent's window, or nullptr for a control without parent.

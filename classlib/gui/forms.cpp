@@ -36,11 +36,6 @@ void TScreen::SetCursor(TCursor cursor) {
 
 void TScreen::AddForm(TCustomForm* form) { FForms.push_back(form); }
 
-void TScreen::RemoveForm(TCustomForm* form) {
-    FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
-    if (FActiveForm == form) FActiveForm = nullptr;
-}
-
 void TScreen::SetActiveForm(TCustomForm* form) {
     if (form == FActiveForm) return;
     FActiveForm = form;
@@ -53,9 +48,21 @@ void TScreen::SetActiveControl(TWinControl* control) {
     if (OnActiveControlChange) OnActiveControlChange(this);
 }
 
-void TScreen::ControlDestroyed(TControl* control) {
+TScreen::TScreen()
+    : TComponent(nullptr),
+      FLifecycle(ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { ControlEvent(e, c); })) {}
+
+void TScreen::ControlEvent(TLifecycleEvent event, TControl* control) {
+    if (event == TLifecycleEvent::FocusChanged) {
+        SetActiveControl(dynamic_cast<TWinControl*>(control));
+        return;
+    }
+    if (event == TLifecycleEvent::Created) return;
     if (FActiveControl == control) FActiveControl = nullptr;
     if (FActiveForm == control) FActiveForm = nullptr;
+    FForms.erase(std::remove_if(FForms.begin(), FForms.end(),
+                                [control](TCustomForm* f) { return static_cast<TControl*>(f) == control; }),
+                 FForms.end());
 }
 
 // ---- TCustomForm -----------------------------------------------------------------------
@@ -71,6 +78,7 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     FWidth = 320;
     FHeight = 240;
     Screen->AddForm(this);
+    FLifecycle = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { ControlEvent(e, c); });
 }
 
 TCustomForm::~TCustomForm() {
@@ -81,9 +89,7 @@ TCustomForm::~TCustomForm() {
             Application->HandleException(this);
         }
     }
-    Screen->RemoveForm(this);
-    if (Application->FMainForm == this) Application->FMainForm = nullptr;
-    MarkDestroying();
+    BeginDestroy();
 }
 
 void TCustomForm::AfterConstruction() {
@@ -253,9 +259,20 @@ void TCustomForm::FocusChanged(TWinControl* control) {
     if (FFocusedControl == control && control) control->Perform(CM_ENTER);
 }
 
-void TCustomForm::ForgetControl(TControl* control) {
-    if (FActiveControl == control) FActiveControl = nullptr;
-    if (FFocusedControl == control) FFocusedControl = nullptr;
+void TCustomForm::ControlEvent(TLifecycleEvent event, TControl* control) {
+    switch (event) {
+        case TLifecycleEvent::FocusChanged:
+            if (control != this && !IsDestroying() && GetParentForm(control) == this)
+                FocusChanged(static_cast<TWinControl*>(control));
+            break;
+        case TLifecycleEvent::Destroying:
+        case TLifecycleEvent::Destroyed:
+            if (FActiveControl == control) FActiveControl = nullptr;
+            if (FFocusedControl == control) FFocusedControl = nullptr;
+            break;
+        case TLifecycleEvent::Created:
+            break;
+    }
 }
 
 bool TCustomForm::Active() const { return HandleAllocated() && GetActiveWindow() == FHandle; }

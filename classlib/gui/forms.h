@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "classlib/gui/controls.h"
+#include "classlib/gui/lifecycle.h"
+#include "classlib/multicast.h"
 
 enum TPosition : uint8_t {
     poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
@@ -56,8 +58,8 @@ public:
     // Frees the form once the messages now in the queue are handled.
     void Release();
     bool Active() const;
-    // The control is going away (called by the control).
-    void ForgetControl(TControl* control);
+    // Keeps the control to focus when the form is next shown or activated (no focus change now).
+    void RememberActiveControl(TWinControl* control) { FActiveControl = control; }
 
     TModalResult GetModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult result) { FModalResult = result; }
@@ -110,6 +112,8 @@ protected:
     void ApplyPendingClientSize();
     DWORD WindowStyle() const;
     DWORD WindowExStyle() const;
+    // Lifecycle: a control of ours got the focus, or one we remember is going.
+    void ControlEvent(TLifecycleEvent event, TControl* control);
 
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
@@ -125,6 +129,7 @@ protected:
     int FPendingClientWidth = -1, FPendingClientHeight = -1;
     HWND FModalOwner = nullptr;
     std::unique_ptr<TControlCanvas> FCanvas;
+    TSubscription FLifecycle;
 };
 
 class TForm : public TCustomForm {
@@ -136,7 +141,7 @@ public:
 // The screen and the program's forms.
 class TScreen : public TComponent {
 public:
-    TScreen() : TComponent(nullptr) {}
+    TScreen();
     const char* ClassName() const override { return "TScreen"; }
     int GetWidth() const;
     int GetHeight() const;
@@ -151,21 +156,18 @@ public:
     int FormCount() const { return static_cast<int>(FForms.size()); }
     TCustomForm* Forms(int index) const { return FForms.at(static_cast<size_t>(index)); }
     TNotifyEvent OnActiveFormChange, OnActiveControlChange;
-    // A control is going away: forget it (called by the control).
-    void ControlDestroyed(TControl* control);
 
 private:
     friend class TCustomForm;
-    friend class TControl;
-    friend class TWinControl;
+    void ControlEvent(TLifecycleEvent event, TControl* control);
     void AddForm(TCustomForm* form);
-    void RemoveForm(TCustomForm* form);
     void SetActiveForm(TCustomForm* form);
     void SetActiveControl(TWinControl* control);
     std::vector<TCustomForm*> FForms;
     TCustomForm* FActiveForm = nullptr;
     TWinControl* FActiveControl = nullptr;
     TCursor FCursor = crDefault;
+    TSubscription FLifecycle;
 };
 
 extern TScreen* Screen;

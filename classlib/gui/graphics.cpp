@@ -16,15 +16,32 @@ TPoint FromPOINT(const POINT& p) { return TPoint(p.x, p.y); }
 
 // ---- TGraphicsObject ----------------------------------------------------------------
 
-TGraphicsObject::~TGraphicsObject() {
-    if (FHandle) DeleteObject(FHandle);
+// Fonts, pens and brushes made and not yet deleted: leak tests read it (Wine's
+// GetGuiResources counts nothing).
+namespace {
+int gLiveGdiObjects = 0;
+
+HGDIOBJ Counted(HGDIOBJ object) {
+    if (object) ++gLiveGdiObjects;
+    return object;
 }
+
+void DeleteCounted(HGDIOBJ object) {
+    if (!object) return;
+    --gLiveGdiObjects;
+    DeleteObject(object);
+}
+}  // namespace
+
+int LiveGdiObjects() { return gLiveGdiObjects; }
+
+TGraphicsObject::~TGraphicsObject() { DeleteCounted(FHandle); }
 
 void TGraphicsObject::Changed() {
     HGDIOBJ old = FHandle;
     FHandle = nullptr;
     if (OnChange) OnChange(this);
-    if (old) DeleteObject(old);
+    DeleteCounted(old);
 }
 
 // ---- TFont ------------------------------------------------------------------------
@@ -67,8 +84,8 @@ HFONT TFont::GetHandle() {
         lf.lfPitchAndFamily = FPitch == fpFixed ? FIXED_PITCH : FPitch == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
         // Names that do not fit the field are cut (the system would refuse them anyway).
         strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
-        FHandle = CreateFontIndirectA(&lf);
-        if (!FHandle) FHandle = GetStockObject(DEFAULT_GUI_FONT);
+        FHandle = Counted(CreateFontIndirectA(&lf));
+        if (!FHandle) FHandle = Counted(GetStockObject(DEFAULT_GUI_FONT));
     }
     return static_cast<HFONT>(FHandle);
 }
@@ -148,7 +165,7 @@ void TPen::Assign(TPersistent* source) {
 HPEN TPen::GetHandle() {
     if (!FHandle) {
         static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
-        FHandle = CreatePen(styles[FStyle], FWidth, ColorToRGB(FColor));
+        FHandle = Counted(CreatePen(styles[FStyle], FWidth, ColorToRGB(FColor)));
     }
     return static_cast<HPEN>(FHandle);
 }
@@ -201,15 +218,15 @@ void TBrush::Assign(TPersistent* source) {
 HBRUSH TBrush::GetHandle() {
     if (!FHandle) {
         if (FBitmap && !FBitmap->Empty()) {
-            FHandle = CreatePatternBrush(FBitmap->GetHandle());
+            FHandle = Counted(CreatePatternBrush(FBitmap->GetHandle()));
         } else if (FStyle == bsClear) {
             FHandle = nullptr;
             return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
         } else if (FStyle == bsSolid) {
-            FHandle = CreateSolidBrush(ColorToRGB(FColor));
+            FHandle = Counted(CreateSolidBrush(ColorToRGB(FColor)));
         } else {
             static const int hatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
-            FHandle = CreateHatchBrush(hatches[FStyle], ColorToRGB(FColor));
+            FHandle = Counted(CreateHatchBrush(hatches[FStyle], ColorToRGB(FColor)));
         }
     }
     return static_cast<HBRUSH>(FHandle);

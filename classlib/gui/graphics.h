@@ -49,6 +49,9 @@ TRect FromRECT(const RECT& r);
 POINT ToPOINT(const TPoint& p);
 TPoint FromPOINT(const POINT& p);
 
+// Fonts, pens and brushes of TGraphicsObject alive now (their handles made and not deleted).
+int LiveGdiObjects();
+
 // A GDI object description that makes its handle when first asked and tells its owner of changes.
 class TGraphicsObject : public TPersistent {
 public:
@@ -61,8 +64,6 @@ protected:
     HGDIOBJ FHandle = nullptr;
 };
 
-using TFontStyles = uint8_t;
-enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 
 class TFont : public TGraphicsObject {

@@ -14,8 +14,6 @@ constexpr UINT WM_PW_RELEASE = WM_APP + 0x3A1;   // lParam: a form to free
 HWND UtilityWindow();
 // Makes sure the common control classes are registered.
 void EnsureCommonControls();
-// Everyone holding a plain pointer to the control forgets it.
-void ControlDestroyed(TControl* control);
 // The module of the program (for window classes and resources).
 HINSTANCE Instance();
 

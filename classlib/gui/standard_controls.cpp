@@ -446,16 +446,16 @@ void TCustomLabel::Paint() {
 
 void TCustomLabel::AdjustBounds() {
     if (!FAutoSize || IsLoading()) return;
-    HDC screen = GetDC(nullptr);
-    TCanvas measure;
-    measure.SetHandle(screen);
-    measure.SetFont(FFont.get());
-    AnsiString text = GetText();
-    if (text.empty()) text = " ";
+    // Measured by DoDrawText itself, so descendants that draw in another font size right.
     TRect r(0, 0, FWidth, 0);
-    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | (FShowAccelChar ? 0 : DT_NOPREFIX);
-    measure.DrawText(text, r, flags);
-    measure.SetHandle(nullptr);
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0);
+    HDC screen = GetDC(nullptr);
+    try {
+        static_cast<TControlCanvas*>(GetCanvas())->PaintOn(screen, [&] { DoDrawText(r, flags); });
+    } catch (...) {
+        ReleaseDC(nullptr, screen);
+        throw;
+    }
     ReleaseDC(nullptr, screen);
     int left = FLeft;
     if (FAlignment == taRightJustify) left += FWidth - r.Width();

@@ -8,6 +8,7 @@
 #include "classlib/gui/controls.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/gui_internal.h"
+#include "classlib/gui/lifecycle.h"
 
 namespace {
 
@@ -68,14 +69,10 @@ LRESULT TWinControl::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
     m.WParam = wParam;
     m.LParam = lParam;
     ++FSubclassDepth;
-    if (IsDestroying() || !WindowProc) {
-        TWinControl::DefaultHandler(m);
-    } else {
-        try {
-            WindowProc(m);
-        } catch (...) {
-            Application->HandleException(this);
-        }
+    try {
+        Dispatch(m);
+    } catch (...) {
+        Application->HandleException(this);
     }
     --FSubclassDepth;
     if (msg == WM_NCDESTROY) Detach();
@@ -115,20 +112,14 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), FBrush(std::make_
     FBrush->SetColor(FColor);
 }
 
-void TWinControl::MarkDestroying() {
-    BeginDestroy();
-    for (TControl* c : FControls) c->MarkDestroying();
-}
-
+// The owner frees a control; a parent only shows it. Children still here when the parent goes
+// belong to someone else: they lose their window and their parent, and live on.
 TWinControl::~TWinControl() {
-    MarkDestroying();
-    if (FParent) FParent->RemoveControl(this);
-    while (!FControls.empty()) {
-        TControl* c = FControls.back();
-        RemoveControl(c);
-        delete c;
-    }
+    BeginDestroy();
+    DestroyComponents();
     DestroyHandle();
+    while (!FControls.empty()) RemoveControl(FControls.back());
+    if (FParent) FParent->RemoveControl(this);
 }
 
 // ---- windows --------------------------------------------------------------------------
@@ -331,7 +322,7 @@ void TWinControl::Broadcast(TMessage& m) {
     std::vector<TControl*> list = FControls;
     for (TControl* c : list) {
         if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
-        if (c->WindowProc) c->WindowProc(m); else c->WndProc(m);
+        c->Dispatch(m);
         if (m.Result != 0) return;
     }
 }
@@ -508,7 +499,7 @@ bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
 void TWinControl::SetFocus() {
     TCustomForm* form = GetParentForm(this);
     if (form && form != this) {
-        form->FActiveControl = this;
+        form->RememberActiveControl(this);
         if (!form->HandleAllocated() || !IsWindowVisible(form->GetHandleIfAllocated())) return;
     }
     ::SetFocus(GetHandle());
@@ -810,9 +801,7 @@ void TWinControl::WndProc(TMessage& m) {
             break;
         case WM_SETFOCUS: {
             DefaultHandler(m);
-            TCustomForm* form = GetParentForm(this);
-            if (form && form != this) form->FocusChanged(this);
-            Screen->SetActiveControl(this);
+            ControlLifecycle()(TLifecycleEvent::FocusChanged, this);
             return;
         }
         case WM_WINDOWPOSCHANGED:

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "classlib/gui/application.h"
+#include "classlib/gui/application_events.h"
 #include "classlib/gui/dialogs.h"
 #include "classlib/gui/standard_controls.h"
 #include "classlib/gui/thread.h"
@@ -107,6 +108,66 @@ TEST(MessageEvent, SeesMessagesInTheModalLoop) {
     EXPECT_TRUE(seenWhileModal);
     EXPECT_EQ(modal.Dispatched, (std::vector<WPARAM>{7}));
     EXPECT_FALSE(modal.GetVisible());
+}
+
+TEST(ApplicationEvents, SeveralListenersSeeEachMessageInOrderUntilOneHandlesIt) {
+    MessageEventReset reset;
+    for (bool modal : {false, true}) {
+        SCOPED_TRACE(modal ? "modal loop" : "main loop");
+        TProbeForm form(nullptr);
+        std::vector<std::string> seen;
+        Application->OnMessage = [&](TMsg& m, bool&) {
+            if (m.message == WM_PROBE) seen.push_back("app:" + std::to_string(m.wParam));
+        };
+        TApplicationEvents first(nullptr), second(nullptr);
+        first.OnMessage = [&](TMsg& m, bool& handled) {
+            if (m.message != WM_PROBE) return;
+            seen.push_back("first:" + std::to_string(m.wParam));
+            handled = m.wParam == 2;
+        };
+        second.OnMessage = [&](TMsg& m, bool&) {
+            if (m.message != WM_PROBE) return;
+            seen.push_back("second:" + std::to_string(m.wParam));
+            if (m.wParam == 3 && modal) form.SetModalResult(mrOk);
+        };
+        auto post = [&] {
+            for (WPARAM n : {1, 2, 3}) PostMessageA(form.GetHandle(), WM_PROBE, n, 0);
+        };
+        if (modal) {
+            form.OnShow = [&](TObject*) { post(); };
+            EXPECT_EQ(form.ShowModal(), mrOk);
+        } else {
+            form.HandleNeeded();
+            post();
+            ASSERT_TRUE(PumpUntil([&] { return seen.size() == 8; }));
+        }
+        EXPECT_EQ(seen, (std::vector<std::string>{"app:1", "first:1", "second:1", "app:2", "first:2", "app:3",
+                                                  "first:3", "second:3"}));
+        EXPECT_EQ(form.Dispatched, (std::vector<WPARAM>{1, 3}));
+    }
+}
+
+TEST(ApplicationEvents, ExceptionsGoToEveryListenerAndIdleAsksThemAll) {
+    TApplicationEvents a(nullptr), b(nullptr);
+    std::vector<std::string> reports;
+    a.OnException = [&](TObject*, const Exception& e) { reports.push_back("a:" + e.Message); };
+    b.OnException = [&](TObject*, const Exception& e) { reports.push_back("b:" + e.Message); };
+    try {
+        throw Exception("boom");
+    } catch (...) {
+        Application->HandleException(nullptr);
+    }
+    EXPECT_EQ(reports, (std::vector<std::string>{"a:boom", "b:boom"}));
+    int idleA = 0, idleB = 0;
+    // a never says done, so the loop never waits and every idle turn asks both.
+    a.OnIdle = [&](TObject*, bool& done) {
+        ++idleA;
+        done = false;
+    };
+    b.OnIdle = [&](TObject*, bool&) { ++idleB; };
+    for (int i = 0; i < 200 && idleA < 3; ++i) Application->HandleMessage();
+    EXPECT_EQ(idleA, 3);
+    EXPECT_EQ(idleA, idleB);
 }
 
 TEST(MessageEvent, SeesAndSwallowsMessagesWhileAMessageBoxIsUp) {

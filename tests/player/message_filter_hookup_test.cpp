@@ -27,9 +27,9 @@ class FilterHookup : public ::testing::Test {
 protected:
     void SetUp() override {
         Application->Initialize();
-        InstallAppMessageFilter();
-        ClearCtrlDown();
         Form = new TForm(nullptr);
+        InstallAppMessageFilter(Form);
+        ClearCtrlDown();
         Form->SetPosition(poScreenCenter);
         Edit = new TEdit(Form);
         Edit->SetParent(Form);

@@ -88,3 +88,20 @@ TEST(ExtractPaths, CreateDirPathMakesEveryLevel) {
     EXPECT_NO_THROW(CreateDirPath(file + "\\x\\"));
     EXPECT_FALSE(DirectoryExists(file + "\\x"));
 }
+
+// Thousands of folders in one name: made in a loop (a walk up by recursion once overflowed the
+// stack here), as deep as the path limit allows and no deeper.
+TEST(ExtractPaths, CreateDirPathDeepNamesStopAtThePathLimit) {
+    TempDir tmp;
+    const std::string base = ReplaceSingleByteChar(tmp.Path(), '/', '\\');
+    const std::string folder = "folder-of-a-long-way";
+    std::string deep = base;
+    for (int i = 0; i < 20000; ++i) deep += folder + "\\";
+    CreateDirPath(deep);
+    std::string deepest = base + folder;
+    while (deepest.size() + 1 + folder.size() <= kPathLimit) deepest += "\\" + folder;
+    EXPECT_TRUE(DirectoryExists(deepest));
+    EXPECT_FALSE(DirectoryExists(deepest + "\\" + folder));
+    EXPECT_TRUE(FitsPathLimit(deepest));
+    EXPECT_FALSE(FitsPathLimit(std::string(kPathLimit + 1, 'x')));
+}

@@ -348,6 +348,37 @@ TEST_F(UnZipTest, HostileNamesWriteNothingOutside) {
     EXPECT_FALSE(FileExists(Base + "abs.txt"));
 }
 
+// A name longer than the system takes (here 12,000 folders deep) is refused as unsafe before
+// any folder of it is made; the rest extracts.
+TEST_F(UnZipTest, NamesPastThePathLimitAreRefused) {
+    std::string deep;
+    for (int i = 0; i < 12000; ++i) deep += "d/";
+    Archive({{deep + "x.txt", "deep"}, {deep, ""}, {"good.txt", "good"}});
+    EXPECT_EQ(Zip.UnZip(), 1);
+    ASSERT_EQ(Events.size(), 2u);
+    for (const std::string& e : Events) EXPECT_EQ(e.substr(0, 9), "skip 8 d" + std::string(1, e[8]));
+    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/good.txt"}));
+}
+
+// Declared sizes (zip64, up to 2^64 - 1) add up without overflow: the total stops at the
+// largest value.
+TEST_F(UnZipTest, DeclaredSizesSaturateTheTotal) {
+    std::vector<TTestEntry> entries = {{"a.bin", "a"}, {"b.bin", "b"}, {"c.txt", "c"}};
+    entries[0].DeclaredSize = INT64_MAX - 5;
+    entries[1].DeclaredSize = INT64_MAX - 5;
+    Archive(entries);
+    int64_t total = -1;
+    Zip.OnStartUnZipInfo = [&](TObject*, int, int64_t bytes, bool&) { total = bytes; };
+    int lastPercent = 0;
+    Zip.OnTotalPercentDone = [&](TObject*, int p) { lastPercent = p; };
+    EXPECT_EQ(Zip.UnZip(), 1);
+    EXPECT_EQ(total, INT64_MAX);
+    EXPECT_GE(lastPercent, 0);
+    EXPECT_LE(lastPercent, 100);
+    EXPECT_EQ(AddDeclaredSize(INT64_MAX - 1, 2), INT64_MAX);
+    EXPECT_EQ(AddDeclaredSize(7, -3), 7);
+}
+
 TEST_F(UnZipTest, HandlerCannotRedirectOutside) {
     Archive({{"a.txt", "a"}});
     Zip.OnStartUnZip = [&](TObject*, int, AnsiString& name, bool&) { name = Base + "outside.txt"; };

@@ -1,0 +1,6 @@
+#include "classlib/gui/lifecycle.h"
+
+TControlLifecycle& ControlLifecycle() {
+    static TControlLifecycle list;
+    return list;
+}

@@ -1,0 +1,114 @@
+#include "skindata/stored_skin.h"
+
+#include <algorithm>
+
+#include "classlib/little_endian.h"
+
+namespace {
+
+constexpr int64_t kBmpFileHeaderSize = 14;
+
+int64_t BytesLeft(TStream& s) { return s.GetSize() - s.GetPosition(); }
+
+// One BMP file at the stream's position, taken whole by its own bfSize, so that the next
+// item starts right after it whatever the picture's headers say.
+TBmpImage ReadBmpImage(TStream& s) {
+    const int64_t start = s.GetPosition();
+    uint8_t header[kBmpFileHeaderSize];
+    s.ReadBuffer(header, sizeof header);
+    const uint32_t size = GetLE32(header + 2);
+    if (size < kBmpFileHeaderSize || size > static_cast<uint64_t>(BytesLeft(s) + kBmpFileHeaderSize))
+        throw EReadError(Format("Bitmap size %u runs past the stored skin", size));
+    TMemoryStream image;
+    image.SetSize(size);
+    std::copy(header, header + sizeof header, image.Memory());
+    s.ReadBuffer(image.Memory() + kBmpFileHeaderSize, static_cast<int32_t>(size - kBmpFileHeaderSize));
+    image.SetPosition(0);
+    TBmpImage bmp = ReadBmp(image);
+    s.SetPosition(start + size);
+    return bmp;
+}
+
+TBmpImage ReadPictureEntry(TStream& s) {
+    uint8_t flag;
+    s.ReadBuffer(&flag, 1);
+    return flag == 0 ? ReadBmpImage(s) : TBmpImage();
+}
+
+void WritePictureEntry(TStream& s, const TBmpImage& image) {
+    const uint8_t flag = BmpIsEmpty(image) ? 1 : 0;
+    s.WriteBuffer(&flag, 1);
+    if (flag == 0) WriteBmp(s, image);
+}
+
+}  // namespace
+
+int32_t ReadLEInt32(TStream& stream) {
+    uint8_t b[4];
+    stream.ReadBuffer(b, 4);
+    return static_cast<int32_t>(GetLE32(b));
+}
+
+void WriteLEInt32(TStream& stream, int32_t value) {
+    uint8_t b[4];
+    PutLE32(b, static_cast<uint32_t>(value));
+    stream.WriteBuffer(b, 4);
+}
+
+bool ReadStoredSkin(TStream& s, TgwStoredSkin& skin) {
+    skin = TgwStoredSkin();
+    skin.Version = ReadLEInt32(s);
+    if (skin.Version > kStoredSkinVersion) return false;
+    skin.Picture = ReadPictureEntry(s);
+    skin.InactivePicture = ReadPictureEntry(s);
+    skin.Mask = ReadPictureEntry(s);
+    if (skin.Version == 2) {
+        ReadPictureEntry(s);
+        ReadPictureEntry(s);
+    }
+    const int32_t n = ReadLEInt32(s);
+    // Each picture takes at least its file header: refuse a count the bytes cannot hold
+    // before reserving anything for it.
+    if (n > 0 && n > BytesLeft(s) / kBmpFileHeaderSize)
+        throw EReadError(Format("Stored skin counts %d active pictures but %lld bytes are left", n,
+                                static_cast<long long>(BytesLeft(s))));
+    for (int32_t i = 0; i < n; ++i) skin.ActivePictures.push_back(ReadBmpImage(s));
+    const int64_t left = BytesLeft(s);
+    skin.IniText.resize(static_cast<size_t>(left > 0 ? left : 0));
+    if (!skin.IniText.empty()) s.ReadBuffer(&skin.IniText[0], static_cast<int32_t>(skin.IniText.size()));
+    return true;
+}
+
+void WriteStoredSkin(TStream& s, const TgwStoredSkin& skin) {
+    WriteLEInt32(s, kStoredSkinVersion);
+    WritePictureEntry(s, skin.Picture);
+    WritePictureEntry(s, skin.InactivePicture);
+    WritePictureEntry(s, skin.Mask);
+    WriteLEInt32(s, static_cast<int32_t>(skin.ActivePictures.size()));
+    for (const TBmpImage& image : skin.ActivePictures) WriteBmp(s, image);
+    if (!skin.IniText.empty()) s.WriteBuffer(skin.IniText.data(), static_cast<int32_t>(skin.IniText.size()));
+}
+
+bool ReadCompressedSkinFile(TStream& file, TMemoryStream& data, int32_t* version) {
+    data.Clear();
+    const int32_t v = ReadLEInt32(file);
+    if (version) *version = v;
+    if (v > kStoredSkinVersion) return false;
+    const int32_t size = ReadLEInt32(file);
+    if (size <= 0 || size > BytesLeft(file))
+        throw EReadError(Format("Compressed skin size %d does not fit the file", size));
+    try {
+        data.CopyFrom(&file, size);
+    } catch (...) {
+        data.Clear();
+        throw;
+    }
+    data.SetPosition(0);
+    return true;
+}
+
+void WriteCompressedSkinFile(TStream& file, TMemoryStream& data) {
+    WriteLEInt32(file, kStoredSkinVersion);
+    WriteLEInt32(file, static_cast<int32_t>(data.GetSize()));
+    data.SaveToStream(&file);
+}

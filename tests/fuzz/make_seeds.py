@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets into tests/fuzz/seeds/TARGET/ (committed; run
+again only to change them). Archives come from Info-ZIP zip and Python's zipfile, pictures
+from ImageMagick, the older methods from the test encoders (whose streams unzip and 7z
+accept); the packed-book tail and the object-list streams are laid out field by field.
+
+usage: make_seeds.py
+"""
+import io
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(HERE, "..", "fixtures"))
+import legacy_encoders as enc  # noqa: E402
+
+PASSWORD = "fuzz"   # the password of fuzz_extract
+BOOK_KEY = bytes([0x5A, 0x3C, 0xA7, 0x19, 0xE2, 0x6B, 0x94, 0x0D])
+PAGE = b"<html><body>" + b"a page of the book " * 20 + b"</body></html>"
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, "seeds", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def infozip_archives():
+    out = {}
+    if not shutil.which("zip"):
+        return out
+    with tempfile.TemporaryDirectory() as work:
+        site = os.path.join(work, "site")
+        os.makedirs(os.path.join(site, "sub", "deep"))
+        os.makedirs(os.path.join(site, "empty"))
+        for rel, data in (("index.htm", PAGE), ("sub/a.txt", b"abc" * 30), ("sub/deep/b.bin", bytes(range(200)))):
+            with open(os.path.join(site, rel), "wb") as f:
+                f.write(data)
+        for name, args in (("infozip.zip", ["-r"]), ("infozip_stored.zip", ["-r", "-0"]),
+                           ("infozip_password.zip", ["-r", "-P", PASSWORD]), ("infozip_dd.zip", ["-r", "-fd"])):
+            path = os.path.join(work, name)
+            subprocess.run(["zip", "-q", "-X"] + args + [path, "."], cwd=site, check=True)
+            with open(path, "rb") as f:
+                out[name] = f.read()
+        # A data descriptor through a pipe: zip writes sizes after the data.
+        piped = subprocess.run(["zip", "-q", "-", "-"], input=PAGE, capture_output=True, check=True).stdout
+        out["infozip_stream.zip"] = piped
+    return out
+
+
+def python_archives():
+    out = {}
+    for name, method, zip64 in (("py_deflated.zip", zipfile.ZIP_DEFLATED, False),
+                                ("py_stored.zip", zipfile.ZIP_STORED, False),
+                                ("py_zip64.zip", zipfile.ZIP_DEFLATED, True)):
+        b = io.BytesIO()
+        with zipfile.ZipFile(b, "w", method) as z:
+            z.writestr("dir/", b"")
+            with z.open("dir/page.htm", "w", force_zip64=zip64) as f:
+                f.write(PAGE)
+            z.writestr("\u4e2d\u6587.txt", b"utf-8 name")
+        out[name] = b.getvalue()
+    return out
+
+
+def legacy_archives():
+    out = {}
+    data = PAGE + b"aaaaaaaaaaaaaaaa" + PAGE[:100]
+    entries = [dict(name=b"shrunk.htm", data=data, method=1, packed=enc.shrink(data)[0]),
+               dict(name=b"reduced.htm", data=data, method=3, packed=enc.reduce(data, 2, True, 8)),
+               dict(name=b"imploded.htm", data=data, method=6, flags=6, packed=enc.implode(data, True, True)),
+               dict(name=b"imploded4k.htm", data=data, method=6, flags=0, packed=enc.implode(data, False, False),
+                    password=PASSWORD)]
+    with tempfile.TemporaryDirectory() as work:
+        path = os.path.join(work, "legacy.zip")
+        enc.write_zip(path, entries)
+        with open(path, "rb") as f:
+            out["legacy.zip"] = f.read()
+    return out, data
+
+
+def legacy_streams(data):
+    size = (len(data) - 1 + 7) >> 3   # the target declares 1 + 8 * size bytes
+    head = lambda which: bytes([which, size & 0xFF, size >> 8])  # noqa: E731
+    put("fuzz_legacy", "shrink", head(0) + enc.shrink(data)[0])
+    for factor in (1, 4):
+        put("fuzz_legacy", "reduce%d" % factor, head(factor) + enc.reduce(data, factor, True, 16))
+    for flags in range(4):
+        put("fuzz_legacy", "implode%d" % flags, head(5 + flags) + enc.implode(data, flags & 1, flags & 2))
+
+
+def book_seeds(archives):
+    settings = "|_|".join(["600", "800", "0", "", "", "sub\\index.htm"]).encode("gbk")
+    scrambled = "".join("%02X" % (b ^ BOOK_KEY[i % 8]) for i, b in enumerate(settings)).encode()
+    archive = archives.get("infozip.zip") or archives["py_deflated.zip"]
+    stub = b"MZ" + bytes(62)
+    book = stub + archive + struct.pack("<I", len(archive)) + scrambled + struct.pack("<I", len(scrambled))
+    put("fuzz_packed_book", "book", book)
+    put("fuzz_packed_book", "empty_archive",
+        stub + b"PK\x05\x06" + bytes(18) + struct.pack("<I", 22) + scrambled + struct.pack("<I", len(scrambled)))
+
+
+def object_list_seeds():
+    def obj(name, payload):
+        return bytes([len(name)]) + name + payload
+
+    def plain(items, owns=1):
+        return bytes([owns]) + struct.pack("<I", len(items)) + b"".join(items)
+
+    def sorted_list(items, dup=2):
+        return bytes([dup]) + plain(items)
+
+    keys = [obj(b"TKey", struct.pack("<i", k)) for k in (5, -3, 9)]
+    put("fuzz_object_list", "plain", b"\x00" + plain(keys))
+    put("fuzz_object_list", "sorted", b"\x01" + sorted_list(keys))
+    nested = [obj(b"TObjectList", plain(keys[:2])), obj(b"TLinkList", plain(keys[1:], 0)),
+              obj(b"TKeyList", sorted_list(keys))]
+    put("fuzz_object_list", "nested", b"\x00" + plain(nested))
+
+
+def bmp_seeds():
+    if not shutil.which("convert"):
+        return
+    with tempfile.TemporaryDirectory() as work:
+        for name, args in (("rgb24.bmp", ["-size", "7x5", "gradient:red-blue", "-type", "TrueColor"]),
+                           ("palette8.bmp", ["-size", "9x4", "gradient:", "-type", "Palette", "-colors", "16"]),
+                           ("gray.bmp", ["-size", "3x3", "xc:gray", "-type", "Grayscale"]),
+                           ("bmp2.bmp", ["-size", "4x2", "xc:green"])):
+            path = os.path.join(work, name)
+            target = ("BMP2:" if name == "bmp2.bmp" else "BMP3:") + path
+            subprocess.run(["convert"] + args + [target], check=True, capture_output=True)
+            with open(path, "rb") as f:
+                put("fuzz_bmp", name, f.read())
+
+
+def main():
+    seeds = os.path.join(HERE, "seeds")
+    if os.path.isdir(seeds):
+        shutil.rmtree(seeds)
+    archives = infozip_archives()
+    archives.update(python_archives())
+    legacy, data = legacy_archives()
+    archives.update(legacy)
+    for name, data_ in archives.items():
+        put("fuzz_directory", name, data_)
+        put("fuzz_extract", name, data_)
+    legacy_streams(data)
+    book_seeds(archives)
+    object_list_seeds()
+    bmp_seeds()
+
+
+if __name__ == "__main__":
+    main()
