@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "classlib/gui/bitmap.h"
+#include "classlib/gui/handles.h"
 
 COLORREF ColorToRGB(TColor color) {
     if (color < 0) return GetSysColor(color & 0xFF);
@@ -16,24 +17,19 @@ TPoint FromPOINT(const POINT& p) { return TPoint(p.x, p.y); }
 
 // ---- TGraphicsObject ----------------------------------------------------------------
 
-// Fonts, pens and brushes made and not yet deleted: leak tests read it (Wine's
-// GetGuiResources counts nothing).
+// Fonts, pens and brushes count in LiveGdiObjectCount like the objects of the handle holders.
 namespace {
-int gLiveGdiObjects = 0;
-
 HGDIOBJ Counted(HGDIOBJ object) {
-    if (object) ++gLiveGdiObjects;
+    if (object) gui_internal::CountGdiObject(1);
     return object;
 }
 
 void DeleteCounted(HGDIOBJ object) {
     if (!object) return;
-    --gLiveGdiObjects;
+    gui_internal::CountGdiObject(-1);
     DeleteObject(object);
 }
 }  // namespace
-
-int LiveGdiObjects() { return gLiveGdiObjects; }
 
 TGraphicsObject::~TGraphicsObject() { DeleteCounted(FHandle); }
 

@@ -49,9 +49,6 @@ TRect FromRECT(const RECT& r);
 POINT ToPOINT(const TPoint& p);
 TPoint FromPOINT(const POINT& p);
 
-// Fonts, pens and brushes of TGraphicsObject alive now (their handles made and not deleted).
-int LiveGdiObjects();
-
 // A GDI object description that makes its handle when first asked and tells its owner of changes.
 class TGraphicsObject : public TPersistent {
 public:

@@ -123,6 +123,9 @@ def object_list_seeds():
     nested = [obj(b"TObjectList", plain(keys[:2])), obj(b"TLinkList", plain(keys[1:], 0)),
               obj(b"TKeyList", sorted_list(keys))]
     put("fuzz_object_list", "nested", b"\x00" + plain(nested))
+    # A list that does not own its items, read in full, then a class that is not registered:
+    # the failed read must free what it made for the inner list too.
+    put("fuzz_object_list", "nested_fails_later", b"\x00" + plain(nested[1:] + [obj(b"TNone", b"")]))
 
 
 def bmp_seeds():
