@@ -1,12 +1,5 @@
 #include "skin/skin_control_win.h"
 
-#include <commctrl.h>
-
-namespace {
-// Our subclass id: the address of this variable is unique in the process.
-const char kSubclassTag = 0;
-const UINT_PTR kSubclassId = reinterpret_cast<UINT_PTR>(&kSubclassTag);
-}  // namespace
 
 TlumSkinControl::TlumSkinControl(TlumSkinWindowIntf* skinWindow)
     : FSkinWindow(skinWindow), FEngine(skinWindow ? skinWindow->GetEngine() : nullptr) {}
@@ -62,34 +55,30 @@ void TlumSkinControl::AfterMessage(TMessage& m) {
 // ---- class-library controls
 
 TlumSkinControlVCL::TlumSkinControlVCL(TControl* control, TlumSkinWindowIntf* skinWindow)
-    : TlumSkinControl(skinWindow), FHostControl(control), FForward(std::make_shared<TForwardState>()) {}
+    : TlumSkinControl(skinWindow), FHostControl(control) {}
+
+TlumSkinControlVCL::~TlumSkinControlVCL() = default;
 
 void TlumSkinControlVCL::Install() {
-    FForward->Skin = this;
-    FForward->Previous = FHostControl->WindowProc;
-    FHostControl->WindowProc = SkinForwarder{FForward};
+    FHook = std::make_unique<TWindowProcHook>(FHostControl, [this](TMessage& m) { ControlWindowProc(m); });
     FMouseState = 0;
     FStopped = false;
     SaveOriginal();
 }
 
-TlumSkinControlVCL::~TlumSkinControlVCL() {
-    if (!FForward->Skin) return;   // never installed
-    const SkinForwarder* current = FHostControl ? FHostControl->WindowProc.target<SkinForwarder>() : nullptr;
-    if (current && current->State == FForward) FHostControl->WindowProc = FForward->Previous;
-    FForward->Skin = nullptr;
-}
-
-void TlumSkinControlVCL::SkinForwarder::operator()(TMessage& message) const {
-    if (State->Skin)
-        State->Skin->ControlWindowProc(message);
-    else if (State->Previous)
-        State->Previous(message);
+TRect TlumSkinControlVCL::GetRect() {
+    TControl* control = GetControl();
+    return control ? control->GetClientRect() : TRect();
 }
 
 HWND TlumSkinControlVCL::GetControlHandle() {
-    TWinControl* win = dynamic_cast<TWinControl*>(FHostControl);
+    TWinControl* win = dynamic_cast<TWinControl*>(GetControl());
     return win ? win->GetHandle() : nullptr;
+}
+
+bool TlumSkinControlVCL::IsEnabled() {
+    TControl* control = GetControl();
+    return control && control->GetEnabled();
 }
 
 void TlumSkinControlVCL::ControlWindowProc(TMessage& message) {
@@ -108,52 +97,36 @@ void TlumSkinControlVCL::ControlWindowProc(TMessage& message) {
 TlumSkinControlWnd::TlumSkinControlWnd(HWND window, TlumSkinWindowIntf* skinWindow)
     : TlumSkinControl(skinWindow), FWnd(window) {}
 
+TlumSkinControlWnd::~TlumSkinControlWnd() = default;
+
 void TlumSkinControlWnd::Install() {
-    FSubclassed = SetWindowSubclass(FWnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    try {
+        FHook = std::make_unique<TSubclassHook>(FWnd, [this](TMessage& m) { HandleWindowProc(m); });
+    } catch (const EOSError&) {
+        FHook.reset();   // a window that cannot be subclassed keeps its own look
+    }
     FMouseState = 0;
     FStopped = false;
     SaveOriginal();
 }
 
-TlumSkinControlWnd::~TlumSkinControlWnd() {
-    if (FSubclassed && IsWindow(FWnd)) RemoveWindowSubclass(FWnd, SubclassProc, kSubclassId);
-    FSubclassed = false;
-    FWnd = nullptr;
-}
-
-LRESULT TlumSkinControlWnd::CallPrevious(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefSubclassProc(FWnd, msg, wParam, lParam);
-}
-
-LRESULT TlumSkinControlWnd::HandleWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    TMessage m{msg, wParam, lParam, 0};
-    if (Passive()) return CallPrevious(msg, wParam, lParam);
-    // Nothing may leave a window procedure: a failing skin step is skipped, the control
-    // still gets its message exactly once.
+void TlumSkinControlWnd::HandleWindowProc(TMessage& m) {
+    if (Passive()) {
+        CallPrevious(m);
+        return;
+    }
+    // A failing skin step is skipped; the window still gets its message exactly once.
     bool pass = true;
     try {
         pass = BeforeMessage(m);
     } catch (...) {
         pass = true;
     }
-    if (pass) m.Result = CallPrevious(m.Msg, m.WParam, m.LParam);
+    if (pass) CallPrevious(m);
     try {
         if (!FStopped) AfterMessage(m);
     } catch (...) {
     }
-    return m.Result;
-}
-
-LRESULT CALLBACK TlumSkinControlWnd::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                                  DWORD_PTR data) {
-    auto* skin = reinterpret_cast<TlumSkinControlWnd*>(data);
-    if (msg == WM_NCDESTROY) {
-        // The window goes first: unhook now, the skin object finds it gone later.
-        RemoveWindowSubclass(window, SubclassProc, id);
-        skin->FSubclassed = false;
-        return DefSubclassProc(window, msg, wParam, lParam);
-    }
-    return skin->HandleWindowProc(msg, wParam, lParam);
 }
 
 TRect TlumSkinControlWnd::GetRect() {

@@ -2,16 +2,18 @@
 // each message before the control's own procedure (and may withhold it) and again after it,
 // where it tracks the hot and pressed state and repaints from the skin.
 //
-// Two ways in: TlumSkinControlVCL replaces a class-library control's WindowProc with a
-// forwarder; TlumSkinControlWnd subclasses a raw window with SetWindowSubclass. Both are made by
+// Two ways in: TlumSkinControlVCL stacks a TWindowProcHook over a class-library control's
+// WindowProc; TlumSkinControlWnd subclasses a raw window with a TSubclassHook. Both are made by
 // a factory that calls Install() right after construction (virtual SaveOriginal runs there),
-// and both give the control back exactly as they found it, in whatever order things go.
+// and both give the control back exactly as they found it, whichever of skin, other hooks and
+// control goes first.
 #pragma once
 #include "classlib/gui/windows_api.h"
 
 #include <memory>
 
 #include "classlib/gui/controls.h"
+#include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_intf.h"
 
 class TlumSkinControl : public TObject {
@@ -57,50 +59,39 @@ protected:
 class TlumSkinControlVCL : public TlumSkinControl {
 public:
     TlumSkinControlVCL(TControl* control, TlumSkinWindowIntf* skinWindow);
-    // Puts the saved WindowProc back while ours is still the control's; when someone hooked in
-    // after us, our forwarder stays in their chain as a plain pass-through.
+    // Takes the hook out of the control's chain, wherever it sits by now.
     ~TlumSkinControlVCL() override;
     const char* ClassName() const override { return "TlumSkinControlVCL"; }
 
-    // Takes the control's WindowProc and calls SaveOriginal.
+    // Hooks into the control's WindowProc and calls SaveOriginal.
     void Install();
     void ControlWindowProc(TMessage& message);
-    TControl* GetControl() const { return FHostControl; }
+    // The control; nullptr once it has been freed before the skin.
+    TControl* GetControl() const { return FHook ? FHook->Control() : nullptr; }
 
-    TRect GetRect() override { return FHostControl->GetClientRect(); }
+    TRect GetRect() override;
     HWND GetControlHandle() override;
-    bool IsEnabled() override { return FHostControl->GetEnabled(); }
-
-    // What sits in the control's WindowProc: forwards to the skin while it lives, else straight
-    // to the procedure that was there before.
-    struct TForwardState {
-        TlumSkinControlVCL* Skin;
-        std::function<void(TMessage&)> Previous;
-    };
-    struct SkinForwarder {
-        std::shared_ptr<TForwardState> State;
-        void operator()(TMessage& message) const;
-    };
+    bool IsEnabled() override;
 
 protected:
     void CallPrevious(TMessage& message) {
-        if (FForward->Previous) FForward->Previous(message);
+        if (FHook) FHook->Previous(message);
     }
+    std::unique_ptr<TWindowProcHook> FHook;
     TControl* FHostControl;
-    std::shared_ptr<TForwardState> FForward;
 };
 
 class TlumSkinControlWnd : public TlumSkinControl {
 public:
     TlumSkinControlWnd(HWND window, TlumSkinWindowIntf* skinWindow);
-    // Removes the subclass while the window still exists.
+    // Removes the subclass while the window still exists (the hook lets go of a destroyed one).
     ~TlumSkinControlWnd() override;
     const char* ClassName() const override { return "TlumSkinControlWnd"; }
 
     // Subclasses the window and calls SaveOriginal.
     void Install();
     HWND GetWindow() const { return FWnd; }
-    bool GetSubclassed() const { return FSubclassed; }
+    bool GetSubclassed() const { return FHook && FHook->Window(); }
 
     TRect GetRect() override;
     HWND GetControlHandle() override { return FWnd; }
@@ -111,10 +102,10 @@ public:
     AnsiString GetWindowCaption();
 
 protected:
-    LRESULT HandleWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT CallPrevious(UINT msg, WPARAM wParam, LPARAM lParam);
+    void HandleWindowProc(TMessage& message);
+    void CallPrevious(TMessage& message) {
+        if (FHook) FHook->Previous(message);
+    }
     HWND FWnd;
-    bool FSubclassed = false;
-private:
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    std::unique_ptr<TSubclassHook> FHook;
 };

@@ -69,40 +69,35 @@ void TgwFormInfo::LoadFromIni(const TCustomIniFile& ini, bool hasMask) {
     rightbottompoint.Y = std::min(rightbottompoint.Y, c.Bottom);
 }
 
-void TgwDataSkinPopupWindow::LoadFromIni(const TCustomIniFile& ini) {
-    const AnsiString s = "POPUPWINDOW";
+void TgwSkinWindowFrame::LoadFrame(const TCustomIniFile& ini, const AnsiString& s) {
     windowpictureindex = ini.ReadInteger(s, "windowpictureindex", -1);
     maskpictureindex = ini.ReadInteger(s, "maskpictureindex", -1);
     lefttoppoint = ReadIniPoint(ini, s, "lefttoppoint");
     righttoppoint = ReadIniPoint(ini, s, "righttoppoint");
     leftbottompoint = ReadIniPoint(ini, s, "leftbottompoint");
     rightbottompoint = ReadIniPoint(ini, s, "rightbottompoint");
-    itemsrect = ReadIniRect(ini, s, "itemsrect");
-    scrollmarkercolor = ini.ReadInteger(s, "scrollmarkercolor", 0);
-    scrollmarkeractivecolor = ini.ReadInteger(s, "scrollmarkeractivecolor", 0);
     leftstretch = ReadIniBool(ini, s, "leftstretch");
     rightstretch = ReadIniBool(ini, s, "rightstretch");
     topstretch = ReadIniBool(ini, s, "topstretch");
     bottomstretch = ReadIniBool(ini, s, "bottomstretch");
 }
 
+void TgwDataSkinPopupWindow::LoadFromIni(const TCustomIniFile& ini) {
+    const AnsiString s = "POPUPWINDOW";
+    LoadFrame(ini, s);
+    itemsrect = ReadIniRect(ini, s, "itemsrect");
+    scrollmarkercolor = ini.ReadInteger(s, "scrollmarkercolor", 0);
+    scrollmarkeractivecolor = ini.ReadInteger(s, "scrollmarkeractivecolor", 0);
+}
+
 void TgwDataSkinHintWindow::LoadFromIni(const TCustomIniFile& ini) {
     const AnsiString s = "HINTWINDOW";
-    windowpictureindex = ini.ReadInteger(s, "windowpictureindex", -1);
-    maskpictureindex = ini.ReadInteger(s, "maskpictureindex", -1);
-    lefttoppoint = ReadIniPoint(ini, s, "lefttoppoint");
-    righttoppoint = ReadIniPoint(ini, s, "righttoppoint");
-    leftbottompoint = ReadIniPoint(ini, s, "leftbottompoint");
-    rightbottompoint = ReadIniPoint(ini, s, "rightbottompoint");
+    LoadFrame(ini, s);
     clientrect = ReadIniRect(ini, s, "clientrect");
     fontname = ini.ReadString(s, "fontname", "Arial");
     fontheight = ini.ReadInteger(s, "fontheight", 14);
     fontstyle = ReadIniFontStyles(ini, s, "fontstyle");
     fontcolor = ini.ReadInteger(s, "fontcolor", 0);
-    leftstretch = ReadIniBool(ini, s, "leftstretch");
-    rightstretch = ReadIniBool(ini, s, "rightstretch");
-    topstretch = ReadIniBool(ini, s, "topstretch");
-    bottomstretch = ReadIniBool(ini, s, "bottomstretch");
 }
 
 void TgwSkinColors::SetDefaultColors() {

@@ -44,30 +44,37 @@ struct TgwFormInfo {
     void LoadFromIni(const TCustomIniFile& ini, bool hasMask);
 };
 
-class TgwDataSkinPopupWindow {
+// What the popup and the hint window share: the pictures their frame is cut from, the frame's
+// corner points and which edges stretch.
+class TgwSkinWindowFrame {
 public:
     int32_t windowpictureindex = -1;
     int32_t maskpictureindex = -1;
     TPoint lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint;
+    bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
+
+protected:
+    void LoadFrame(const TCustomIniFile& ini, const AnsiString& section);
+};
+
+// [POPUPWINDOW]
+class TgwDataSkinPopupWindow : public TgwSkinWindowFrame {
+public:
     TRect itemsrect;
     TgwColor scrollmarkercolor = 0;
     TgwColor scrollmarkeractivecolor = 0;
-    bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
 
     void LoadFromIni(const TCustomIniFile& ini);
 };
 
-class TgwDataSkinHintWindow {
+// [HINTWINDOW]
+class TgwDataSkinHintWindow : public TgwSkinWindowFrame {
 public:
-    int32_t windowpictureindex = -1;
-    int32_t maskpictureindex = -1;
-    TPoint lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint;
     TRect clientrect;
     AnsiString fontname = "Arial";
     int32_t fontheight = 12;   // 14 once loaded without the key
     TFontStyles fontstyle = 0;
     TgwColor fontcolor = 0;
-    bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
 
     void LoadFromIni(const TCustomIniFile& ini);
 };

@@ -230,11 +230,12 @@ TEST(SkinText, FitTextKeepsGbkCharactersWhole) {
     EXPECT_EQ(FitText("abc", 3, ByteWidth), "abc");
     EXPECT_EQ(FitText("abcdefgh", 5, ByteWidth), "ab...");
     EXPECT_EQ(FitText("abcd", 3, ByteWidth), "a...");   // the first prefix that reaches the width
-    // "\xD6\xD0\xCE\xC4\xB1\xEA\xCC\xE2" is four GBK characters; prefixes grow by whole ones.
-    const AnsiString chinese = "\xD6\xD0\xCE\xC4\xB1\xEA\xCC\xE2";
-    EXPECT_EQ(FitText(chinese, 6, ByteWidth), "\xD6\xD0\xCE\xC4...");
-    EXPECT_EQ(FitText(chinese, 7, ByteWidth), "\xD6\xD0\xCE\xC4...");
-    EXPECT_EQ(FitText("a" + chinese, 5, ByteWidth), "a\xD6\xD0...");
+    // Four double-byte characters in code page 936: prefixes grow by whole characters.
+    const AnsiString chinese = "中文标题";
+    ASSERT_EQ(chinese.size(), 8u);
+    EXPECT_EQ(FitText(chinese, 6, ByteWidth), "中文...");
+    EXPECT_EQ(FitText(chinese, 7, ByteWidth), "中文...");
+    EXPECT_EQ(FitText("a" + chinese, 5, ByteWidth), "a中...");
     EXPECT_EQ(FitText("ab", 1, ByteWidth), "a...");
     EXPECT_EQ(FitText("a", 0, ByteWidth), "a");   // no shorter prefix: the whole text
 }

@@ -221,6 +221,28 @@ public:
     TlumSkinScrollBtnRes* Res;
 };
 
+// A vertical bar 17 x 60 with its thumb at rows 17-40 (23 rows): up arrow in the top square,
+// caps of 3 rows at both thumb ends, the 9-row middle piece centred, background below.
+TEST(SkinReaderWin, PaintSkinScrollBarPlacesThePieces) {
+    TlumSkinReader reader(kDefaultSkin, "");
+    TlumSkinScrollBtnRes scroll;
+    scroll.SetReader(&reader);
+    TFakeEngine engine(&scroll);
+    TBitmap target(17, 60);
+    target.SetPixelFormat(pf24bit);
+    PaintSkinScrollBar(target.GetCanvas(), &engine, TRect(0, 0, 17, 60), TRect(0, 17, 17, 40), true, true);
+    TSkinPixels bar = PixelsFromBitmap(&target);
+    TSkinPixels up = PixelsFromBitmap(scroll.GetVertArrow(1));
+    TSkinPixels top = PixelsFromBitmap(scroll.GetVertThumb(1));
+    TSkinPixels middle = PixelsFromBitmap(scroll.GetVertThumb(3));
+    TSkinPixels bottom = PixelsFromBitmap(scroll.GetVertThumb(5));
+    EXPECT_EQ(bar.At(8, 8), up.At(8, 8));
+    EXPECT_EQ(bar.At(8, 17), top.At(8, 0));
+    EXPECT_EQ(bar.At(8, 24 + 1), middle.At(8, 1));   // middle piece at 17 + (17 - 9) / 2 + 3
+    EXPECT_EQ(bar.At(8, 39), bottom.At(8, 2));
+    EXPECT_EQ(bar.At(8, 42), ColorToRGB(reader.GetSkinColor(SKIN2_SCROLLBARCOLOR)));
+}
+
 // Every routine gives back what it makes. GetGuiResources is a stub under Wine, so the GDI table
 // itself is the counter: it is filled with held regions up to a small headroom, then each routine
 // runs more times than that headroom; one object left behind a call would fill the table, and the

@@ -6,20 +6,13 @@
 
 #include "builder/main_form.h"
 #include "classlib/gui/application.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace {
 
 std::vector<AnsiString> gOpened;
 void RecordShellOpen(const AnsiString& verb, const AnsiString& url, int show) {
     if (verb == "open" && show == SW_SHOWNORMAL) gOpened.push_back(url);
-}
-
-void Pump(DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    do {
-        Application->ProcessMessages();
-        Sleep(1);
-    } while (GetTickCount64() < end);
 }
 
 TEST(BuilderLinks, HelpPageLabels) {
@@ -56,7 +49,7 @@ TEST(BuilderLinks, HelpPageLabels) {
     form->Show();
     form->PageControl1->SetActivePage(form->TabSheet2);
     SetForegroundWindow(form->GetHandle());
-    Pump(200);
+    PumpFor(200);
 
     // The first label's designed top lies below the page: kept, and reported here.
     const int pageHeight = form->TabSheet2->GetClientHeight();
@@ -81,11 +74,11 @@ TEST(BuilderLinks, HelpPageLabels) {
     const LPARAM at = MAKELPARAM(link->GetLeft() + 4, link->GetTop() + 5);
     PostMessageA(page, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(page, WM_LBUTTONUP, 0, at);
-    Pump(100);
+    PumpFor(100);
     gwShellOpen = saved;
     EXPECT_EQ(gOpened, std::vector<AnsiString>{kWebSiteAddress});
     form.reset();
-    Pump(20);
+    PumpFor(20);
 }
 
 }  // namespace

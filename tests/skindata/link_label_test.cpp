@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "classlib/gui/application.h"
+#include "tests/gui/gui_test_support.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/handles.h"
 #include "skindata/link_label_win.h"
 #include "skindata/skin_data_win.h"
 #include "tests/skindata/skin_fixture.h"
@@ -36,21 +38,13 @@ protected:
         form->AfterConstruction();
         form->Show();
         SetForegroundWindow(form->GetHandle());
-        Pump(150);
+        PumpFor(150);
     }
 
     void TearDown() override {
         delete form;
-        Pump(20);
+        PumpFor(20);
         gwShellOpen = saved;
-    }
-
-    static void Pump(DWORD ms) {
-        const ULONGLONG end = GetTickCount64() + ms;
-        do {
-            Application->ProcessMessages();
-            Sleep(1);
-        } while (GetTickCount64() < end);
     }
 
     // Repaints the form now and sorts the label's pixels by colour.
@@ -94,7 +88,7 @@ protected:
     void MoveMouseTo(int x, int y) {
         SetCursorPos(x, y);
         Application->UpdateMouseControl();
-        Pump(30);
+        PumpFor(30);
     }
 
     void HoverLabel() {
@@ -140,6 +134,10 @@ TEST_F(LinkLabelTest, SkinnedByAStoredSkinUntilTheSkinGoes) {
     auto* skin = new TgwFormSkinData(form);
     skin->SetCompressedStoredSkin(&stored);
     ASSERT_FALSE(skin->Empty);
+    EXPECT_EQ(skin->PictureBitmap()->GetWidth(), 40);
+    EXPECT_EQ(skin->MaskBitmap()->GetHeight(), 30);
+    EXPECT_EQ(skin->ActivePictureBitmap(2)->GetWidth(), 3);
+    EXPECT_EQ(skin->ActivePictureBitmap(3), nullptr);
     label->SetSkinDataName("c");   // the fixture's stdlabel: red text, green under the mouse
     label->SetSkinData(skin);
     EXPECT_EQ(label->GetSkinIndex(), 1);
@@ -179,7 +177,7 @@ TEST_F(LinkLabelTest, ClickOpensOnlyWebAndMailAddresses) {
         const LPARAM at = MAKELPARAM(label->GetLeft() + 5, label->GetTop() + 5);
         PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(wnd, WM_LBUTTONUP, 0, at);
-        Pump(50);
+        PumpFor(50);
     };
     click();
     ASSERT_EQ(gShellCalls.size(), 1u);
@@ -196,8 +194,8 @@ TEST_F(LinkLabelTest, ClickOpensOnlyWebAndMailAddresses) {
 
 TEST_F(LinkLabelTest, HoverTogglesLeaveNoGdiObjectBehind) {
     LabelColours();
-    Pump(30);
-    const int before = LiveGdiObjects();
+    PumpFor(30);
+    const long before = LiveGdiObjectCount();
     ASSERT_GT(before, 0);   // painting makes fonts: the counter sees them
     for (int i = 0; i < 500; ++i) {
         label->Perform(i % 2 ? CM_MOUSELEAVE : CM_MOUSEENTER);
@@ -205,8 +203,8 @@ TEST_F(LinkLabelTest, HoverTogglesLeaveNoGdiObjectBehind) {
     }
     label->Perform(CM_MOUSELEAVE);
     UpdateWindow(form->GetHandle());
-    Pump(30);
-    EXPECT_EQ(LiveGdiObjects(), before);
+    PumpFor(30);
+    EXPECT_EQ(LiveGdiObjectCount(), before);
 }
 
 // A form that records the skin-data messages it receives, and from whom.

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <random>
-#include <zlib.h>
 
 #include "classlib/little_endian.h"
 #include "skindata/skin_data.h"
@@ -12,14 +11,6 @@
 #include "tests/skindata/skin_fixture.h"
 
 namespace {
-
-std::string Deflate(const std::string& raw) {
-    uLongf size = compressBound(raw.size());
-    std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 9);
-    out.resize(size);
-    return out;
-}
 
 // One mutation: flips, cuts, inserts, and fields set to extreme counts or sizes.
 std::string Mutate(std::string s, std::mt19937& rng) {
@@ -59,11 +50,11 @@ TEST(SkinDamage, MutantsLoadOrRaise) {
     int loaded = 0, raised = 0;
     for (const char* name : {"full", "bare"}) {
         const std::string plain = ReadWholeFile(SkinFixture(name, "skin.stored"));
-        const std::string packed = Deflate(plain);
+        const std::string packed = ZlibDeflate(plain);
         for (int i = 0; i < 1000; ++i) {
             // Half damage the stored stream before compressing, half the compressed bytes.
             const bool damagePlain = i % 2 == 0;
-            std::string bytes = damagePlain ? Deflate(Mutate(plain, rng)) : Mutate(packed, rng);
+            std::string bytes = damagePlain ? ZlibDeflate(Mutate(plain, rng)) : Mutate(packed, rng);
             TgwCompressedStoredSkin stored(nullptr);
             stored.CompressedData().WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
             TgwSkinData data(nullptr);

@@ -2,7 +2,6 @@
 // writer, versions, the load sequence and its messages, and bad compressed-file sizes.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
 
 #include "classlib/little_endian.h"
 #include "skindata/gw_zlib_streams.h"
@@ -19,14 +18,6 @@ public:
     void BroadcastSkinMessage(unsigned msg) override { Messages.push_back(msg); }
     std::vector<unsigned> Messages;
 };
-
-std::string Deflate(const std::string& raw) {
-    uLongf size = compressBound(raw.size());
-    std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 9);
-    out.resize(size);
-    return out;
-}
 
 void SetCompressed(TgwCompressedStoredSkin& stored, const std::string& packed) {
     stored.CompressedData().Clear();
@@ -156,7 +147,7 @@ TEST(StoredSkin, Versions) {
 
     // Version 4: the load stops after 1225, the skin stays cleared and Empty.
     TgwCompressedStoredSkin stored(nullptr);
-    SetCompressed(stored, Deflate(WithVersion(full, 4)));
+    SetCompressed(stored, ZlibDeflate(WithVersion(full, 4)));
     TRecordingSkinData data(nullptr);
     data.SetCompressedStoredSkin(&stored);
     EXPECT_TRUE(data.Empty);
@@ -169,7 +160,7 @@ TEST(StoredSkin, FailedLoadLeavesTheSkinCleared) {
     std::string stored = ReadWholeFile(SkinFixture("full", "skin.stored"));
     // A broken rectangle in the last section read.
     stored.replace(stored.find("captionrect=1,2,30,12"), 21, "captionrect=1,,30,12");
-    SetCompressed(bad, Deflate(stored));
+    SetCompressed(bad, ZlibDeflate(stored));
 
     TRecordingSkinData data(nullptr);
     data.SetCompressedStoredSkin(&good);

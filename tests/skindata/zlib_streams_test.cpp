@@ -183,3 +183,32 @@ TEST(ZlibStreams, DamagedInputRaises) {
     TMemoryStream dst;
     EXPECT_THROW(DecompressStream(&dst, &src, 2999), EDecompressionError);
 }
+
+// A destination that takes at most `room` bytes.
+class TFullStream : public TMemoryStream {
+public:
+    explicit TFullStream(int64_t room) : FRoom(room) {}
+    int32_t Write(const void* buffer, int32_t count) override {
+        int32_t n = static_cast<int32_t>(std::min<int64_t>(count, FRoom - GetSize()));
+        return n > 0 ? TMemoryStream::Write(buffer, n) : 0;
+    }
+private:
+    int64_t FRoom;
+};
+
+TEST(ZlibStreams, FinishReportsAFailedWrite) {
+    // The end of the data cannot be written: Finish raises, and the stream can still be freed
+    // (also while that exception unwinds).
+    TFullStream full(5);
+    EXPECT_THROW(
+        {
+            TCompressionStream z(3, &full);
+            z.WriteBuffer("abc", 3);
+            z.Finish();
+        },
+        EWriteError);
+    // Never finished: the destructor writes nothing and reports nothing.
+    TMemoryStream sink;
+    { TCompressionStream z(3, &sink); z.WriteBuffer("abc", 3); }
+    EXPECT_EQ(sink.GetSize(), 0);
+}
