@@ -17,8 +17,6 @@ TPoint FromPOINT(const POINT& p) { return TPoint(p.x, p.y); }
 
 // ---- TGraphicsObject ----------------------------------------------------------------
 
-int LiveGdiObjects() { return static_cast<int>(LiveGdiObjectCount()); }
-
 TGraphicsObject::~TGraphicsObject() = default;
 
 void TGraphicsObject::Changed() {

@@ -50,9 +50,6 @@ TRect FromRECT(const RECT& r);
 POINT ToPOINT(const TPoint& p);
 TPoint FromPOINT(const POINT& p);
 
-// The GDI objects and DCs our holders have alive now (LiveGdiObjectCount of handles.h).
-int LiveGdiObjects();
-
 // A GDI object description that makes its handle when first asked and tells its owner of changes.
 class TGraphicsObject : public TPersistent {
 public:
