@@ -181,6 +181,7 @@ TUnZipRun::TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart
     });
     FOwner.SetRunningCrc(0xFFFFFFFFu);
     TDataFailure failure = dfNone;
+    FCorruptReason.clear();
     try {
         TBitInput bits(FInput);
         const uint16_t method = h->CompressionMethod;
@@ -203,8 +204,9 @@ TUnZipRun::TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart
         failure = dfTooLong;
     } catch (const EFatalUnzipError&) {
         failure = dfEndsEarly;
-    } catch (const EZCompressionError&) {
+    } catch (const EZCompressionError& e) {
         failure = dfCorrupt;
+        FCorruptReason = e.Message;
     }
     FOwner.SetRunningCrc(FOutput.RunningCrc());
     return failure;
@@ -249,7 +251,10 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure) {
     const uint32_t crc = FOutput.Crc();
     AnsiString why;
     switch (failure) {
-    case dfCorrupt: why = "corrupt compressed data"; break;
+    case dfCorrupt:
+        why = FCorruptReason.empty() ? AnsiString("corrupt compressed data")
+                                     : "corrupt compressed data (" + FCorruptReason + ")";
+        break;
     case dfEndsEarly: why = "data ends before the entry does"; break;
     case dfTooLong: why = "more data than the stored size"; break;
     case dfUnknownMethod:

@@ -5,9 +5,9 @@
 
 namespace {
 
-// A negative zlib result is an error of the data (or of memory).
-void CheckZlibResult(int result) {
-    if (result < 0) throw EZCompressionError("error");
+// A negative zlib result is an error of the data (or of memory); zlib's own words say which.
+void CheckZlibResult(int result, const z_stream& zs) {
+    if (result < 0) throw EZCompressionError(zs.msg ? zs.msg : zError(result));
 }
 
 // inflateEnd on every way out of InflateEntry.
@@ -24,7 +24,7 @@ struct TInflateState {
 void InflateEntry(TEntryInput& input, TEntryOutput& output) {
     TInflateState state;
     z_stream& zs = state.Stream;
-    CheckZlibResult(inflateInit2(&zs, -15));   // raw Deflate: no zlib header or trailer
+    CheckZlibResult(inflateInit2(&zs, -15), zs);   // raw Deflate: no zlib header or trailer
     state.Started = true;
     zs.next_out = output.Buffer();
     zs.avail_out = kExtractBlockSize;
@@ -39,7 +39,7 @@ void InflateEntry(TEntryInput& input, TEntryOutput& output) {
         const uInt inBefore = zs.avail_in, outBefore = zs.avail_out;
         int result = inflate(&zs, Z_NO_FLUSH);
         if (result == Z_NEED_DICT) result = Z_DATA_ERROR;   // a raw stream names no dictionary
-        if (result != Z_BUF_ERROR) CheckZlibResult(result);
+        if (result != Z_BUF_ERROR) CheckZlibResult(result, zs);
         const bool progressed = zs.avail_in != inBefore || zs.avail_out != outBefore;
         if (zs.avail_out == 0 || result == Z_STREAM_END) {
             output.SetCount(static_cast<int32_t>(kExtractBlockSize - zs.avail_out));
@@ -49,6 +49,6 @@ void InflateEntry(TEntryInput& input, TEntryOutput& output) {
         }
         if (result == Z_STREAM_END) break;
         // zlib made no progress with input and room to spare: nothing more will come of it.
-        if (!progressed && zs.avail_in != 0) CheckZlibResult(Z_DATA_ERROR);
+        if (!progressed && zs.avail_in != 0) CheckZlibResult(Z_DATA_ERROR, zs);
     }
 }

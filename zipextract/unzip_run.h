@@ -78,6 +78,7 @@ private:
     bool FRetryEntry = false;
     bool FSkipRetry = false;
     AnsiString FCandidate;
+    AnsiString FCorruptReason;          // the decoder's own words for the last corrupt entry
     TPumpClock::time_point FLastPump;
     int64_t FArchiveSize = -1;          // of an archive in one file, for the run
     std::vector<uint8_t> FSkipBuffer;   // local name and extra field, read past

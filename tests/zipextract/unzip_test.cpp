@@ -436,6 +436,20 @@ TEST_F(UnZipTest, DamagedEntriesFailWithoutLeftovers) {
     EXPECT_NE(std::find(Events.begin(), Events.end(), "message 197"), Events.end());
 }
 
+// A Deflate stream zlib refuses fails its entry with zlib's own words.
+TEST_F(UnZipTest, CorruptDeflateSaysWhatZlibFound) {
+    std::vector<TTestEntry> entries = {{"bad_block.htm", "x"}, {"bad_distance.htm", "xyz"}};
+    entries[0].RawCompressed = "\x07";             // last block, block type 3
+    entries[1].RawCompressed = "\x82\x42";   // a match reaching before the first byte
+    Archive(entries);
+    std::vector<std::string> failures;
+    TUnZipRun run(Zip, false);
+    run.OnEntryFailed = [&](int index, const AnsiString& why) { failures.push_back(why); };
+    EXPECT_EQ(run.UnZip(), 0);
+    EXPECT_EQ(failures, std::vector<std::string>({"corrupt compressed data (invalid block type)",
+                                                  "corrupt compressed data (invalid distance too far back)"}));
+}
+
 TEST_F(UnZipTest, TruncatedArchive) {
     const std::string page = Text(60000, 4);
     std::vector<TPlacement> where;
