@@ -62,6 +62,12 @@ TlumSkinEngine::TlumSkinEngine(TComponent* owner)
         for (int i = 0; i < FAutoSkinWndClassNames.Count(); ++i) AddAutoSkinClass(FAutoSkinWndClassNames.Get(i));
     };
     FOwnsHook = InstallSkinHook(this);
+    // Forms shown later (packing and loading windows) are skinned as they become active.
+    FPreviousActiveFormChange = Screen->OnActiveFormChange;
+    Screen->OnActiveFormChange = [this](TObject* sender) {
+        if (FPreviousActiveFormChange) FPreviousActiveFormChange(sender);
+        if (FSkinAllForms && IsSkinActive() && !IsLoading()) SkinAllOpenForms();
+    };
 }
 
 TlumSkinEngine::~TlumSkinEngine() {
@@ -77,6 +83,7 @@ void TlumSkinEngine::TearDown() {
     if (FTornDown) return;
     FTornDown = true;
     FDestroyingEngine = true;
+    Screen->OnActiveFormChange = FPreviousActiveFormChange;
     if (FOwnsHook) RemoveSkinHook(this);
     FOwnsHook = false;
     FUnskinning = true;

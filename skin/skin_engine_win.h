@@ -122,6 +122,7 @@ private:
     TBrushHandle FFormBrush;
     TSkinMetrics FMetrics;
     TStringList FAutoSkinWndClassNames;
+    TNotifyEvent FPreviousActiveFormChange;
     TCustomForm* FOwnerForm;
     AnsiString FPassword, FSkinFile;
     AnsiString FResSysMenu[3] = {"Mi&nimize", "Ma&ximize/Restore", "&Close"};
