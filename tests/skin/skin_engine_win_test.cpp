@@ -11,6 +11,7 @@
 
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
+#include "skin/program_skin_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_window_win.h"
 #include "tests/support/tempdir.h"
@@ -181,4 +182,21 @@ TEST(SkinEngine, FramePixelsComeFromTheSkin) {
     ReleaseDC(nullptr, screen);
     const COLORREF inSkin = GetPixel(left->GetCanvas()->GetHandle(), 0, left->GetHeight() / 2);
     EXPECT_EQ(onScreen, inSkin);
+}
+
+TEST(SkinEngine, ProgramEngineCarriesTheDefaultSkinAndSkinsFormsShownLater) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->BeginLoading();
+    TlumSkinEngine* engine = CreateProgramSkinEngine(form.get());
+    form->FinishLoading();
+    EXPECT_TRUE(engine->GetReady());
+    EXPECT_EQ(engine->GetDisabledTag(), 9999);
+    EXPECT_EQ(Query(form->GetHandle()), 1);
+
+    auto later = std::make_unique<TForm>(nullptr);
+    later->Show();
+    EXPECT_EQ(Query(later->GetHandle()), 1);
+    // The engine goes with its form while other forms stay; nothing may crash afterwards.
+    form.reset();
+    SendMessageA(later->GetHandle(), WM_NCPAINT, 1, 0);
 }
