@@ -10,14 +10,9 @@
 AnsiString WindowHeight, WindowWidth, SettingsField2, SettingsField3, SettingsField4;
 AnsiString SiteFolder, HomePage;
 
-// "请选择网页所在主目录"
-const char kChooseFolderText[] = "\xC7\xEB\xD1\xA1\xD4\xF1\xCD\xF8\xD2\xB3\xCB\xF9\xD4\xDA\xD6\xF7\xC4\xBF\xC2\xBC";
-// "请选择主页"
-const char kChooseHomePageText[] = "\xC7\xEB\xD1\xA1\xD4\xF1\xD6\xF7\xD2\xB3";
-// "不能打包整个磁盘，请选择网页所在主目录"
-const char kRootFolderText[] =
-    "\xB2\xBB\xC4\xDC\xB4\xF2\xB0\xFC\xD5\xFB\xB8\xF6\xB4\xC5\xC5\xCC\xA3\xAC\xC7\xEB\xD1\xA1\xD4\xF1\xCD\xF8\xD2\xB3"
-    "\xCB\xF9\xD4\xDA\xD6\xF7\xC4\xBF\xC2\xBC";
+const char kChooseFolderText[] = "请选择网页所在主目录";
+const char kChooseHomePageText[] = "请选择主页";
+const char kRootFolderText[] = "不能打包整个磁盘，请选择网页所在主目录";
 
 const char kWebSiteAddress[] = "https://pagewrap.example/";
 
@@ -27,33 +22,17 @@ namespace {
 
 // The usage notes of the help page.
 const char* const kUsageLines[] = {
-    // "　　　　　　　　　　PAGEWRAP 1.1 网页打包工具"
-    "\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1PAGEWRAP 1.1 "
-    "\xCD\xF8\xD2\xB3\xB4\xF2\xB0\xFC\xB9\xA4\xBE\xDF",
+    "　　　　　　　　　　PAGEWRAP 1.1 网页打包工具",
     "",
-    // "　　将HTML页面或整个网站打包在一个压缩格式的EXE文件里，以后只需执行该EXE就可"
-    "\xA1\xA1\xA1\xA1\xBD\xABHTML\xD2\xB3\xC3\xE6\xBB\xF2\xD5\xFB\xB8\xF6\xCD\xF8\xD5\xBE\xB4\xF2\xB0\xFC\xD4\xDA"
-    "\xD2\xBB\xB8\xF6\xD1\xB9\xCB\xF5\xB8\xF1\xCA\xBD\xB5\xC4" "EXE\xCE\xC4\xBC\xFE\xC0\xEF\xA3\xAC\xD2\xD4\xBA\xF3"
-    "\xD6\xBB\xD0\xE8\xD6\xB4\xD0\xD0\xB8\xC3" "EXE\xBE\xCD\xBF\xC9",
-    // "阅览该网页，支持Frame ，动态GIF，背景声音等。"
-    "\xD4\xC4\xC0\xC0\xB8\xC3\xCD\xF8\xD2\xB3\xA3\xAC\xD6\xA7\xB3\xD6" "Frame \xA3\xAC\xB6\xAF\xCC\xACGIF\xA3\xAC"
-    "\xB1\xB3\xBE\xB0\xC9\xF9\xD2\xF4\xB5\xC8\xA1\xA3",
-    // "　　您可以利用本软件制作基于HTML格式的电子书。"
-    "\xA1\xA1\xA1\xA1\xC4\xFA\xBF\xC9\xD2\xD4\xC0\xFB\xD3\xC3\xB1\xBE\xC8\xED\xBC\xFE\xD6\xC6\xD7\xF7\xBB\xF9\xD3\xDA"
-    "HTML\xB8\xF1\xCA\xBD\xB5\xC4\xB5\xE7\xD7\xD3\xCA\xE9\xA1\xA3",
-    // "    使用方法："
-    "    \xCA\xB9\xD3\xC3\xB7\xBD\xB7\xA8\xA3\xBA",
-    // "    第一步：选择您的网站所在目录"
-    "    \xB5\xDA\xD2\xBB\xB2\xBD\xA3\xBA\xD1\xA1\xD4\xF1\xC4\xFA\xB5\xC4\xCD\xF8\xD5\xBE\xCB\xF9\xD4\xDA\xC4\xBF"
-    "\xC2\xBC",
-    // "    第二步：选择您的主页文件"
-    "    \xB5\xDA\xB6\xFE\xB2\xBD\xA3\xBA\xD1\xA1\xD4\xF1\xC4\xFA\xB5\xC4\xD6\xF7\xD2\xB3\xCE\xC4\xBC\xFE",
-    // "    第三步：点“开始打包”"
-    "    \xB5\xDA\xC8\xFD\xB2\xBD\xA3\xBA\xB5\xE3\xA1\xB0\xBF\xAA\xCA\xBC\xB4\xF2\xB0\xFC\xA1\xB1",
+    "　　将HTML页面或整个网站打包在一个压缩格式的EXE文件里，以后只需执行该EXE就可",
+    "阅览该网页，支持Frame ，动态GIF，背景声音等。",
+    "　　您可以利用本软件制作基于HTML格式的电子书。",
+    "    使用方法：",
+    "    第一步：选择您的网站所在目录",
+    "    第二步：选择您的主页文件",
+    "    第三步：点“开始打包”",
     "",
-    // "　　　　　　　　　　感谢使用 PAGEWRAP！"
-    "\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xB8\xD0\xD0\xBB\xCA\xB9\xD3\xC3"
-    " PAGEWRAP\xA3\xA1",
+    "　　　　　　　　　　感谢使用 PAGEWRAP！",
 };
 
 TLabeledEdit* PathEdit(TForm1* form, TWinControl* parent, int top, const char* label, int tabOrder) {
@@ -171,61 +150,48 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
 
     TabSheet1 = new TTabSheet(this);
     TabSheet1->SetPageControl(PageControl1);
-    TabSheet1->SetCaption("\xA1\xA1\xA1\xA1\xCD\xF8\xD2\xB3\xB4\xF2\xB0\xFC\xA1\xA1\xA1\xA1");   // "　　网页打包　　"
+    TabSheet1->SetCaption("　　网页打包　　");
 
     Panel2 = new TPanel(this);
     Panel2->SetParent(TabSheet1);
     Panel2->SetAlign(alClient);
     Panel2->SetTabOrder(0);
 
-    // "请选择网页所在的主目录　　"
     qvpath = PathEdit(this, Panel2, 32,
-                      "\xC7\xEB\xD1\xA1\xD4\xF1\xCD\xF8\xD2\xB3\xCB\xF9\xD4\xDA\xB5\xC4\xD6\xF7\xC4\xBF\xC2\xBC"
-                      "\xA1\xA1\xA1\xA1",
+                      "请选择网页所在的主目录　　",
                       0);
-    Button1 = Button(this, Panel2, 432, 29, 75, 25, "\xE4\xAF\xC0\xC0...", 1);   // "浏览..."
+    Button1 = Button(this, Panel2, 432, 29, 75, 25, "浏览...", 1);
     Button1->OnClick = [this](TObject* sender) { Button1Click(sender); };
-    // "请选择默认主页　　　　　　"
     qvplay = PathEdit(this, Panel2, 134,
-                      "\xC7\xEB\xD1\xA1\xD4\xF1\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1\xA1"
-                      "\xA1\xA1",
+                      "请选择默认主页　　　　　　",
                       2);
-    Button2 = Button(this, Panel2, 432, 131, 75, 25, "\xD1\xA1\xD4\xF1...", 3);   // "选择..."
+    Button2 = Button(this, Panel2, 432, 131, 75, 25, "选择...", 3);
     Button2->OnClick = [this](TObject* sender) { Button2Click(sender); };
-    Button3 = Button(this, Panel2, 312, 176, 89, 41, "\xBF\xAA\xCA\xBC\xB4\xF2\xB0\xFC", 6);   // "开始打包"
+    Button3 = Button(this, Panel2, 312, 176, 89, 41, "开始打包", 6);
     Button3->OnClick = [this](TObject* sender) { Button3Click(sender); };
 
     chang = SizeEdit(this, Panel2, 24, 185, 4);
     kuan = SizeEdit(this, Panel2, 136, 184, 5);
-    // "浏览器窗口高　　", "浏览器窗口宽　　", "默认0为全屏浏览　　"
-    StaticText1 = Text(this, Panel2, 24, 166, 100, "\xE4\xAF\xC0\xC0\xC6\xF7\xB4\xB0\xBF\xDA\xB8\xDF\xA1\xA1\xA1\xA1", 7);
-    StaticText2 = Text(this, Panel2, 136, 166, 100, "\xE4\xAF\xC0\xC0\xC6\xF7\xB4\xB0\xBF\xDA\xBF\xED\xA1\xA1\xA1\xA1", 8);
+    StaticText1 = Text(this, Panel2, 24, 166, 100, "浏览器窗口高　　", 7);
+    StaticText2 = Text(this, Panel2, 136, 166, 100, "浏览器窗口宽　　", 8);
     StaticText3 = Text(this, Panel2, 72, 214, 118,
-                       "\xC4\xAC\xC8\xCF" "0\xCE\xAA\xC8\xAB\xC6\xC1\xE4\xAF\xC0\xC0\xA1\xA1\xA1\xA1", 9);
+                       "默认0为全屏浏览　　", 9);
     StaticText3->GetFont()->SetColor(clRed);
 
-    // "包含子目录及其中的所有格式文件（网页、脚本、图片和多媒体文件等等）　　"
     CheckBox1 = FixedCheck(this, Panel2, 16, 64, 481,
-                           "\xB0\xFC\xBA\xAC\xD7\xD3\xC4\xBF\xC2\xBC\xBC\xB0\xC6\xE4\xD6\xD0\xB5\xC4\xCB\xF9\xD3\xD0"
-                           "\xB8\xF1\xCA\xBD\xCE\xC4\xBC\xFE\xA3\xA8\xCD\xF8\xD2\xB3\xA1\xA2\xBD\xC5\xB1\xBE\xA1\xA2"
-                           "\xCD\xBC\xC6\xAC\xBA\xCD\xB6\xE0\xC3\xBD\xCC\xE5\xCE\xC4\xBC\xFE\xB5\xC8\xB5\xC8\xA3\xA9"
-                           "\xA1\xA1\xA1\xA1",
+                           "包含子目录及其中的所有格式文件（网页、脚本、图片和多媒体文件等等）　　",
                            10);
-    // "不允许弹出新窗口　　"
     neww = FixedCheck(this, Panel2, 16, 88, 161,
-                      "\xB2\xBB\xD4\xCA\xD0\xED\xB5\xAF\xB3\xF6\xD0\xC2\xB4\xB0\xBF\xDA\xA1\xA1\xA1\xA1", 11);
-    // "不允许复制网页中的文字与图片　　"
+                      "不允许弹出新窗口　　", 11);
     copyw = FixedCheck(this, Panel2, 160, 88, 225,
-                       "\xB2\xBB\xD4\xCA\xD0\xED\xB8\xB4\xD6\xC6\xCD\xF8\xD2\xB3\xD6\xD0\xB5\xC4\xCE\xC4\xD7\xD6"
-                       "\xD3\xEB\xCD\xBC\xC6\xAC\xA1\xA1\xA1\xA1",
+                       "不允许复制网页中的文字与图片　　",
                        12);
-    // "不允许鼠标右键　　"
-    mousew = FixedCheck(this, Panel2, 384, 88, 121, "\xB2\xBB\xD4\xCA\xD0\xED\xCA\xF3\xB1\xEA\xD3\xD2\xBC\xFC\xA1\xA1\xA1\xA1",
+    mousew = FixedCheck(this, Panel2, 384, 88, 121, "不允许鼠标右键　　",
                         13);
 
     TabSheet2 = new TTabSheet(this);
     TabSheet2->SetPageControl(PageControl1);
-    TabSheet2->SetCaption("\xA1\xA1\xA1\xA1\xCA\xB9\xD3\xC3\xCB\xB5\xC3\xF7\xA1\xA1\xA1\xA1");   // "　　使用说明　　"
+    TabSheet2->SetCaption("　　使用说明　　");
 
     mmm = new TMemo(this);
     mmm->SetParent(TabSheet2);

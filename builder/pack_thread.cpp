@@ -1,9 +1,9 @@
 #include "builder/pack_thread.h"
 
-#include "builder/book_constants.h"
+#include "packedbook/book_constants.h"
 #include "builder/main_form.h"
 #include "builder/pack_files_win.h"
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 #include "builder/packing_form.h"
 #include "classlib/fileio.h"
 #include "ziparchive/arc_zip.h"
@@ -11,13 +11,12 @@
 namespace {
 
 // Reasons of a failed run, shown after "打包失败" (code page 936).
-const char kNoTempFileText[] = "\xCE\xDE\xB7\xA8\xBD\xA8\xC1\xA2\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE";   // "无法建立临时文件"
-const char kUnreadableText[] = "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xCE\xC4\xBC\xFE\xA3\xBA";   // "无法读取文件："
-const char kUnwritableText[] = "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE\xA3\xBA";   // "无法写入文件："
-const char kUnreplaceableText[] = "\xCE\xDE\xB7\xA8\xCC\xE6\xBB\xBB\xCE\xC4\xBC\xFE\xA3\xBA";   // "无法替换文件："
-// "打包后的文件将达到 2GB，无法打包"
+const char kNoTempFileText[] = "无法建立临时文件";
+const char kUnreadableText[] = "无法读取文件：";
+const char kUnwritableText[] = "无法写入文件：";
+const char kUnreplaceableText[] = "无法替换文件：";
 const char kTooLargeText[] =
-    "\xB4\xF2\xB0\xFC\xBA\xF3\xB5\xC4\xCE\xC4\xBC\xFE\xBD\xAB\xB4\xEF\xB5\xBD 2GB\xA3\xAC\xCE\xDE\xB7\xA8\xB4\xF2\xB0\xFC";
+    "打包后的文件将达到 2GB，无法打包";
 
 TBookSettings CurrentSettings() {
     TBookSettings s;

@@ -11,10 +11,8 @@
 AnsiString OutputPath;
 AnsiString TempArchivePath;
 
-// "打包完成,输出文件："
-const char kPackedText[] = "\xB4\xF2\xB0\xFC\xCD\xEA\xB3\xC9,\xCA\xE4\xB3\xF6\xCE\xC4\xBC\xFE\xA3\xBA";
-// "打包失败"
-const char kFailedText[] = "\xB4\xF2\xB0\xFC\xCA\xA7\xB0\xDC";
+const char kPackedText[] = "打包完成,输出文件：";
+const char kFailedText[] = "打包失败";
 
 TForm2* Form2 = nullptr;
 
@@ -23,7 +21,7 @@ TForm2::TForm2(TComponent* owner) : TForm(owner) {
     SetTop(331);
     SetBorderIcons(0);   // no system menu: the author cannot close it
     SetBorderStyle(bsSingle);
-    SetCaption("\xD5\xFD\xD4\xDA\xB4\xF2\xB0\xFC...");   // "正在打包..."
+    SetCaption("正在打包...");
     SetClientHeight(18);
     SetClientWidth(405);
     SetColor(clBtnFace);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/gui/handles.h"
 #include "flatctrls/flat_colors.h"
 
 namespace {
@@ -9,15 +10,12 @@ constexpr int kRingWidth = 3;
 }
 
 int FontTextHeight(TFont* font) {
-    HDC dc = GetDC(nullptr);
-    if (dc == nullptr)
+    TWindowDC screen(nullptr);
+    if (!screen)
         return 0;
-    HGDIOBJ old = SelectObject(dc, font->GetHandle());
+    TSelectObject selected(screen.Get(), font->GetHandle());
     TEXTMETRICA tm{};
-    BOOL ok = GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return ok ? tm.tmHeight : 0;
+    return GetTextMetricsA(screen.Get(), &tm) ? tm.tmHeight : 0;
 }
 
 TCustomFlatEdit::TCustomFlatEdit(TComponent* owner)
@@ -91,11 +89,10 @@ void TCustomFlatEdit::RedrawBorder() {
     HWND wnd = GetHandleIfAllocated();
     if (wnd == nullptr)
         return;
-    HDC dc = GetWindowDC(wnd);
-    if (dc == nullptr)
+    TWindowDC dc(wnd, TWindowDC::daWindow);
+    if (!dc)
         return;
-    DrawBorder(dc);
-    ReleaseDC(wnd, dc);
+    DrawBorder(dc.Get());
 }
 
 void TCustomFlatEdit::DrawBorder(HDC dc) {
@@ -105,18 +102,13 @@ void TCustomFlatEdit::DrawBorder(HDC dc) {
     RECT r;
     GetWindowRect(wnd, &r);
     OffsetRect(&r, -r.left, -r.top);
-    HBRUSH border = CreateSolidBrush(ColorToRGB(FBorderColor));
-    HBRUSH flat = CreateSolidBrush(ColorToRGB(FFlatColor));
-    HBRUSH focused = CreateSolidBrush(ColorToRGB(FFocusedColor));
-    HBRUSH inner = ShowsFocusedLook() ? focused : flat;
-    FrameRect(dc, &r, border);
+    TBrushHandle border(CreateSolidBrush(ColorToRGB(FBorderColor)));
+    TBrushHandle inner(CreateSolidBrush(ColorToRGB(ShowsFocusedLook() ? FFocusedColor : FFlatColor)));
+    FrameRect(dc, &r, border.Get());
     for (int ring = 1; ring < kRingWidth; ++ring) {
         InflateRect(&r, -1, -1);
-        FrameRect(dc, &r, inner);
+        FrameRect(dc, &r, inner.Get());
     }
-    DeleteObject(border);
-    DeleteObject(flat);
-    DeleteObject(focused);
 }
 
 void TCustomFlatEdit::ParentOrSystemColorChanged() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 #include "classlib/fileio.h"
 #include "classlib/gui/application.h"
 #include "classlib/gui/dialogs.h"
@@ -20,11 +20,9 @@ AnsiString WorkFolder;
 AnsiString LoadStatus;
 bool ArchiveCreated = false;
 
-// "文件已经被破坏，无法浏览"
 const char kDamagedBookText[] =
-    "\xCE\xC4\xBC\xFE\xD2\xD1\xBE\xAD\xB1\xBB\xC6\xC6\xBB\xB5\xA3\xAC\xCE\xDE\xB7\xA8\xE4\xAF\xC0\xC0";
-// "装载失败"
-const char kLoadFailedText[] = "\xD7\xB0\xD4\xD8\xCA\xA7\xB0\xDC";
+    "文件已经被破坏，无法浏览";
+const char kLoadFailedText[] = "装载失败";
 
 TForm1* Form1 = nullptr;
 
@@ -47,7 +45,7 @@ TButton* NavigationButton(TForm1* form, TPanel* panel, int left, const char* cap
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     SetWidth(834);
     SetHeight(646);
-    SetCaption("\xE4\xAF\xC0\xC0\xA1\xA1");   // "浏览　"
+    SetCaption("浏览　");
     SetColor(clHighlightText);
     SetCtl3D(false);
     GetFont()->SetCharset(DEFAULT_CHARSET);
@@ -70,13 +68,13 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     Panel1->SetHeight(41);
     Panel1->SetAlign(alTop);
     Panel1->SetTabOrder(0);
-    Button1 = NavigationButton(this, Panel1, 8, "\xCB\xA2\xD0\xC2", 0);     // "刷新"
+    Button1 = NavigationButton(this, Panel1, 8, "刷新", 0);
     Button1->OnClick = [this](TObject* sender) { Button1Click(sender); };
-    Button2 = NavigationButton(this, Panel1, 96, "\xBA\xF3\xCD\xCB", 1);    // "后退"
+    Button2 = NavigationButton(this, Panel1, 96, "后退", 1);
     Button2->OnClick = [this](TObject* sender) { Button2Click(sender); };
-    Button3 = NavigationButton(this, Panel1, 184, "\xC7\xB0\xBD\xF8", 2);   // "前进"
+    Button3 = NavigationButton(this, Panel1, 184, "前进", 2);
     Button3->OnClick = [this](TObject* sender) { Button3Click(sender); };
-    Button4 = NavigationButton(this, Panel1, 272, "\xCD\xA3\xD6\xB9", 3);   // "停止"
+    Button4 = NavigationButton(this, Panel1, 272, "停止", 3);
     Button4->OnClick = [this](TObject* sender) { Button4Click(sender); };
 
     WebBrowser1 = new TWebBrowser(this);

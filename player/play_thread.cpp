@@ -1,7 +1,7 @@
 #include "player/play_thread.h"
 
-#include "builder/book_constants.h"
-#include "builder/packed_book.h"
+#include "packedbook/book_constants.h"
+#include "packedbook/packed_book.h"
 #include "classlib/fileio.h"
 #include "player/browser_form.h"
 #include "player/loading_form.h"

@@ -179,7 +179,8 @@ protected:
     // The folder for temporary files: TempPath when it exists, else the system's.
     AnsiString TempFolder() const;
     void WriteEndRecord();
-    // Flushes and closes the output and checks that the file holds every byte written.
+    // Flushes and closes the output (the current disk or part) and checks that the file
+    // holds every byte written.
     void CloseOutput();
     // Puts a complete temporary archive in place of ZipName.
     void FinishZip();
@@ -215,8 +216,6 @@ protected:
     void SaveConfigurationIfAsked();
     // Opens File as the current disk or part.
     void OpenVolumeFile(const AnsiString& fileName);
-    // Flushes and closes the current disk or part, checking that it holds every byte.
-    void CloseVolume();
     // Writes the current entry's local header where it fits (the next volume if need be).
     void PlaceLocalHeader();
     bool MultiPart() const { return GetMultiMode() != mmNone; }

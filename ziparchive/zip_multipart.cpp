@@ -48,13 +48,6 @@ void TArcZip::OpenVolumeFile(const AnsiString& fileName) {
     if (FVolumeRoom <= 0) throw ENotEnoughRoom(msgNotEnoughRoom);
 }
 
-void TArcZip::CloseVolume() {
-    const int64_t written = FOutputStream->GetPosition();
-    FOutputStream->Flush();
-    FOutputStream.reset();
-    if (FileSizeByName(FOutputFileName) != written) throw ENotEnoughRoom(msgNotEnoughRoom);
-}
-
 void TArcZip::OpenFirstVolume() {
     TMultiZipInfo& m = *FMultiZipInfo;
     FCurrentDisk = 0;
@@ -103,7 +96,7 @@ void TArcZip::NextVolume() {
     // The readers take at most 999 disks: the set is refused before a part they cannot read.
     if (FCurrentDisk + 1 >= kMaxParts) throw EArcZipException(kTooManyParts);
     const AnsiString previous = FOutputFileName;
-    CloseVolume();
+    CloseOutput();
     AnsiString name;
     if (GetMultiMode() == mmSpan) {
         WriteDiskLabel();

@@ -175,12 +175,13 @@ void TArcZip::KeepEntry() {
     std::string extra = nameAndExtra.substr(nameLength);
     const bool wide = h.GetCompressedSize() >= static_cast<int64_t>(kMarker32) ||
                       h.GetUncompressedSize() >= static_cast<int64_t>(kMarker32);
+    // Only a block that holds both sizes can stand for them.
     const bool hadZip64 = WalkExtraField(reinterpret_cast<const uint8_t*>(extra.data()), extra.size(),
                                          [&](const TExtraBlock& b) {
-                                             if (b.Tag != kZip64Tag) return false;
+                                             if (b.Tag != kZip64Tag || b.Size < 16) return false;
                                              uint8_t* d = reinterpret_cast<uint8_t*>(&extra[b.Offset + 4]);
-                                             if (b.Size >= 8) PutLE64(d, static_cast<uint64_t>(h.GetUncompressedSize()));
-                                             if (b.Size >= 16) PutLE64(d + 8, static_cast<uint64_t>(h.GetCompressedSize()));
+                                             PutLE64(d, static_cast<uint64_t>(h.GetUncompressedSize()));
+                                             PutLE64(d + 8, static_cast<uint64_t>(h.GetCompressedSize()));
                                              return true;
                                          });
     const bool zip64Sizes = wide || hadZip64;

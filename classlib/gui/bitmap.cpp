@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "classlib/bmp_format.h"
+#include "classlib/gui/handles.h"
 
 namespace {
 
@@ -57,32 +58,17 @@ void SetGreyPalette(DibInfo& info, int bits) {
     info.header.biClrUsed = static_cast<DWORD>(n);
 }
 
-class MemoryDC {
-public:
-    MemoryDC() : FDC(CreateCompatibleDC(nullptr)) {}
-    ~MemoryDC() {
-        if (FOld) SelectObject(FDC, FOld);
-        if (FDC) DeleteDC(FDC);
-    }
-    HDC Select(HBITMAP b) {
-        FOld = SelectObject(FDC, b);
-        return FDC;
-    }
-private:
-    HDC FDC;
-    HGDIOBJ FOld = nullptr;
-};
-
 }  // namespace
 
 // ---- TBitmapCanvas ---------------------------------------------------------------
 
 void TBitmapCanvas::CreateHandle() {
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) return;
+    auto dc = std::make_unique<TMemoryDC>();
+    if (!*dc) return;
     HBITMAP image = FBitmap->GetHandle();
-    FOldBitmap = image ? SelectObject(dc, image) : nullptr;
-    SetHandle(dc);
+    FOldBitmap = image ? SelectObject(dc->Get(), image) : nullptr;
+    SetHandle(dc->Get());
+    FContext = std::move(dc);
 }
 
 void TBitmapCanvas::FreeContext() {
@@ -91,7 +77,7 @@ void TBitmapCanvas::FreeContext() {
     SetHandle(nullptr);
     if (FOldBitmap) SelectObject(dc, FOldBitmap);
     FOldBitmap = nullptr;
-    DeleteDC(dc);
+    FContext.reset();
 }
 
 // ---- TBitmap -----------------------------------------------------------------------
@@ -100,10 +86,7 @@ TBitmap::TBitmap() = default;
 
 TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
 
-TBitmap::~TBitmap() {
-    FCanvas.reset();
-    if (FHandle) DeleteObject(FHandle);
-}
+TBitmap::~TBitmap() { FCanvas.reset(); }
 
 TCanvas* TBitmap::GetCanvas() {
     if (!FCanvas) FCanvas = std::make_unique<TBitmapCanvas>(this);
@@ -118,10 +101,8 @@ HBITMAP TBitmap::MakeImage(int width, int height, TPixelFormat format, TBitmapHa
     if (width <= 0 || height <= 0) return nullptr;
     if (mono) return CreateBitmap(width, height, 1, 1, nullptr);
     if (type == bmDDB) {
-        HDC screen = GetDC(nullptr);
-        HBITMAP b = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        return b;
+        TWindowDC screen(nullptr);
+        return CreateCompatibleBitmap(screen.Get(), width, height);
     }
     int bits = BitsOf(format);
     DibInfo info(width, height, bits);
@@ -139,8 +120,7 @@ HBITMAP TBitmap::MakeImage(int width, int height, TPixelFormat format, TBitmapHa
 
 void TBitmap::SetImage(HBITMAP image, int width, int height) {
     if (FCanvas) FCanvas->FreeContext();
-    if (FHandle) DeleteObject(FHandle);
-    FHandle = image;
+    FHandle.Reset(image);
     FWidth = image ? width : 0;
     FHeight = image ? height : 0;
 }
@@ -155,8 +135,9 @@ void TBitmap::Convert(int width, int height, TPixelFormat format, TBitmapHandleT
         COLORREF brush = ColorToRGB(canvas->GetBrush()->GetColor());
         COLORREF font = ColorToRGB(canvas->GetFont()->GetColor());
         HDC src = canvas->GetHandle();
-        MemoryDC dst;
-        HDC d = dst.Select(image);
+        TMemoryDC dst;
+        TSelectObject selected(dst.Get(), image);
+        HDC d = dst.Get();
         if (!mono && !FMonochrome) {
             // Areas beyond the old picture stay white.
             RECT all{0, 0, width, height};
@@ -179,10 +160,10 @@ void TBitmap::SetSize(int width, int height) {
     Convert(width, height, FPixelFormat, FHandleType, FMonochrome);
 }
 
-HBITMAP TBitmap::GetHandle() { return FHandle; }
+HBITMAP TBitmap::GetHandle() { return FHandle.Get(); }
 
 void TBitmap::SetHandle(HBITMAP bitmap) {
-    if (bitmap == FHandle) return;
+    if (bitmap == FHandle.Get()) return;
     int w = 0, h = 0;
     BITMAP bm;
     if (bitmap && GetObjectA(bitmap, sizeof bm, &bm) >= static_cast<int>(sizeof bm)) {
@@ -198,10 +179,8 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
 
 HBITMAP TBitmap::ReleaseHandle() {
     if (FCanvas) FCanvas->FreeContext();
-    HBITMAP b = FHandle;
-    FHandle = nullptr;
     FWidth = FHeight = 0;
-    return b;
+    return FHandle.Release();
 }
 
 void TBitmap::FreeImage() {
@@ -250,7 +229,7 @@ void TBitmap::Assign(TPersistent* source) {
     if (b == this) return;
     HBITMAP copy = nullptr;
     if (b->FHandle) {
-        copy = static_cast<HBITMAP>(CopyImage(b->FHandle, IMAGE_BITMAP, 0, 0,
+        copy = static_cast<HBITMAP>(CopyImage(b->FHandle.Get(), IMAGE_BITMAP, 0, 0,
                                               b->FHandleType == bmDIB ? LR_CREATEDIBSECTION : 0));
         if (!copy) throw EOutOfMemory("Out of system resources");
     }
@@ -278,13 +257,10 @@ void TBitmap::LoadFromStream(TStream* stream) {
         info.header.biClrUsed = static_cast<DWORD>(img.Palette.size());
     }
     void* pixels = nullptr;
-    HBITMAP b = CreateDIBSection(nullptr, info.Get(), DIB_RGB_COLORS, &pixels, nullptr, 0);
-    if (!b || !pixels) {
-        if (b) DeleteObject(b);
-        throw EOutOfMemory("Out of system resources");
-    }
+    TBitmapHandle b(CreateDIBSection(nullptr, info.Get(), DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (!b || !pixels) throw EOutOfMemory("Out of system resources");
     std::memcpy(pixels, img.Bits.data(), img.Bits.size());
-    SetImage(b, img.Width, img.Height);
+    SetImage(b.Release(), img.Width, img.Height);
     FPixelFormat = FormatOf(img.BitCount);
     FHandleType = bmDIB;
     FMonochrome = false;
@@ -302,9 +278,9 @@ void TBitmap::SaveToStream(TStream* stream) {
     DibInfo info(FWidth, FHeight, bits);
     img.Bits.resize(static_cast<size_t>(img.Stride()) * static_cast<size_t>(FHeight));
     if (FCanvas) FCanvas->FreeContext();   // GetDIBits wants the bitmap out of any DC
-    HDC screen = GetDC(nullptr);
-    int lines = GetDIBits(screen, FHandle, 0, static_cast<UINT>(FHeight), img.Bits.data(), info.Get(), DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    TWindowDC screen(nullptr);
+    int lines = GetDIBits(screen.Get(), FHandle.Get(), 0, static_cast<UINT>(FHeight), img.Bits.data(), info.Get(),
+                          DIB_RGB_COLORS);
     if (lines != FHeight) throw EInvalidGraphic("Bitmap image is not valid");
     if (bits <= 8) {
         DWORD n = info.header.biClrUsed ? info.header.biClrUsed : (1u << bits);
@@ -341,7 +317,7 @@ void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
 void* TBitmap::ScanLine(int row) {
     if (!FHandle || row < 0 || row >= FHeight) throw EInvalidGraphic("Scan line index out of range");
     DIBSECTION ds;
-    if (GetObjectA(FHandle, sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits)
+    if (GetObjectA(FHandle.Get(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits)
         throw EInvalidGraphic("Bitmap is not device-independent");
     GdiFlush();
     auto* base = static_cast<uint8_t*>(ds.dsBm.bmBits);

@@ -85,7 +85,7 @@ private:
     HBITMAP MakeImage(int width, int height, TPixelFormat format, TBitmapHandleType type, bool mono);
     void SetImage(HBITMAP image, int width, int height);
 
-    HBITMAP FHandle = nullptr;
+    TBitmapHandle FHandle;
     int FWidth = 0;
     int FHeight = 0;
     TPixelFormat FPixelFormat = pfDevice;
@@ -110,4 +110,5 @@ protected:
 private:
     TBitmap* FBitmap;
     HGDIOBJ FOldBitmap = nullptr;
+    std::unique_ptr<TMemoryDC> FContext;   // the DC the picture is selected into while drawing
 };

@@ -6,6 +6,7 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/gui_internal.h"
+#include "classlib/gui/handles.h"
 #include "classlib/gui/lifecycle.h"
 
 namespace {
@@ -501,6 +502,7 @@ void TControlCanvas::CreateHandle() {
     }
     FWindow = wnd;
     FOwnsDC = true;
+    gui_internal::CountGdiObject(1);
     SetHandle(dc);
     gCanvasesWithDC.push_back(this);
 }
@@ -510,6 +512,7 @@ void TControlCanvas::FreeHandle() {
     HDC dc = FHandle;
     SetHandle(nullptr);
     ReleaseDC(FWindow, dc);
+    gui_internal::CountGdiObject(-1);
     FOwnsDC = false;
     FWindow = nullptr;
     gCanvasesWithDC.erase(std::remove(gCanvasesWithDC.begin(), gCanvasesWithDC.end(), this), gCanvasesWithDC.end());

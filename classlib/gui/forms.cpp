@@ -5,6 +5,7 @@
 
 #include "classlib/gui/application.h"
 #include "classlib/gui/gui_internal.h"
+#include "classlib/gui/handles.h"
 
 // ---- TScreen -------------------------------------------------------------------------------
 
@@ -12,10 +13,8 @@ int TScreen::GetWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::GetHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
 
 int TScreen::GetPixelsPerInch() const {
-    HDC dc = GetDC(nullptr);
-    int ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return ppi;
+    TWindowDC screen(nullptr);
+    return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
 }
 
 TRect TScreen::GetWorkAreaRect() const {

@@ -17,27 +17,13 @@ TPoint FromPOINT(const POINT& p) { return TPoint(p.x, p.y); }
 
 // ---- TGraphicsObject ----------------------------------------------------------------
 
-// Fonts, pens and brushes count in LiveGdiObjectCount like the objects of the handle holders.
-namespace {
-HGDIOBJ Counted(HGDIOBJ object) {
-    if (object) gui_internal::CountGdiObject(1);
-    return object;
-}
+int LiveGdiObjects() { return static_cast<int>(LiveGdiObjectCount()); }
 
-void DeleteCounted(HGDIOBJ object) {
-    if (!object) return;
-    gui_internal::CountGdiObject(-1);
-    DeleteObject(object);
-}
-}  // namespace
-
-TGraphicsObject::~TGraphicsObject() { DeleteCounted(FHandle); }
+TGraphicsObject::~TGraphicsObject() = default;
 
 void TGraphicsObject::Changed() {
-    HGDIOBJ old = FHandle;
-    FHandle = nullptr;
+    TGdiObject<HGDIOBJ> old(std::move(FObject));
     if (OnChange) OnChange(this);
-    DeleteCounted(old);
 }
 
 // ---- TFont ------------------------------------------------------------------------
@@ -65,7 +51,7 @@ bool TFont::SameAs(const TFont& o) const {
 }
 
 HFONT TFont::GetHandle() {
-    if (!FHandle) {
+    if (!FObject) {
         LOGFONTA lf;
         std::memset(&lf, 0, sizeof lf);
         lf.lfHeight = FHeight;
@@ -80,21 +66,27 @@ HFONT TFont::GetHandle() {
         lf.lfPitchAndFamily = FPitch == fpFixed ? FIXED_PITCH : FPitch == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
         // Names that do not fit the field are cut (the system would refuse them anyway).
         strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
-        FHandle = Counted(CreateFontIndirectA(&lf));
-        if (!FHandle) FHandle = Counted(GetStockObject(DEFAULT_GUI_FONT));
+        FObject.Reset(CreateFontIndirectA(&lf));
+        if (!FObject) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
-    return static_cast<HFONT>(FHandle);
+    return static_cast<HFONT>(FObject.Get());
 }
 
 void TFont::SetHandle(HFONT font) {
     LOGFONTA lf;
-    if (!font || GetObjectA(font, sizeof lf, &lf) != sizeof lf) return;
+    if (!font || font == FObject.Get() || GetObjectA(font, sizeof lf, &lf) != sizeof lf) return;
     FName = lf.lfFaceName;
     FHeight = lf.lfHeight;
     FStyle = static_cast<TFontStyles>((lf.lfWeight >= FW_BOLD ? fsBold : 0) | (lf.lfItalic ? fsItalic : 0) |
                                       (lf.lfUnderline ? fsUnderline : 0) | (lf.lfStrikeOut ? fsStrikeOut : 0));
     FCharset = lf.lfCharSet;
-    Changed();
+    FPitch = (lf.lfPitchAndFamily & 3) == FIXED_PITCH ? fpFixed
+             : (lf.lfPitchAndFamily & 3) == VARIABLE_PITCH ? fpVariable : fpDefault;
+    // Ours now: freed with the font or at its next change. The old one goes once the listener
+    // has let go of it.
+    TGdiObject<HGDIOBJ> old(std::move(FObject));
+    FObject.Reset(font);
+    if (OnChange) OnChange(this);
 }
 
 void TFont::SetName(const AnsiString& name) {
@@ -110,9 +102,8 @@ void TFont::SetHeight(int height) {
 }
 
 static int ScreenPixelsPerInch() {
-    HDC dc = GetDC(nullptr);
-    int ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    TWindowDC screen(nullptr);
+    int ppi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     return ppi > 0 ? ppi : 96;
 }
 
@@ -159,11 +150,11 @@ void TPen::Assign(TPersistent* source) {
 }
 
 HPEN TPen::GetHandle() {
-    if (!FHandle) {
+    if (!FObject) {
         static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
-        FHandle = Counted(CreatePen(styles[FStyle], FWidth, ColorToRGB(FColor)));
+        FObject.Reset(CreatePen(styles[FStyle], FWidth, ColorToRGB(FColor)));
     }
-    return static_cast<HPEN>(FHandle);
+    return static_cast<HPEN>(FObject.Get());
 }
 
 void TPen::SetColor(TColor color) {
@@ -212,20 +203,19 @@ void TBrush::Assign(TPersistent* source) {
 }
 
 HBRUSH TBrush::GetHandle() {
-    if (!FHandle) {
+    if (!FObject) {
         if (FBitmap && !FBitmap->Empty()) {
-            FHandle = Counted(CreatePatternBrush(FBitmap->GetHandle()));
+            FObject.Reset(CreatePatternBrush(FBitmap->GetHandle()));
         } else if (FStyle == bsClear) {
-            FHandle = nullptr;
             return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
         } else if (FStyle == bsSolid) {
-            FHandle = Counted(CreateSolidBrush(ColorToRGB(FColor)));
+            FObject.Reset(CreateSolidBrush(ColorToRGB(FColor)));
         } else {
             static const int hatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
-            FHandle = Counted(CreateHatchBrush(hatches[FStyle], ColorToRGB(FColor)));
+            FObject.Reset(CreateHatchBrush(hatches[FStyle], ColorToRGB(FColor)));
         }
     }
-    return static_cast<HBRUSH>(FHandle);
+    return static_cast<HBRUSH>(FObject.Get());
 }
 
 void TBrush::SetColor(TColor color) {

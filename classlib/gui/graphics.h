@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "classlib/classes.h"
+#include "classlib/gui/handles.h"
 #include "classlib/types.h"
 
 class TBitmap;
@@ -49,6 +50,9 @@ TRect FromRECT(const RECT& r);
 POINT ToPOINT(const TPoint& p);
 TPoint FromPOINT(const POINT& p);
 
+// The GDI objects and DCs our holders have alive now (LiveGdiObjectCount of handles.h).
+int LiveGdiObjects();
+
 // A GDI object description that makes its handle when first asked and tells its owner of changes.
 class TGraphicsObject : public TPersistent {
 public:
@@ -58,7 +62,7 @@ public:
 protected:
     // Forgets the handle, tells the listener (which deselects the old object), then deletes it.
     void Changed();
-    HGDIOBJ FHandle = nullptr;
+    TGdiObject<HGDIOBJ> FObject;
 };
 
 enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
@@ -70,7 +74,8 @@ public:
     void Assign(TPersistent* source) override;
     // The font handle, made on demand; valid until the font changes.
     HFONT GetHandle();
-    // Takes the description of an existing font (the handle stays the caller's).
+    // Takes over an existing font: its description becomes the font's, and the handle is the
+    // font's own from now on (deleted with it or when the font changes).
     void SetHandle(HFONT font);
 
     const AnsiString& GetName() const { return FName; }

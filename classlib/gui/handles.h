@@ -27,11 +27,12 @@ public:
     TGdiObject() = default;
     explicit TGdiObject(H handle) { Reset(handle); }
     ~TGdiObject() { Reset(); }
-    TGdiObject(TGdiObject&& other) noexcept : FHandle(other.Release()) {}
+    // Moving hands the object over: it stays counted once.
+    TGdiObject(TGdiObject&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
     TGdiObject& operator=(TGdiObject&& other) noexcept {
         if (this != &other) {
             Reset();
-            FHandle = other.Release();
+            FHandle = std::exchange(other.FHandle, nullptr);
         }
         return *this;
     }

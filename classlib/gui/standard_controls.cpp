@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/gui/application.h"
+#include "classlib/gui/handles.h"
 
 // ---- TButton ----------------------------------------------------------------------------
 
@@ -145,12 +146,12 @@ void TCustomEdit::DestroyWnd() {
 
 void TCustomEdit::AdjustHeightToFont() {
     if (!FAutoSize || FBorderStyle != bsSingle || IsLoading()) return;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, FFont->GetHandle());
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    TWindowDC screen(nullptr);
+    TEXTMETRICA tm{};
+    {
+        TSelectObject font(screen.Get(), FFont->GetHandle());
+        GetTextMetricsA(screen.Get(), &tm);
+    }
     SetHeight(tm.tmHeight + GetSystemMetrics(SM_CYBORDER) * (FCtl3D ? 8 : 6));
 }
 
@@ -449,14 +450,8 @@ void TCustomLabel::AdjustBounds() {
     // Measured by DoDrawText itself, so descendants that draw in another font size right.
     TRect r(0, 0, FWidth, 0);
     UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0);
-    HDC screen = GetDC(nullptr);
-    try {
-        static_cast<TControlCanvas*>(GetCanvas())->PaintOn(screen, [&] { DoDrawText(r, flags); });
-    } catch (...) {
-        ReleaseDC(nullptr, screen);
-        throw;
-    }
-    ReleaseDC(nullptr, screen);
+    TWindowDC screen(nullptr);
+    static_cast<TControlCanvas*>(GetCanvas())->PaintOn(screen.Get(), [&] { DoDrawText(r, flags); });
     int left = FLeft;
     if (FAlignment == taRightJustify) left += FWidth - r.Width();
     SetBounds(left, FTop, r.Width(), r.Height());
@@ -549,13 +544,13 @@ void TStaticText::Loaded() {
 
 void TStaticText::AdjustBounds() {
     if (!FAutoSize || IsLoading()) return;
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, FFont->GetHandle());
+    TWindowDC screen(nullptr);
     AnsiString text = GetText();
     RECT r{0, 0, 0, 0};
-    DrawTextA(screen, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    {
+        TSelectObject font(screen.Get(), FFont->GetHandle());
+        DrawTextA(screen.Get(), text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
+    }
     int extra = FBorderStyle == sbsNone ? 0 : 4;
     SetBounds(FLeft, FTop, r.right - r.left + extra, r.bottom - r.top + extra);
 }

@@ -321,33 +321,31 @@ void TWebBrowser::CreateBrowser() {
     if (FOleObject) return;
     static const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
     (void)oleReady;
-    Host* host = new Host(this);
-    IOleObject* object = nullptr;
+    TComPtr<IOleObject> object;
     HRESULT hr = CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                  IID_IOleObject, reinterpret_cast<void**>(&object));
-    if (FAILED(hr) || !object) {
-        host->Detach();
-        host->Release();
-        return;   // no browser on this system: the methods say so when called
-    }
-    FHost = host;
+                                  IID_IOleObject, object.PutVoid());
+    if (FAILED(hr) || !object) return;   // no browser on this system: the methods say so when called
+    FHost = new Host(this);
     FOleObject = object;
-    FOleObject->SetClientSite(static_cast<IOleClientSite*>(FHost));
-    OleSetContainedObject(FOleObject, TRUE);
-    RECT r;
-    ::GetClientRect(FHandle, &r);
-    FOleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(FHost), 0, FHandle, &r);
-    FOleObject->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&FBrowser));
-    IConnectionPointContainer* container = nullptr;
-    if (FBrowser && SUCCEEDED(FBrowser->QueryInterface(IID_IConnectionPointContainer,
-                                                        reinterpret_cast<void**>(&container)))) {
-        if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &FConnectionPoint))) {
-            if (FAILED(FConnectionPoint->Advise(FHost->Events, &FCookie))) {
-                FConnectionPoint->Release();
-                FConnectionPoint = nullptr;
-            }
-        }
-        container->Release();
+    // A browser that cannot be sited, activated or heard from is let go, and the failure reported.
+    try {
+        Check(FOleObject->SetClientSite(static_cast<IOleClientSite*>(FHost)), "IOleObject::SetClientSite");
+        OleSetContainedObject(FOleObject.Get(), TRUE);
+        RECT r;
+        ::GetClientRect(FHandle, &r);
+        Check(FOleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(FHost), 0, FHandle, &r),
+              "IOleObject::DoVerb (in-place activation)");
+        Check(FOleObject->QueryInterface(IID_IWebBrowser2, FBrowser.PutVoid()), "QueryInterface (IWebBrowser2)");
+        TComPtr<IConnectionPointContainer> container;
+        Check(FBrowser->QueryInterface(IID_IConnectionPointContainer, container.PutVoid()),
+              "QueryInterface (IConnectionPointContainer)");
+        TComPtr<IConnectionPoint> point;
+        Check(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.Put()), "FindConnectionPoint");
+        Check(point->Advise(FHost->Events, &FCookie), "IConnectionPoint::Advise (browser events)");
+        FConnectionPoint = std::move(point);
+    } catch (...) {
+        ReleaseBrowser();
+        throw;
     }
     ResizeBrowser();
 }
@@ -355,24 +353,15 @@ void TWebBrowser::CreateBrowser() {
 void TWebBrowser::ReleaseBrowser() {
     if (FConnectionPoint) {
         FConnectionPoint->Unadvise(FCookie);
-        FConnectionPoint->Release();
-        FConnectionPoint = nullptr;
+        FConnectionPoint.Reset();
         FCookie = 0;
     }
-    if (FBrowser) {
-        FBrowser->Release();
-        FBrowser = nullptr;
-    }
+    FBrowser.Reset();
     if (FOleObject) {
-        IOleInPlaceObject* inPlace = nullptr;
-        if (SUCCEEDED(FOleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
-            inPlace->InPlaceDeactivate();
-            inPlace->Release();
-        }
+        if (auto inPlace = FOleObject.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->InPlaceDeactivate();
         FOleObject->Close(OLECLOSE_NOSAVE);
         FOleObject->SetClientSite(nullptr);
-        FOleObject->Release();
-        FOleObject = nullptr;
+        FOleObject.Reset();
     }
     if (FHost) {
         FHost->Detach();
@@ -383,18 +372,16 @@ void TWebBrowser::ReleaseBrowser() {
 
 void TWebBrowser::ResizeBrowser() {
     if (!FOleObject || !FHandle) return;
-    IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(FOleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    if (auto inPlace = FOleObject.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
         RECT r;
         ::GetClientRect(FHandle, &r);
         inPlace->SetObjectRects(&r, &r);
-        inPlace->Release();
     }
 }
 
 IWebBrowser2* TWebBrowser::GetDefaultInterface() {
     HandleNeeded();
-    return FBrowser;
+    return FBrowser.Get();
 }
 
 void TWebBrowser::Check(HRESULT hr, const char* what) {
@@ -465,15 +452,13 @@ bool TWebBrowser::GetBusy() {
 bool TWebBrowser::PreProcessMessage(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !FOleObject) return false;
     IOleInPlaceActiveObject* active = FHost ? FHost->ActiveObject : nullptr;
-    bool owned = false;
+    TComPtr<IOleInPlaceActiveObject> asked;
     if (!active) {
-        if (FAILED(FOleObject->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active))))
-            return false;
-        owned = true;
+        asked = FOleObject.As<IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject);
+        if (!asked) return false;
+        active = asked.Get();
     }
-    HRESULT hr = active->TranslateAccelerator(&msg);
-    if (owned) active->Release();
-    return hr == S_OK;
+    return active->TranslateAccelerator(&msg) == S_OK;
 }
 
 void TWebBrowser::WndProc(TMessage& m) {

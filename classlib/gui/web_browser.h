@@ -11,6 +11,7 @@
 #include <string>
 
 #include "classlib/gui/controls.h"
+#include "classlib/gui/handles.h"
 
 // A failed call into a COM object; ErrorCode is its HRESULT.
 class EOleException : public Exception {
@@ -69,8 +70,8 @@ private:
     void Check(HRESULT hr, const char* what);
     void ResizeBrowser();
     Host* FHost = nullptr;
-    IOleObject* FOleObject = nullptr;
-    IWebBrowser2* FBrowser = nullptr;
-    IConnectionPoint* FConnectionPoint = nullptr;
+    TComPtr<IOleObject> FOleObject;
+    TComPtr<IWebBrowser2> FBrowser;
+    TComPtr<IConnectionPoint> FConnectionPoint;
     DWORD FCookie = 0;
 };

@@ -8,6 +8,7 @@
 #include "classlib/gui/controls.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/gui_internal.h"
+#include "classlib/gui/handles.h"
 #include "classlib/gui/lifecycle.h"
 
 namespace {
@@ -188,7 +189,7 @@ void TWinControl::CreateWnd() {
             wc.hIcon = LoadIconA(gui_internal::Instance(), "MAINICON");
             if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
             wc.lpszClassName = p.WinClassName.c_str();
-            if (!RegisterClassExA(&wc)) throw EOSError("Cannot register window class " + p.WinClassName);
+            if (!RegisterClassExA(&wc)) ThrowLastError(("RegisterClassEx " + p.WinClassName).c_str());
         }
     } else {
         gui_internal::EnsureCommonControls();
@@ -205,12 +206,12 @@ void TWinControl::CreateWindowHandle(const TCreateParams& p) {
         HWND w = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
                                  p.Height, p.WndParent, id, gui_internal::Instance(), nullptr);
         tlsCreating = previous;
-        if (!w) throw EOSError(Format("Error creating window (%lu)", GetLastError()));
+        if (!w) ThrowLastError(("CreateWindowEx " + p.WinClassName).c_str());
         if (!FHandle) Attach(w);
     } else {
         HWND w = CreateWindowExA(p.ExStyle, p.SystemClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y,
                                  p.Width, p.Height, p.WndParent, id, gui_internal::Instance(), nullptr);
-        if (!w) throw EOSError(Format("Error creating window (%lu)", GetLastError()));
+        if (!w) ThrowLastError(("CreateWindowEx " + p.SystemClassName).c_str());
         FClassWndProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(w, GWLP_WNDPROC));
         Attach(w);
         if (!SetWindowSubclass(w, WindowRouting::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {

@@ -17,7 +17,7 @@
 
 #include "builder/main_form.h"
 #include "builder/pack_files_win.h"
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 #include "builder/packing_form.h"
 #include "classlib/fileio.h"
 #include "tests/builder/held_file.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "builder/pack_paths.h"
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <random>
 
-#include "builder/book_constants.h"
-#include "builder/packed_book.h"
+#include "packedbook/book_constants.h"
+#include "packedbook/packed_book.h"
 #include "classlib/fileio.h"
 #include "tests/support/tempdir.h"
 #include "tests/ziparchive/scratch_files.h"

@@ -1,6 +1,6 @@
 // The tail of a packed book: archive size, settings length, the scrambled settings and the
 // archive copied out, over any bytes.
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMemoryStream book;

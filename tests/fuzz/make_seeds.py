@@ -2,7 +2,8 @@
 """Writes the seed corpora of the fuzz targets into tests/fuzz/seeds/TARGET/ (committed; run
 again only to change them). Archives come from Info-ZIP zip and Python's zipfile, pictures
 from ImageMagick, the older methods from the test encoders (whose streams unzip and 7z
-accept); the packed-book tail and the object-list streams are laid out field by field.
+accept), skin files and stored skins from our own generators; the packed-book tail and the
+object-list streams are laid out field by field.
 
 usage: make_seeds.py
 """
@@ -143,6 +144,25 @@ def bmp_seeds():
                 put("fuzz_bmp", name, f.read())
 
 
+def skin_seeds():
+    """Skin files from our skin generator, stored skins from the skin-data fixture script."""
+    with tempfile.TemporaryDirectory() as work:
+        generator = os.path.join(HERE, "..", "..", "tools", "make_skin", "make_skin.py")
+        subprocess.run([sys.executable, generator, os.path.join(work, "default.lsk"),
+                        "--fixtures", os.path.join(work, "skin")], check=True, capture_output=True)
+        for name in ("plain", "password", "lower_case_member", "earlier_entry", "container_extras"):
+            with open(os.path.join(work, "skin", name + ".lsk"), "rb") as f:
+                put("fuzz_skin", name + ".lsk", f.read())
+        script = os.path.join(HERE, "..", "fixtures", "make_skindata_fixtures.py")
+        subprocess.run([sys.executable, script, os.path.join(work, "skindata")], check=True, capture_output=True)
+        # fuzz_stored_skin: byte 0 then the compressed data, or byte 1 then the plain stream.
+        for kind in ("bare", "full"):
+            with open(os.path.join(work, "skindata", kind, "skin.gsk"), "rb") as f:
+                put("fuzz_stored_skin", kind + "_compressed", b"\0" + f.read()[8:])
+            with open(os.path.join(work, "skindata", kind, "skin.stored"), "rb") as f:
+                put("fuzz_stored_skin", kind + "_stream", b"\1" + f.read())
+
+
 def main():
     seeds = os.path.join(HERE, "seeds")
     if os.path.isdir(seeds):
@@ -158,6 +178,7 @@ def main():
     book_seeds(archives)
     object_list_seeds()
     bmp_seeds()
+    skin_seeds()
 
 
 if __name__ == "__main__":

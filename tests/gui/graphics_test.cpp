@@ -4,6 +4,7 @@
 #include "classlib/bmp_format.h"
 #include "classlib/gui/bitmap.h"
 #include "classlib/gui/graphics.h"
+#include "classlib/gui/handles.h"
 
 TEST(Bitmap, DrawsAndReadsBackPixels) {
     TBitmap b(20, 10);
@@ -117,4 +118,28 @@ TEST(Canvas, Frame3DDrawsTheRingsAndShrinks) {
     EXPECT_EQ(b.GetCanvas()->GetPixel(0, 0), clWhite);
     EXPECT_EQ(b.GetCanvas()->GetPixel(5, 5), clBlack);
     EXPECT_EQ(b.GetCanvas()->GetPixel(5, 0), clBlack);
+}
+
+TEST(Font, SetHandleTakesTheFontItIsGiven) {
+    const long before = LiveGdiObjectCount();
+    LOGFONTA lf{};
+    lf.lfHeight = -15;
+    lf.lfWeight = FW_BOLD;
+    lstrcpyA(lf.lfFaceName, "Arial");
+    HFONT given = CreateFontIndirectA(&lf);
+    ASSERT_NE(given, nullptr);
+    {
+        TFont font;
+        int changes = 0;
+        font.OnChange = [&](TObject*) { ++changes; };
+        font.SetHandle(given);
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(font.GetHandle(), given);   // no copy made
+        EXPECT_EQ(font.GetHeight(), -15);
+        EXPECT_EQ(font.GetStyle(), fsBold);
+        EXPECT_EQ(LiveGdiObjectCount(), before + 1);
+    }
+    // Freed with the font: neither leaked nor left to the caller.
+    EXPECT_EQ(GetObjectType(given), 0u);
+    EXPECT_EQ(LiveGdiObjectCount(), before);
 }

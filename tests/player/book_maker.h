@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 
 using FileList = std::vector<std::pair<std::string, std::string>>;   // relative name, bytes
 

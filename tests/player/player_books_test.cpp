@@ -6,7 +6,7 @@
 #include <memory>
 #include <random>
 
-#include "builder/book_constants.h"
+#include "packedbook/book_constants.h"
 #include "player/browser_form.h"
 #include "tests/player/book_maker.h"
 #include "tests/player/player_process.h"

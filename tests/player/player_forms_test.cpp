@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "builder/book_constants.h"
+#include "packedbook/book_constants.h"
 #include "classlib/gui/application.h"
 #include "player/browser_form.h"
 #include "player/loading_form.h"

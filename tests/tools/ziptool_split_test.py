@@ -8,6 +8,7 @@
 - `create --action update|freshen|replace` on an existing archive merges as `zip -u`/`-f`
   does: kept entries stay, newer files replace theirs, new files are added (not with freshen).
 - `--split` below 64 KiB is refused and leaves no part behind.
+- 7-Zip's UTF-8-flagged Chinese names extract under their names (code page 936 in Wine).
 
 usage: ziptool_split_test.py RUNNER ZIPTOOL
 Exit status 0 (passed), 1 (failed) or 77 (skipped: zip or 7z is not installed).
@@ -117,6 +118,17 @@ def check_our_split_set(c, work):
              "status %d, size %s" % (r.returncode, os.path.exists(first) and os.path.getsize(first)))
     c.expect(os.path.exists(os.path.join(out2, "set.zfc")), "--zfc writes set.zfc")
 
+    # A set that fits one part keeps the spanning signature, as Info-ZIP's do; no .zfc.
+    out4 = os.path.join(work, "one")
+    os.makedirs(out4)
+    one = os.path.join(out4, "one.zip")
+    write(os.path.join(work, "one-site", "a.txt"), b"hello")
+    r = c.ziptool_run("create", Path(one), Path(os.path.join(work, "one-site")), "--split", "65536", "--zfc")
+    t = subprocess.run(["unzip", "-tq", one], capture_output=True)
+    c.expect(r.returncode == 0 and os.listdir(out4) == ["one.zip"] and read(one)[:4] == b"PK\x07\x08" and
+             t.returncode == 0, "a one-part set: signature kept, unzip -t passes, no .zfc",
+             "status %d, files %s, %r" % (r.returncode, os.listdir(out4), t.stdout[-200:]))
+
     out3 = os.path.join(work, "small")
     os.makedirs(out3)
     r = c.ziptool_run("create", Path(os.path.join(out3, "set.zip")), Path(site), "--split", "65535")
@@ -167,6 +179,21 @@ def check_update(c, work):
     c.expect(zipped == ["zipped\t4"], "--action replace re-zips every file", repr(zipped))
 
 
+def check_utf8_names(c, work):
+    """7-Zip writes Chinese names in UTF-8 (flag bit 11): they extract under their names."""
+    if not shutil.which("7z"):
+        return
+    src = os.path.join(work, "utf8-src")
+    write(os.path.join(src, "中文", "页面.htm"), b"<p>page</p>")
+    archive = os.path.join(work, "utf8.zip")
+    subprocess.run(["7z", "a", "-tzip", archive, "."], cwd=src, check=True, capture_output=True)
+    dest = os.path.join(work, "utf8-x")
+    r = c.ziptool_run("extract", Path(archive), Path(dest))
+    c.expect(r.returncode == 0 and os.path.exists(os.path.join(dest, "中文", "页面.htm")),
+             "7-Zip's UTF-8 names extract under their names", "status %d, %s, %r" % (
+                 r.returncode, os.listdir(dest) if os.path.isdir(dest) else None, r.stderr[:200]))
+
+
 def main():
     runner, ziptool = sys.argv[1:3]
     if not shutil.which("zip") or not shutil.which("unzip"):
@@ -178,6 +205,7 @@ def main():
         check_our_split_set(c, work)
         check_infozip_sets(c, work)
         check_update(c, work)
+        check_utf8_names(c, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     if c.failures:

@@ -1,12 +1,14 @@
 // Scratch-folder paths in Windows form ("\" separators) and whole-file helpers that go
 // through the class library, so that the native build maps those paths as the code does.
 #pragma once
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "classlib/classes.h"
+#include "classlib/file_find.h"
 #include "tests/support/tempdir.h"
 
 inline std::string WinDir(const TempDir& d) { return ReplaceSingleByteChar(d.Path(), '/', '\\'); }
@@ -14,6 +16,20 @@ inline std::string WinDir(const TempDir& d) { return ReplaceSingleByteChar(d.Pat
 inline void WriteFileBytes(const std::string& name, const std::string& bytes) {
     TFileStream f(name, fmCreate);
     f.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
+// The names in Dir that match Mask ("." and ".." left out), sorted.
+inline std::vector<std::string> FilesIn(const std::string& dir, const std::string& mask) {
+    std::vector<std::string> names;
+    TSearchRec rec;
+    if (FindFirst(dir + mask, faAnyFile, rec) == 0) {
+        do
+            if (rec.Name != "." && rec.Name != "..") names.push_back(rec.Name);
+        while (FindNext(rec) == 0);
+        FindClose(rec);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline std::string ReadFileBytes(const std::string& name) {

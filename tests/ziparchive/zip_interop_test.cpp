@@ -4,10 +4,7 @@
 // the same checks run on ziptool's archives: ziptool_create_test.py.)
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-
+#include "tests/ziparchive/tool_run.h"
 #include "tests/ziparchive/zip_writer_support.h"
 #include "ziparchive/arc_zip.h"
 
@@ -16,30 +13,17 @@ namespace {
 const std::string kTrail = "\x81\x5C";
 const std::string kGbk = "\xD6\xD0\xCE\xC4";
 
-struct TCheckResult {
-    int Status = -1;
-    std::string Output;
-};
-
 // Runs zip_check.py with unzip and 7z; the folder and archive as native paths.
-TCheckResult CheckArchive(const std::string& archive, const std::string& folder, const std::string& password) {
+TToolRun CheckArchive(const std::string& archive, const std::string& folder, const std::string& password) {
     std::string cmd = "python3 '" PW_SOURCE_DIR "/tests/ziparchive/zip_check.py' --tools '" + archive + "' '" +
                       folder + "'";
     if (!password.empty()) cmd += " --password '" + password + "'";
-    TCheckResult r;
-    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.Output.append(buf, n);
-    int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return RunTool(cmd);
 }
 
 #define EXPECT_TOOLS_ACCEPT(archive, folder, password)                           \
     do {                                                                          \
-        TCheckResult r_ = CheckArchive(archive, folder, password);               \
+        TToolRun r_ = CheckArchive(archive, folder, password);               \
         if (r_.Status == 77) GTEST_SKIP() << r_.Output;                          \
         EXPECT_EQ(r_.Status, 0) << r_.Output;                                    \
     } while (0)

@@ -4,37 +4,19 @@
 // are Linux programs); a missing tool skips its test.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 
 #include "classlib/file_find.h"
+#include "tests/ziparchive/tool_run.h"
 #include "tests/ziparchive/zip_writer_support.h"
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/multi_zip_info.h"
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Output;
-};
-
-TRun Shell(const std::string& cmd) {
-    TRun r;
-    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.Output.append(buf, n);
-    const int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-bool HaveTool(const char* name) { return Shell(std::string("command -v ") + name).Status == 0; }
+bool HaveTool(const char* name) { return RunTool(std::string("command -v ") + name).Status == 0; }
 
 #define REQUIRE_TOOL(name) \
     if (!HaveTool(name)) GTEST_SKIP() << name << " is not installed"
@@ -46,19 +28,6 @@ std::vector<std::string> Names(const TRawArchive& a) {
     std::vector<std::string> n;
     for (const TRawEntry& e : a.Entries) n.push_back(e.Name);
     return n;
-}
-
-std::vector<std::string> FilesIn(const std::string& dir, const std::string& mask) {
-    std::vector<std::string> names;
-    TSearchRec rec;
-    if (FindFirst(dir + mask, faAnyFile, rec) == 0) {
-        do
-            if (rec.Name != "." && rec.Name != "..") names.push_back(rec.Name);
-        while (FindNext(rec) == 0);
-        FindClose(rec);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // A site, an Info-ZIP archive of it, a copy for ours, and the two merges compared.
@@ -78,7 +47,7 @@ protected:
     }
     // Info-ZIP makes the old archive (with Options) and we take a copy of it.
     void MakeOld(const std::string& options) {
-        ASSERT_EQ(Shell("cd " + Q(site) + " && zip -q -r -D " + options + " " + Q(theirs) + " .").Status, 0);
+        ASSERT_EQ(RunTool("cd " + Q(site) + " && zip -q -r -D " + options + " " + Q(theirs) + " .").Status, 0);
         WriteFileBytes(ours, ReadFileBytes(theirs));
     }
     int OurMerge(TZipAction action, const std::string& password = "") {
@@ -92,7 +61,7 @@ protected:
         return n;
     }
     void ExpectSameAsInfoZip(const std::string& zipOptions) {
-        ASSERT_EQ(Shell("cd " + Q(site) + " && zip -q -r -D " + zipOptions + " " + Q(theirs) + " .").Status, 0);
+        ASSERT_EQ(RunTool("cd " + Q(site) + " && zip -q -r -D " + zipOptions + " " + Q(theirs) + " .").Status, 0);
         const TRawArchive t = ParseArchive(ReadFileBytes(theirs)), o = ParseArchive(ReadFileBytes(ours));
         ASSERT_EQ(o.Error, "");
         // The old entries in their order; the new ones after them (in folder-walk order,
@@ -139,7 +108,7 @@ TEST_F(UpdateTest, TwoNewFilesAndFiveKeptEntriesAsZipU) {
         EXPECT_EQ(a.CompressedSize, b.CompressedSize);
         EXPECT_EQ(now.substr(a.DataOffset, a.CompressedSize), was.substr(b.DataOffset, b.CompressedSize));
     }
-    EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+    EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
 }
 
 TEST_F(UpdateTest, NewerFilesReplaceTheirEntriesInPlace) {
@@ -153,7 +122,7 @@ TEST_F(UpdateTest, NewerFilesReplaceTheirEntriesInPlace) {
     const TRawArchive o = ParseArchive(ReadFileBytes(ours));
     EXPECT_EQ(FindEntry(o, "b.css")->UncompressedSize, 7u);
     EXPECT_EQ(Names(o).back(), "z.txt");
-    EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+    EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
 }
 
 TEST_F(UpdateTest, FreshenReplacesOnlyNewerEntriesAsZipF) {
@@ -172,7 +141,7 @@ TEST_F(UpdateTest, ReplaceRezipsEveryMatch) {
     EXPECT_EQ(OurMerge(zaReplace), 5);
     EXPECT_EQ(replaced, 5);
     EXPECT_EQ(kept, 0);
-    EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+    EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
 }
 
 // zip -P entries carry flags 0x09: kept, they keep bit 3 and their descriptor, so that the
@@ -185,9 +154,11 @@ TEST_F(UpdateTest, KeptEncryptedEntriesStillPassThePasswordCheck) {
     const TRawArchive o = ParseArchive(ReadFileBytes(ours));
     ASSERT_EQ(o.Error, "");
     EXPECT_EQ(FindEntry(o, "a.htm")->Flag & 0x09, 0x09);
-    const TRun t = Shell("unzip -tq -P secret " + Q(ours));
+    const TToolRun t = RunTool("unzip -tq -P secret " + Q(ours));
     EXPECT_EQ(t.Status, 0) << t.Output;
-    if (HaveTool("7z")) EXPECT_EQ(Shell("7z t -psecret " + Q(ours)).Status, 0);
+    if (HaveTool("7z")) {
+        EXPECT_EQ(RunTool("7z t -psecret " + Q(ours)).Status, 0);
+    }
 }
 
 // Entries written with data descriptors (Python's zipfile on a stream that cannot seek)
@@ -204,7 +175,7 @@ TEST_F(UpdateTest, PlainDescriptorEntriesLoseTheirDescriptors) {
         "  with zipfile.ZipFile(W(f),'w',zipfile.ZIP_DEFLATED) as z:\n"
         "    z.write(sys.argv[2]+'/a.htm','a.htm'); z.write(sys.argv[2]+'/b.css','b.css')\n";
     WriteFileBytes(WinDir(tmp) + "mk.py", script);
-    ASSERT_EQ(Shell("python3 " + Q(WinDir(tmp) + "mk.py") + " " + Q(ours) + " " + Q(site)).Status, 0);
+    ASSERT_EQ(RunTool("python3 " + Q(WinDir(tmp) + "mk.py") + " " + Q(ours) + " " + Q(site)).Status, 0);
     ASSERT_EQ(ParseArchive(ReadFileBytes(ours)).Entries[0].Flag & 8, 8);
     EXPECT_EQ(OurMerge(zaUpdate), 3);   // the three files the archive lacks
     const TRawArchive o = ParseArchive(ReadFileBytes(ours));
@@ -212,7 +183,31 @@ TEST_F(UpdateTest, PlainDescriptorEntriesLoseTheirDescriptors) {
     EXPECT_EQ(FindEntry(o, "a.htm")->Flag & 8, 0);
     EXPECT_EQ(FindEntry(o, "a.htm")->LocalFlag & 8, 0);
     EXPECT_EQ(FindEntry(o, "a.htm")->LocalCrc, FindEntry(o, "a.htm")->Crc);
-    if (HaveTool("unzip")) EXPECT_EQ(Shell("unzip -tq " + Q(ours)).Status, 0);
+    if (HaveTool("unzip")) {
+        EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
+    }
+}
+
+// Our own entries with a zip64 block in the local header (as for files near 4 GiB) are
+// kept with that block, its sizes standing for the header's.
+TEST_F(UpdateTest, KeptLocalZip64BlocksStayAndStillRead) {
+    REQUIRE_TOOL("unzip");
+    class TZip64Zip : public TArcZip {
+    public:
+        TZip64Zip() : TArcZip(nullptr) {}
+        bool NeedsLocalZip64(int64_t) const override { return true; }
+    } first;
+    UseBuilderSettings(first, site, ours, "", 6);
+    ASSERT_EQ(first.Zip(), 5);
+    const TRawArchive before = ParseArchive(ReadFileBytes(ours));
+    MakeTree(site, {{"new.txt", "new"}});
+    EXPECT_EQ(OurMerge(zaUpdate), 1);
+    const TRawArchive after = ParseArchive(ReadFileBytes(ours));
+    ASSERT_EQ(after.Error, "");
+    EXPECT_EQ(FindEntry(after, "a.htm")->LocalExtra, FindEntry(before, "a.htm")->LocalExtra);
+    EXPECT_EQ(FindEntry(after, "a.htm")->LocalCompressed32, 0xFFFFFFFFu);
+    const TToolRun t = RunTool("unzip -tq " + Q(ours));
+    EXPECT_EQ(t.Status, 0) << t.Output;
 }
 
 // An entry whose local header is not where the directory says fails the run; the old
@@ -269,8 +264,8 @@ protected:
         for (const std::string& p : Parts())
             if (p.size() > 8 && p.substr(0, 9) == "set.zip.z") RenameFile(out + p, out + "set." + p.substr(8));
     }
-    TRun SevenZipTest(const std::string& password = "") {
-        return Shell("7z t " + (password.empty() ? std::string() : "-p" + password + " ") + Q(archive));
+    TToolRun SevenZipTest(const std::string& password = "") {
+        return RunTool("7z t " + (password.empty() ? std::string() : "-p" + password + " ") + Q(archive));
     }
 
     TempDir tmp;
@@ -301,12 +296,12 @@ TEST_F(SplitTest, OursReadBy7zAndInfoZipWithAnEntryAcrossTwoBoundaries) {
         EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "ours\\big.bin"), big);
     }
     RenameToInfoZip();
-    const TRun t = SevenZipTest();
+    const TToolRun t = SevenZipTest();
     EXPECT_EQ(t.Status, 0) << t.Output;
-    EXPECT_EQ(Shell("cd " + Q(WinDir(tmp)) + " && mkdir x7 && cd x7 && 7z x -y " + Q(archive)).Status, 0);
+    EXPECT_EQ(RunTool("cd " + Q(WinDir(tmp)) + " && mkdir x7 && cd x7 && 7z x -y " + Q(archive)).Status, 0);
     EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "x7\\big.bin"), big);
     if (HaveTool("zip")) {
-        const TRun sf = Shell("zip -sf " + Q(archive));
+        const TToolRun sf = RunTool("zip -sf " + Q(archive));
         for (const char* n : {"a.txt", "big.bin", "sub/c.txt"}) EXPECT_NE(sf.Output.find(n), std::string::npos) << sf.Output;
     }
 }
@@ -319,9 +314,9 @@ TEST_F(SplitTest, InfoZipJoinsOursWhenNoEntryCrossesTwoBoundaries) {
     EXPECT_EQ(ZipSplit(65536, "pw"), 3);
     RenameToInfoZip();
     const std::string joined = WinDir(tmp) + "joined.zip";
-    const TRun j = Shell("zip -q -s 0 " + Q(archive) + " --out " + Q(joined));
+    const TToolRun j = RunTool("zip -q -s 0 " + Q(archive) + " --out " + Q(joined));
     ASSERT_EQ(j.Status, 0) << j.Output;
-    const TRun t = Shell("unzip -tq -P pw " + Q(joined));
+    const TToolRun t = RunTool("unzip -tq -P pw " + Q(joined));
     EXPECT_EQ(t.Status, 0) << t.Output;
 }
 
@@ -333,7 +328,7 @@ TEST_F(SplitTest, OursExtractsInfoZipSplitSets) {
     for (const std::string password : {"", "secret"}) {
         SCOPED_TRACE("password '" + password + "'");
         const std::string set = WinDir(tmp) + "iz" + password + ".zip";
-        const TRun z = Shell("cd " + Q(site) + " && zip -q -r -D -s 64k " +
+        const TToolRun z = RunTool("cd " + Q(site) + " && zip -q -r -D -s 64k " +
                              (password.empty() ? std::string() : "-P " + password + " ") + Q(set) + " .");
         ASSERT_EQ(z.Status, 0) << z.Output;
         TArcUnZip r(nullptr);
@@ -371,7 +366,7 @@ TEST_F(SplitTest, FirstPartLimitsAndADirectoryAcrossParts) {
     EXPECT_EQ(r.EntryCount(), 901);
     if (HaveTool("7z")) {
         RenameToInfoZip();
-        const TRun t = SevenZipTest();
+        const TToolRun t = SevenZipTest();
         EXPECT_EQ(t.Status, 0) << t.Output;
     }
 }
@@ -424,6 +419,26 @@ TEST_F(SplitTest, TooSmallPartsAndTooManyPartsAreRefused) {
     EXPECT_TRUE(FilesIn(WinDir(tmp), "ZKZ*").empty());
 }
 
+// A set written into the folder it zips: a second run leaves out the first run's parts
+// and its ".zfc", and its last part replaces the old one under the final name.
+TEST_F(SplitTest, ASetInsideTheZippedFolderLeavesItsOwnFilesOut) {
+    MakeTree(site, {{"a.bin", RandomBytes(90000, 1)}, {"b.txt", "b"}});
+    out = site;
+    archive = site + "set.zip";
+    zip.GetMultiZipInfo()->SetSaveZipInfoOnFirstDisk(true);
+    EXPECT_EQ(ZipSplit(65536), 2);
+    ASSERT_TRUE(FileExists(site + "set.zfc"));
+    std::vector<std::string> skipped;
+    zip.OnSkippingFile = [&](TObject*, TSkipReason, const AnsiString& n, int, bool&) { skipped.push_back(n); };
+    EXPECT_EQ(ZipSplit(65536), 2);
+    EXPECT_TRUE(skipped.empty());
+    TArcUnZip r(nullptr);
+    r.SetZipName(archive);
+    r.OpenZip();
+    ASSERT_EQ(r.EntryCount(), 2);
+    for (int i = 0; i < r.EntryCount(); ++i) EXPECT_NE(r.Entry(i)->GetFileName().substr(0, 3), "set");
+}
+
 TEST_F(SplitTest, FreshenAndUpdatingASplitArchiveAreRefused) {
     MakeTree(site, {{"a.bin", RandomBytes(90000, 1)}});
     EXPECT_EQ(ZipSplit(65536), 1);
@@ -449,7 +464,7 @@ TEST(Utf8Names, SevenZipChineseNamesExtractUnderTheirCodePageNames) {
     WriteFileBytes(src + "\xE4\xB8\xAD\xE6\x96\x87.txt", "zhongwen");          // 中文.txt in UTF-8
     WriteFileBytes(src + "\xF0\x9F\x98\x80.txt", "smile");                      // U+1F600: no GBK form
     const std::string archive = WinDir(tmp) + "7z.zip";
-    ASSERT_EQ(Shell("cd " + Q(src) + " && 7z a -tzip " + Q(archive) + " .").Status, 0);
+    ASSERT_EQ(RunTool("cd " + Q(src) + " && 7z a -tzip " + Q(archive) + " .").Status, 0);
     TArcUnZip r(nullptr);
     r.SetZipName(archive);
     r.SetDestDir(WinDir(tmp) + "x");

@@ -27,16 +27,7 @@ const std::string kGbk = "\xD6\xD0\xCE\xC4";
 // An archive with no entries: the end record alone.
 const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
-std::vector<std::string> ZkzFiles(const std::string& dir) {
-    std::vector<std::string> names;
-    TSearchRec rec;
-    if (FindFirst(dir + "ZKZ*", faAnyFile, rec) == 0) {
-        do names.push_back(rec.Name);
-        while (FindNext(rec) == 0);
-        FindClose(rec);
-    }
-    return names;
-}
+std::vector<std::string> ZkzFiles(const std::string& dir) { return FilesIn(dir, "ZKZ*"); }
 
 class WriterTest : public ::testing::Test {
 protected:

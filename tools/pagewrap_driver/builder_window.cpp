@@ -3,7 +3,7 @@
 #include <algorithm>
 
 const char kBuilderCaption[] = "PAGEWRAP1.1";
-const char kStartCaption[] = "\xBF\xAA\xCA\xBC\xB4\xF2\xB0\xFC";
+const char kStartCaption[] = "开始打包";
 
 namespace {
 

@@ -27,8 +27,7 @@ namespace {
 
 const int kWindowWait = 30000;
 const int kPackingWait = 300000;
-// "打包完成"
-const char kPackedPrefix[] = "\xB4\xF2\xB0\xFC\xCD\xEA\xB3\xC9";
+const char kPackedPrefix[] = "打包完成";
 
 int Fail(const std::string& reason) {
     std::fprintf(stderr, "pagewrap_driver: %s\n", reason.c_str());

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-const char kPlayerCaption[] = "\xE4\xAF\xC0\xC0\xA1\xA1";
+const char kPlayerCaption[] = "浏览　";
 
 HWND WaitForPlayerWindow(DWORD pid, int timeoutMs) { return WaitForTopWindow(pid, "TForm1", kPlayerCaption, timeoutMs); }
 

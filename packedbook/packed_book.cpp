@@ -1,11 +1,11 @@
-#include "builder/packed_book.h"
+#include "packedbook/packed_book.h"
 
 #include "classlib/little_endian.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "builder/book_constants.h"
+#include "packedbook/book_constants.h"
 #include "classlib/fileio.h"
 
 namespace {

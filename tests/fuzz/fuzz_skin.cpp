@@ -1,4 +1,4 @@
-// libFuzzer target: the skin container parser and the Deflate decoder on arbitrary bytes.
+// libFuzzer target: the skin file's Deflate decoder and container parser on arbitrary bytes.
 // Any input must end in a result or the reader's exception, never a crash or a hang.
 #include <cstddef>
 #include <cstdint>
