@@ -5,6 +5,7 @@
 #include "builder/packing_form.h"
 #include "classlib/fileio.h"
 #include "classlib/gui/application.h"
+#include "skin/program_skin_win.h"
 
 AnsiString WindowHeight, WindowWidth, SettingsField2, SettingsField3, SettingsField4;
 AnsiString SiteFolder, HomePage;
@@ -210,6 +211,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     PageControl1->SetActivePage(TabSheet1);
 
     OpenDialog1 = new TOpenDialog(this);
+    lumSkinEngine1 = CreateProgramSkinEngine(this);
 }
 
 void TForm1::Button1Click(TObject*) {

@@ -10,6 +10,7 @@
 #include "classlib/gui/standard_controls.h"
 #include "flatctrls/flat_spin_edit.h"
 #include "skindata/link_label_win.h"
+#include "skin/skin_engine_win.h"
 
 // The book's settings as the last click on "start packing" left them; written on the main
 // thread before the packing window starts its thread, read by that thread.
@@ -53,8 +54,8 @@ public:
     // The help page's links to the program's web site.
     TgwSkinLinkLabel* gwSkinLinkLabel1;
     TgwSkinLinkLabel* gwSkinLinkLabel2;
-    // The skin engine that draws every form of the program has no class of ours yet.
-    TComponent* lumSkinEngine1 = nullptr;
+    // Draws every form of the program in our default skin.
+    TlumSkinEngine* lumSkinEngine1 = nullptr;
     TOpenDialog* OpenDialog1;
 
     void Button1Click(TObject* sender);

@@ -12,6 +12,7 @@
 #include "player/message_filter_win.h"
 #include "player/window_size.h"
 #include "player/work_paths.h"
+#include "skin/program_skin_win.h"
 
 AnsiString WindowHeight, WindowWidth, SettingsField2, SettingsField3, SettingsField4, HomePage;
 AnsiString ProgramPath;
@@ -87,6 +88,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     WebBrowser1->OnNewWindow2 = [this](TObject* sender, IDispatch** ppDisp, bool& cancel) {
         WebBrowser1NewWindow2(sender, ppDisp, cancel);
     };
+    lumSkinEngine1 = CreateProgramSkinEngine(this);
 }
 
 TForm1::~TForm1() {

@@ -11,6 +11,7 @@
 #include "classlib/gui/web_browser.h"
 #include "classlib/gui/window_proc_hook.h"
 #include "player/work_folder_win.h"
+#include "skin/skin_engine_win.h"
 
 // The book's settings and paths, written on the main thread before the loading window starts
 // its thread, and read by that thread.
@@ -37,8 +38,7 @@ public:
     TButton* Button3;
     TButton* Button4;
     TWebBrowser* WebBrowser1;
-    // The skin engine component of the form (lumSkinEngine1) has no class of ours yet.
-    TComponent* lumSkinEngine1 = nullptr;
+    TlumSkinEngine* lumSkinEngine1 = nullptr;
 
     void FormCreate(TObject* sender);
     void FormShow(TObject* sender);

@@ -125,3 +125,14 @@ TSk2SkinData LoadSk2SkinFile(const AnsiString& fileName, const AnsiString& passw
     RemoveFile(tempName);
     return ParseSk2Container(bytes.data(), bytes.size());
 }
+
+TSk2SkinData LoadSk2SkinData(const uint8_t* data, size_t size, const AnsiString& password) {
+    if (size > static_cast<size_t>(kSkinMaxFileSize)) throw Exception(kSkinReadFailedMessage);
+    TMemoryStream archive;
+    if (size > 0) archive.Write(data, static_cast<int32_t>(size));
+    TMemoryStream container;
+    uint8_t result = ExtractZipMember(archive, "SKINDATA.SK2", container, password);
+    if (result == kSkinExtractWrongPassword) throw Exception(kSkinWrongPasswordMessage);
+    if (result != kSkinExtractOk) throw Exception(kSkinReadFailedMessage);
+    return ParseSk2Container(container.Memory(), static_cast<size_t>(container.GetSize()));
+}

@@ -50,3 +50,5 @@ TSk2SkinData ParseSk2Container(const uint8_t* data, size_t size);
 // Extracts "SKINDATA.SK2" from the skin file into tempName, reads it and deletes it whatever
 // happens. Raises Exception with kWrongPasswordMessage or kSkinReadFailedMessage.
 TSk2SkinData LoadSk2SkinFile(const AnsiString& fileName, const AnsiString& password, const AnsiString& tempName);
+// The same from a whole skin file in memory; nothing is written to disk.
+TSk2SkinData LoadSk2SkinData(const uint8_t* data, size_t size, const AnsiString& password);

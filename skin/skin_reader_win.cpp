@@ -5,7 +5,12 @@
 #include "skin/skin_temp.h"
 
 Tsk2SkinFileReader::Tsk2SkinFileReader(const AnsiString& fileName, const AnsiString& password)
-    : FData(LoadSk2SkinFile(fileName, password, NewSkinTempName())) {
+    : Tsk2SkinFileReader(LoadSk2SkinFile(fileName, password, NewSkinTempName())) {}
+
+Tsk2SkinFileReader::Tsk2SkinFileReader(const std::vector<uint8_t>& skinFile, const AnsiString& password)
+    : Tsk2SkinFileReader(LoadSk2SkinData(skinFile.data(), skinFile.size(), password)) {}
+
+Tsk2SkinFileReader::Tsk2SkinFileReader(TSk2SkinData data) : FData(std::move(data)) {
     try {
         for (TSk2Bitmap& entry : FData.Bitmaps) {
             TMemoryStream stream;
@@ -44,26 +49,35 @@ TlumSkinReader::TlumSkinReader(const AnsiString& fileName, const AnsiString& pas
 void TlumSkinReader::LoadSkin(const AnsiString& fileName, const AnsiString& password) {
     FFileReader.reset();
     FLoaded = false;
-    if (FileExists(fileName)) {
-        FFileReader = std::make_unique<Tsk2SkinFileReader>(fileName, password);
-        try {
-            const TColor transparent = GetSkinColor(SKIN2_TRANSCOLOR);
-            // A skin without a transparent colour has no transparency (-1 is no system colour).
-            if (transparent != -1) FFileReader->SetTransparentColor(transparent);
-            const TColor form = GetSkinColor(SKIN2_FORMCOLOR);
-            TBitmap* track = GetSkinBitmap(SKIN2_TRACKBAR);
-            if (track && transparent != -1 && form != -1) {
-                TSkinPixels pixels = PixelsFromBitmap(track);
-                ReplaceColor(pixels, transparent, static_cast<int32_t>(ColorToRGB(form)));
-                AssignPixels(track, pixels);
-            }
-        } catch (...) {
-            FFileReader.reset();
-            throw;
-        }
-        FLoaded = true;
-    }
+    if (FileExists(fileName)) Adopt(std::make_unique<Tsk2SkinFileReader>(fileName, password));
     if (OnLoad) OnLoad(this);
+}
+
+void TlumSkinReader::LoadSkinData(const std::vector<uint8_t>& skinFile, const AnsiString& password) {
+    FFileReader.reset();
+    FLoaded = false;
+    Adopt(std::make_unique<Tsk2SkinFileReader>(skinFile, password));
+    if (OnLoad) OnLoad(this);
+}
+
+void TlumSkinReader::Adopt(std::unique_ptr<Tsk2SkinFileReader> reader) {
+    FFileReader = std::move(reader);
+    try {
+        const TColor transparent = GetSkinColor(SKIN2_TRANSCOLOR);
+        // A skin without a transparent colour has no transparency (-1 is no system colour).
+        if (transparent != -1) FFileReader->SetTransparentColor(transparent);
+        const TColor form = GetSkinColor(SKIN2_FORMCOLOR);
+        TBitmap* track = GetSkinBitmap(SKIN2_TRACKBAR);
+        if (track && transparent != -1 && form != -1) {
+            TSkinPixels pixels = PixelsFromBitmap(track);
+            ReplaceColor(pixels, transparent, static_cast<int32_t>(ColorToRGB(form)));
+            AssignPixels(track, pixels);
+        }
+    } catch (...) {
+        FFileReader.reset();
+        throw;
+    }
+    FLoaded = true;
 }
 
 TBitmap* TlumSkinReader::GetSkinBitmap(uint8_t index) const {

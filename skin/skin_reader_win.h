@@ -13,6 +13,8 @@ class Tsk2SkinFileReader : public TObject {
 public:
     // Reads the skin file; raises Exception("Wrong password!" / "Failed to read skin file!").
     Tsk2SkinFileReader(const AnsiString& fileName, const AnsiString& password);
+    // The same from a whole skin file in memory.
+    Tsk2SkinFileReader(const std::vector<uint8_t>& skinFile, const AnsiString& password);
     ~Tsk2SkinFileReader() override;
     const char* ClassName() const override { return "Tsk2SkinFileReader"; }
 
@@ -25,6 +27,7 @@ public:
     int BitmapCount() const { return static_cast<int>(FBitmaps.size()); }
 
 private:
+    explicit Tsk2SkinFileReader(TSk2SkinData data);
     TSk2SkinData FData;   // names and values; the pictures live in FBitmaps
     std::vector<std::unique_ptr<TBitmap>> FBitmaps;
 };
@@ -37,6 +40,8 @@ public:
     // Loads a skin file (a missing one leaves no skin, not an error); the reader's exceptions
     // reach the caller with no skin loaded and OnLoad not fired.
     void LoadSkin(const AnsiString& fileName, const AnsiString& password);
+    // Loads a whole skin file held in memory, with the same rules and events.
+    void LoadSkinData(const std::vector<uint8_t>& skinFile, const AnsiString& password);
     bool GetLoaded() const { return FLoaded; }
     Tsk2SkinFileReader* GetFileReader() const { return FFileReader.get(); }
 
@@ -49,6 +54,7 @@ public:
     std::function<void(TObject*)> OnLoad;
 
 private:
+    void Adopt(std::unique_ptr<Tsk2SkinFileReader> reader);
     std::unique_ptr<Tsk2SkinFileReader> FFileReader;
     bool FLoaded = false;
 };

@@ -101,14 +101,12 @@ std::unique_ptr<TMemoryStream> DecryptRest(TStream& file, const TMemberInfo& inf
 
 }  // namespace
 
-uint8_t ExtractZipMember(const AnsiString& archiveName, const AnsiString& memberName, const AnsiString& outputName,
-                         const AnsiString& password, std::string* reason) {
+uint8_t ExtractZipMember(TStream& file, const AnsiString& memberName, TStream& output, const AnsiString& password,
+                         std::string* reason) {
     uint8_t result = kSkinExtractFailed;
     std::string why;
-    std::unique_ptr<TFileStream> output;
     try {
-        if (!FileExists(archiveName)) Fail("no such file");
-        TFileStream file(archiveName, fmOpenRead | fmShareDenyNone);
+        file.SetPosition(0);
         int64_t fileSize = file.GetSize();
         if (fileSize > kSkinMaxFileSize) Fail("file too large for a skin");
         uint8_t signature[4];
@@ -119,7 +117,6 @@ uint8_t ExtractZipMember(const AnsiString& archiveName, const AnsiString& member
         if (!FindMember(file, endPos, memberName, info)) Fail("member not found");
         if (info.UncompressedSize > kSkinMaxFileSize) Fail("member too large for a skin");
 
-        output = std::make_unique<TFileStream>(outputName, fmCreate);
         uint8_t local[kLocalHeaderSize];
         ReadAt(file, info.LocalHeaderOffset, local, kLocalHeaderSize);
         int64_t dataPos = int64_t(info.LocalHeaderOffset) + kLocalHeaderSize + GetLE16(local + 26) + GetLE16(local + 28);
@@ -127,10 +124,10 @@ uint8_t ExtractZipMember(const AnsiString& archiveName, const AnsiString& member
 
         std::unique_ptr<TMemoryStream> plain;
         if (info.Flags & 1) plain = DecryptRest(file, info, password);
-        TStream& source = plain ? static_cast<TStream&>(*plain) : static_cast<TStream&>(file);
-        TInflateResult inflated = InflateStream(source, *output, info.UncompressedSize, &why);
+        TStream& source = plain ? static_cast<TStream&>(*plain) : file;
+        TInflateResult inflated = InflateStream(source, output, info.UncompressedSize, &why);
         result = static_cast<uint8_t>(inflated);
-        int64_t written = output->GetSize();
+        int64_t written = output.GetSize();
         if (result == kSkinExtractOk && written == 0) {
             result = kSkinExtractFailed;
             why = "empty member";
@@ -142,12 +139,36 @@ uint8_t ExtractZipMember(const AnsiString& archiveName, const AnsiString& member
         result = failure.Result;
         why = failure.Reason;
         // A partial output of the wrong size still reads as a wrong password.
-        if (output && result == kSkinExtractFailed && output->GetSize() > 0) result = kSkinExtractWrongPassword;
+        if (result == kSkinExtractFailed && output.GetSize() > 0) result = kSkinExtractWrongPassword;
+    } catch (const std::exception&) {
+        result = kSkinExtractFailed;
+        why = "cannot read or write the data";
+    }
+    if (reason) *reason = result == kSkinExtractOk ? std::string() : why;
+    return result;
+}
+
+uint8_t ExtractZipMember(const AnsiString& archiveName, const AnsiString& memberName, const AnsiString& outputName,
+                         const AnsiString& password, std::string* reason) {
+    uint8_t result = kSkinExtractFailed;
+    std::string why;
+    try {
+        if (!FileExists(archiveName)) {
+            why = "no such file";
+        } else {
+            TFileStream file(archiveName, fmOpenRead | fmShareDenyNone);
+            // The size check comes before the output exists, as a refused file makes none.
+            if (file.GetSize() > kSkinMaxFileSize) {
+                why = "file too large for a skin";
+            } else {
+                TFileStream output(outputName, fmCreate);
+                result = ExtractZipMember(file, memberName, output, password, &why);
+            }
+        }
     } catch (const std::exception&) {
         result = kSkinExtractFailed;
         why = "cannot read or write the file";
     }
-    output.reset();
     if (result != kSkinExtractOk) RemoveFile(outputName);
     if (reason) *reason = result == kSkinExtractOk ? std::string() : why;
     return result;

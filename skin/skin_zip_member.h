@@ -21,3 +21,8 @@ constexpr uint32_t kSkinMaxMemberName = 259;
 // other than kSkinExtractOk the output file is deleted. reason (when given) says why it failed.
 uint8_t ExtractZipMember(const AnsiString& archiveName, const AnsiString& memberName, const AnsiString& outputName,
                          const AnsiString& password, std::string* reason = nullptr);
+// The same from a skin file already in a stream, to any output stream (a skin stored in a
+// program is read without touching the disk). The output is left as written.
+class TStream;
+uint8_t ExtractZipMember(TStream& archive, const AnsiString& memberName, TStream& output, const AnsiString& password,
+                         std::string* reason = nullptr);

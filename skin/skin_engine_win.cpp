@@ -1,0 +1,257 @@
+#include "skin/skin_engine_win.h"
+
+#include <algorithm>
+
+#include "classlib/sysutils.h"
+#include "skin/skin_hook_win.h"
+#include "skin/skin_registry_win.h"
+#include "skin/skin_utils_win.h"
+#include "skin/skin_window_win.h"
+
+namespace {
+
+// Forms of the outside messenger's notification pop-up are never skinned.
+const char* const kExcludedPopupFormClass = "TMsnPopupForm";
+
+AnsiString WithSlash(const AnsiString& folder) {
+    return folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+}
+
+AnsiString WindowsFolder(bool system) {
+    char buffer[MAX_PATH] = {};
+    UINT length = system ? GetSystemDirectoryA(buffer, sizeof buffer) : GetWindowsDirectoryA(buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? WithSlash(AnsiString(buffer, length)) : AnsiString();
+}
+
+AnsiString ProgramFolder() {
+    char buffer[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? WithSlash(ExtractFilePath(AnsiString(buffer, length))) : AnsiString();
+}
+
+// The four places a skin file is looked for; empty when it is in none.
+AnsiString FindSkinFile(const AnsiString& name) {
+    if (name.empty()) return AnsiString();
+    if (FileExists(name)) return name;
+    const AnsiString bare = ExtractFileName(name);
+    for (const AnsiString& folder : {ProgramFolder(), WindowsFolder(false), WindowsFolder(true)})
+        if (!folder.empty() && FileExists(folder + bare)) return folder + bare;
+    return AnsiString();
+}
+
+int Width(const TBitmap* b) { return b ? b->GetWidth() : 0; }
+int Height(const TBitmap* b) { return b ? b->GetHeight() : 0; }
+
+}  // namespace
+
+TCustomForm* TlumSkinEngine::RequireForm(TComponent* owner) {
+    auto* form = dynamic_cast<TCustomForm*>(owner);
+    if (!form) throw Exception("Must be placed on a Form");
+    // Checked before the owner lists the engine, so that a refused engine leaves nothing behind.
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        if (dynamic_cast<TlumSkinEngine*>(form->GetComponent(i)))
+            throw Exception("One form can only catch one TlumSkinEngine!");
+    return form;
+}
+
+TlumSkinEngine::TlumSkinEngine(TComponent* owner)
+    : TComponent((RequireForm(owner), owner)), FReader(std::make_unique<TlumSkinReader>("", "")),
+      FOwnerForm(static_cast<TCustomForm*>(owner)) {
+    FReader->OnLoad = [this](TObject* sender) { ApplySkin(sender); };
+    FAutoSkinWndClassNames.OnChange = [this](TObject*) {
+        for (int i = 0; i < FAutoSkinWndClassNames.Count(); ++i) AddAutoSkinClass(FAutoSkinWndClassNames.Get(i));
+    };
+    FOwnsHook = InstallSkinHook(this);
+    // Forms shown later (packing and loading windows) are skinned as they become active.
+    FPreviousActiveFormChange = Screen->OnActiveFormChange;
+    Screen->OnActiveFormChange = [this](TObject* sender) {
+        if (FPreviousActiveFormChange) FPreviousActiveFormChange(sender);
+        if (FSkinAllForms && IsSkinActive() && !IsLoading()) SkinAllOpenForms();
+    };
+}
+
+TlumSkinEngine::~TlumSkinEngine() {
+    BeginDestroy();
+    TearDown();
+}
+
+void TlumSkinEngine::Destroying() { TearDown(); }
+
+// Inactive from the first step; the hook goes before the windows are given back, and the
+// skin itself (reader, caches, brush) only after no window can paint from it any more.
+void TlumSkinEngine::TearDown() {
+    if (FTornDown) return;
+    FTornDown = true;
+    FDestroyingEngine = true;
+    Screen->OnActiveFormChange = FPreviousActiveFormChange;
+    if (FOwnsHook) RemoveSkinHook(this);
+    FOwnsHook = false;
+    FUnskinning = true;
+    while (!FSkinWindows.empty()) {
+        std::unique_ptr<TlumSkinWindow> window = std::move(FSkinWindows.front());
+        FSkinWindows.erase(FSkinWindows.begin());
+        window.reset();
+    }
+    FUnskinning = false;
+}
+
+void TlumSkinEngine::SetActive(bool value) {
+    FActive = value;
+    for (auto& window : FSkinWindows) window->SetSkinned(value);
+}
+
+void TlumSkinEngine::SetSkinFile(const AnsiString& value) {
+    const AnsiString found = FindSkinFile(value);
+    if (found.empty()) return;
+    FSkinFile = found;
+    try {
+        FReader->LoadSkin(found, FPassword);
+    } catch (const Exception&) {
+        FSkinFile.clear();
+        // A design-time path that happens to name a bad file must not stop the form loading:
+        // the stored skin follows it.
+        if (!IsLoading()) throw;
+    }
+}
+
+void TlumSkinEngine::ReadSkinData(const std::vector<uint8_t>& skinFile) {
+    try {
+        FReader->LoadSkinData(skinFile, FPassword);
+    } catch (const Exception&) {
+        // A damaged stored skin leaves the program unskinned rather than unable to start.
+        if (!IsLoading()) throw;
+    }
+}
+
+void TlumSkinEngine::SetBuiltIn(bool value) {
+    if (!IsLoading()) throw Exception("BuiltIn property only can be specified at design time!");
+    FBuiltIn = value;
+}
+
+void TlumSkinEngine::SetSkinAllForms(bool value) {
+    FSkinAllForms = value;
+    if (IsLoading()) return;
+    if (value)
+        SkinAllOpenForms();
+    else
+        UnskinAllButOwner();
+}
+
+void TlumSkinEngine::SetAutoSkinWndClassNames(TStrings* value) { FAutoSkinWndClassNames.Assign(value); }
+
+void TlumSkinEngine::Loaded() {
+    TComponent::Loaded();
+    if (FOwnerForm) SkinWindow(FOwnerForm->GetHandle(), false);
+    for (int i = 0; i < FAutoSkinWndClassNames.Count(); ++i) AddAutoSkinClass(FAutoSkinWndClassNames.Get(i));
+}
+
+void TlumSkinEngine::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FOwnerForm) FOwnerForm = nullptr;
+}
+
+void TlumSkinEngine::DropDeadWindows() {
+    FSkinWindows.erase(std::remove_if(FSkinWindows.begin(), FSkinWindows.end(),
+                                      [](const auto& w) { return w->GetWindowGone(); }),
+                       FSkinWindows.end());
+}
+
+TlumSkinWindow* TlumSkinEngine::FindSkinWindow(HWND window) const {
+    for (const auto& w : FSkinWindows)
+        if (w->GetHandle() == window && !w->GetWindowGone()) return w.get();
+    return nullptr;
+}
+
+void TlumSkinEngine::SkinWindow(HWND window, bool fromHook) {
+    if (FDestroyingEngine || !window || !IsWindow(window)) return;
+    DropDeadWindows();
+    if (FindSkinWindow(window)) return;
+    FSkinWindows.push_back(std::make_unique<TlumSkinWindow>(window, fromHook, this));
+    FSkinWindows.back()->ApplyToWindow();
+}
+
+void TlumSkinEngine::UnskinWindow(HWND window) {
+    for (auto it = FSkinWindows.begin(); it != FSkinWindows.end(); ++it) {
+        if ((*it)->GetHandle() != window) continue;
+        std::unique_ptr<TlumSkinWindow> gone = std::move(*it);
+        FSkinWindows.erase(it);
+        FUnskinning = true;
+        gone.reset();
+        FUnskinning = false;
+        return;
+    }
+}
+
+void TlumSkinEngine::SkinAllOpenForms() {
+    if (FDestroyingEngine) return;
+    DropDeadWindows();
+    FSkinningAll = true;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (form->GetTag() == FDisabledTag || AnsiString(form->ClassName()) == kExcludedPopupFormClass) continue;
+        HWND handle = form->GetHandle();
+        if (SendMessageA(handle, WM_SKIN_QUERY, 0, 0) != 0) continue;
+        SkinWindow(handle, false);
+    }
+    FSkinningAll = false;
+}
+
+void TlumSkinEngine::UnskinAllButOwner() {
+    HWND owner = FOwnerForm ? FOwnerForm->GetHandleIfAllocated() : nullptr;
+    std::vector<HWND> others;
+    for (const auto& w : FSkinWindows)
+        if (w->GetHandle() != owner) others.push_back(w->GetHandle());
+    for (HWND h : others) UnskinWindow(h);
+}
+
+bool TlumSkinEngine::GetSkinBitmapPart(uint8_t index, TBitmap* target, int k, int n) const {
+    TBitmap* source = GetSkinBitmap(index);
+    if (!source || !target) return false;
+    if (k != 0 && n != 0)
+        ExtractSlice(source, target, n, k);
+    else
+        target->Assign(source);
+    return true;
+}
+
+void TlumSkinEngine::ApplySkin(TObject*) {
+    FFormBrush.Reset();
+    if (OnSkinChanging) OnSkinChanging(this);
+    TSkinMetrics m;
+    const TlumSkinReader& r = *FReader;
+    m.FormColor = r.GetSkinColor(SKIN2_FORMCOLOR);
+    if (m.FormColor != -1) FFormBrush.Reset(CreateSolidBrush(ColorToRGB(m.FormColor)));
+    m.TitleRegionMinY = r.GetSkinPosition(SKIN2_TITLEBARREGIONMINY);
+    m.TitleRegionMaxY = r.GetSkinPosition(SKIN2_TITLEBARREGIONMAXY);
+    m.BottomRegionMinY = r.GetSkinPosition(SKIN2_BOTTOMREGIONMINY);
+    m.BottomRegionMaxY = r.GetSkinPosition(SKIN2_BOTTOMREGIONMAXY);
+    // Missing bitmaps count as 0 x 0.
+    const int w0 = Width(r.GetSkinBitmap(SKIN2_TITLEBAR1));
+    const int w2 = Width(r.GetSkinBitmap(SKIN2_TITLEBAR3));
+    const int w11 = Width(r.GetSkinBitmap(SKIN2_TITLEBUTTONS));
+    m.MinFormWidth = r.GetSkinBool(SKIN2_TITLEFIVESECT) ? w0 + w2 + w11 / 6 + 35 : w0 + std::max(w2, w11 / 6 + 35);
+    m.CaptionHeight = Height(r.GetSkinBitmap(SKIN2_TITLEBAR1));
+    m.LeftBorder = Width(r.GetSkinBitmap(SKIN2_FORMLEFTBORDER));
+    m.RightBorder = Width(r.GetSkinBitmap(SKIN2_FORMRIGHTBORDER));
+    m.BottomBorder = Height(r.GetSkinBitmap(SKIN2_FORMBOTTOMBORDER1));
+    m.TransparentColor = r.GetSkinColor(SKIN2_TRANSCOLOR);
+    m.IconX = r.GetSkinPosition(SKIN2_TITLEBARICONPOSX);
+    m.IconY = r.GetSkinPosition(SKIN2_TITLEBARICONPOSY);
+    m.CaptionTop = r.GetSkinPosition(SKIN2_TITLEBARCAPTIONTOP);
+    m.ButtonX = r.GetSkinPosition(SKIN2_TITLEBARBUTTONPOSX);
+    m.ButtonY = r.GetSkinPosition(SKIN2_TITLEBARBUTTONPOSY);
+    m.TitleFontColor = r.GetSkinColor(SKIN2_TITLEFONTCOLOR);
+    for (int i = 0; i < 13; ++i) m.MenuColors[i] = r.GetSkinColor(static_cast<uint8_t>(SKIN2_MENUBARSTARTCOLOR + i));
+    FMetrics = m;
+    FScrollBtnRes.SetReader(FReader.get());
+    FProgressBarRes.SetReader(FReader.get());
+    FTabRes.SetReader(FReader.get());
+    for (auto& window : FSkinWindows) {
+        if (FActive) {
+            window->SetSkinned(false);
+            window->SetSkinned(true);
+        }
+        window->ApplyToWindow();
+    }
+    if (OnSkinChanged) OnSkinChanged(this);
+}

@@ -1,0 +1,202 @@
+// The skin engine component on real forms: ownership rules, the stored skin read from memory,
+// skinning and unskinning a form (query answer, client origin, frame pixels), the disabled tag,
+// and teardown in either order.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/gui/application.h"
+#include "classlib/gui/forms.h"
+#include "skin/program_skin_win.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_window_win.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+class GuiEnvironment : public ::testing::Environment {
+    void SetUp() override { Application->Initialize(); }
+};
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+std::vector<uint8_t> DefaultSkin() {
+    std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+int FilesIn(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do {
+        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") ++count;
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return count;
+}
+
+// A form loading its stored engine, as the programs' main forms do.
+struct TSkinnedForm {
+    explicit TSkinnedForm(const std::vector<uint8_t>& skin) : Form(new TForm(nullptr)) {
+        Form->SetBounds(100, 100, 320, 240);
+        Form->BeginLoading();
+        Engine = new TlumSkinEngine(Form.get());
+        Engine->SetActive(true);
+        Engine->SetSkinFile("C:\\design\\no such folder\\default.lsk");
+        Engine->SetBuiltIn(true);
+        Engine->ReadSkinData(skin);
+        Form->FinishLoading();
+    }
+    std::unique_ptr<TForm> Form;
+    TlumSkinEngine* Engine;
+};
+
+LRESULT Query(HWND window) { return SendMessageA(window, WM_SKIN_QUERY, 0, 0); }
+
+POINT ClientOrigin(HWND window) {
+    POINT p{0, 0};
+    ClientToScreen(window, &p);
+    RECT r{};
+    GetWindowRect(window, &r);
+    return POINT{p.x - r.left, p.y - r.top};
+}
+
+}  // namespace
+
+TEST(SkinEngine, RefusesWrongOwnerAndSecondEngineBeforeTheOwnerListsIt) {
+    TComponent plain(nullptr);
+    EXPECT_THROW(TlumSkinEngine{&plain}, Exception);
+    EXPECT_EQ(plain.ComponentCount(), 0);
+
+    TSkinnedForm first(DefaultSkin());
+    const int count = first.Form->ComponentCount();
+    EXPECT_THROW(new TlumSkinEngine(first.Form.get()), Exception);
+    EXPECT_EQ(first.Form->ComponentCount(), count);
+    EXPECT_EQ(Query(first.Form->GetHandle()), 1);
+}
+
+TEST(SkinEngine, StoredSkinLoadsFromMemoryAndLeavesNoTempFile) {
+    TempDir temp;
+    SetEnvironmentVariableA("TMP", temp.Path().c_str());
+    SetEnvironmentVariableA("TEMP", temp.Path().c_str());
+    {
+        TSkinnedForm form(DefaultSkin());
+        EXPECT_TRUE(form.Engine->GetReady());
+        // The design-time path does not exist: SkinFile keeps its empty text, no error.
+        EXPECT_EQ(form.Engine->GetSkinFile(), "");
+        EXPECT_EQ(form.Engine->GetVersion(), "4.45");
+        EXPECT_GT(form.Engine->Metrics().CaptionHeight, 0);
+        EXPECT_NE(form.Engine->GetFormBrush(), nullptr);
+        EXPECT_THROW(form.Engine->SetBuiltIn(false), Exception);
+
+        // Damaged stored data at run time raises; while loading it only leaves the form unskinned.
+        std::vector<uint8_t> damaged = DefaultSkin();
+        damaged.resize(damaged.size() / 2);
+        EXPECT_THROW(form.Engine->ReadSkinData(damaged), Exception);
+        TSkinnedForm broken(damaged);
+        EXPECT_FALSE(broken.Engine->GetReady());
+        EXPECT_EQ(Query(broken.Form->GetHandle()), 0);
+    }
+    EXPECT_EQ(FilesIn(temp.Path()), 0);
+    SetEnvironmentVariableA("TMP", nullptr);
+    SetEnvironmentVariableA("TEMP", nullptr);
+}
+
+TEST(SkinEngine, SkinsTheFormFrameAndGivesItBackWhenFreed) {
+    TSkinnedForm form(DefaultSkin());
+    HWND h = form.Form->GetHandle();
+    const TSkinMetrics m = form.Engine->Metrics();
+    ShowWindow(h, SW_SHOWNORMAL);
+    UpdateWindow(h);
+    EXPECT_EQ(Query(h), 1);
+    POINT origin = ClientOrigin(h);
+    EXPECT_EQ(origin.x, m.LeftBorder);
+    EXPECT_EQ(origin.y, m.CaptionHeight);
+
+    TlumSkinWindow* skin = form.Engine->FindSkinWindow(h);
+    ASSERT_NE(skin, nullptr);
+    RECT box{};
+    GetWindowRect(h, &box);
+    EXPECT_EQ(skin->HitTest((box.right - box.left) / 2, m.CaptionHeight / 2 + 4), HTCAPTION);
+    EXPECT_EQ(skin->HitTest(m.LeftBorder + 5, m.CaptionHeight + 5), HTCLIENT);
+    TRect close = skin->ButtonRect(0);
+    EXPECT_EQ(skin->HitTest(close.Left + 1, close.Top + 1), HTCLOSE);
+
+    // Twice, or through SkinAllOpenForms, is still one skin.
+    form.Engine->SkinWindow(h, false);
+    form.Engine->SkinAllOpenForms();
+    EXPECT_EQ(form.Engine->SkinWindowCount(), 1);
+
+    RECT client{};
+    GetClientRect(h, &client);
+    delete form.Engine;
+    EXPECT_EQ(Query(h), 0);
+    EXPECT_NE(ClientOrigin(h).y, m.CaptionHeight);
+    EXPECT_EQ(GetWindowRgn(h, CreateRectRgn(0, 0, 0, 0)), ERROR);
+    GetWindowRect(h, &box);
+    RECT after{};
+    GetClientRect(h, &after);
+    EXPECT_NE(after.bottom, client.bottom);   // the native frame is back
+}
+
+TEST(SkinEngine, DisabledTagFormStaysNativeAndFormsGoFirstWithoutHarm) {
+    TSkinnedForm main(DefaultSkin());
+    auto plain = std::make_unique<TForm>(nullptr);
+    auto disabled = std::make_unique<TForm>(nullptr);
+    disabled->SetTag(9999);
+    main.Engine->SkinAllOpenForms();
+    EXPECT_EQ(Query(plain->GetHandle()), 1);
+    EXPECT_EQ(Query(disabled->GetHandle()), 0);
+    main.Engine->SetSkinAllForms(false);
+    EXPECT_EQ(Query(plain->GetHandle()), 0);
+    EXPECT_EQ(Query(main.Form->GetHandle()), 1);
+    main.Engine->SetSkinAllForms(true);
+    EXPECT_EQ(Query(plain->GetHandle()), 1);
+
+    // The other form goes before the engine, then the owner form takes the engine with it.
+    plain.reset();
+    EXPECT_EQ(main.Engine->SkinWindowCount(), 2);
+    main.Engine->SkinAllOpenForms();
+    EXPECT_EQ(main.Engine->SkinWindowCount(), 1);
+    main.Form.reset();
+}
+
+TEST(SkinEngine, FramePixelsComeFromTheSkin) {
+    TSkinnedForm form(DefaultSkin());
+    HWND h = form.Form->GetHandle();
+    SetWindowPos(h, HWND_TOPMOST, 50, 50, 300, 200, SWP_SHOWWINDOW);
+    UpdateWindow(h);
+    RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    const TSkinMetrics m = form.Engine->Metrics();
+    TBitmap* left = form.Engine->GetSkinBitmap(SKIN2_FORMLEFTBORDER);
+    ASSERT_NE(left, nullptr);
+    HDC screen = GetDC(nullptr);
+    RECT box{};
+    GetWindowRect(h, &box);
+    const COLORREF onScreen = GetPixel(screen, box.left, box.top + m.CaptionHeight + 20);
+    ReleaseDC(nullptr, screen);
+    const COLORREF inSkin = GetPixel(left->GetCanvas()->GetHandle(), 0, left->GetHeight() / 2);
+    EXPECT_EQ(onScreen, inSkin);
+}
+
+TEST(SkinEngine, ProgramEngineCarriesTheDefaultSkinAndSkinsFormsShownLater) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->BeginLoading();
+    TlumSkinEngine* engine = CreateProgramSkinEngine(form.get());
+    form->FinishLoading();
+    EXPECT_TRUE(engine->GetReady());
+    EXPECT_EQ(engine->GetDisabledTag(), 9999);
+    EXPECT_EQ(Query(form->GetHandle()), 1);
+
+    auto later = std::make_unique<TForm>(nullptr);
+    later->Show();
+    EXPECT_EQ(Query(later->GetHandle()), 1);
+    // The engine goes with its form while other forms stay; nothing may crash afterwards.
+    form.reset();
+    SendMessageA(later->GetHandle(), WM_NCPAINT, 1, 0);
+}
