@@ -157,8 +157,14 @@ void TlumSkinWindow::PaintFrame() {
     int slot = 0;
     auto button = [&](int number) {
         TRect r = ButtonRect(slot++);
-        if (r.Right > r.Left && FEngine->GetSkinBitmapPart(SKIN2_TITLEBUTTONS, &cell, number, kButtonCells))
-            canvas->Draw(r.Left, r.Top, &cell);
+        if (r.Right <= r.Left || !FEngine->GetSkinBitmapPart(SKIN2_TITLEBUTTONS, &cell, number, kButtonCells)) return;
+        // The cells' corners are the skin's transparent colour: the caption shows through.
+        if (m.TransparentColor != -1) {
+            cell.SetTransparentMode(tmFixed);
+            cell.SetTransparentColor(m.TransparentColor);
+            cell.SetTransparent(true);
+        }
+        canvas->Draw(r.Left, r.Top, &cell);
     };
     button(kCloseCell);
     if (style & WS_MAXIMIZEBOX) button(IsZoomed(FWnd) ? kRestoreCell : kMaxCell);
