@@ -3,10 +3,12 @@
 // method, the CRC and size check, and only then the date and attributes.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "classlib/fileio.h"
 #include "ziparchive/buffered_stream.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/record_fields.h"
 #include "classlib/little_endian.h"
 #include "ziparchive/zip_signatures.h"
 #include "zipextract/entry_decoders.h"
@@ -68,24 +70,32 @@ bool ReadFully(TStream* s, void* buffer, int32_t count) {
 }
 }  // namespace
 
-bool TUnZipRun::LocateEntryData(int64_t& dataStart) {
+TUnZipRun::TLocalHeader TUnZipRun::LocateEntryData(int64_t& dataStart) {
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
     const bool spanned = FOwner.GetEndRecord()->GetThisDisk() != 0;
     if (spanned && h->GetDiskNumberStart() != FOwner.GetCurrentDisk())
         FOwner.OpenNextDisk(static_cast<int>(h->GetDiskNumberStart()) + 1);
     const int64_t size = spanned || FArchiveSize < 0 ? FOwner.GetArchiveStream()->GetSize() : FArchiveSize;
     const int64_t offset = h->GetRelativeOffset();
-    if (offset < 0 || offset > size - kLocalHeaderFixed) return false;
+    if (offset < 0 || offset > size - kLocalHeaderFixed) return lhMissing;
     TStream* s = SeekArchive(offset);
     uint8_t rec[kLocalHeaderFixed];
-    if (!ReadFully(s, rec, kLocalHeaderFixed) || GetLE32(rec) != ZipSignatures().Local) return false;
+    if (!ReadFully(s, rec, kLocalHeaderFixed)) return lhMissing;
+    const TRecordCursor r(rec, local_header::Size);
+    if (r.U32(local_header::Signature) != ZipSignatures().Local) return lhMissing;
     // Name and extra field are read past rather than sought past: a seek would throw away
     // the read buffer that already holds the data.
-    const int32_t skip = GetLE16(rec + 26) + GetLE16(rec + 28);
+    const int32_t nameLength = r.U16(local_header::NameLength);
+    const int32_t skip = nameLength + r.U16(local_header::ExtraLength);
     FSkipBuffer.resize(static_cast<size_t>(skip));
-    if (skip > 0 && !ReadFully(s, FSkipBuffer.data(), skip)) return false;
+    if (skip > 0 && !ReadFully(s, FSkipBuffer.data(), skip)) return lhMissing;
+    // The directory points at another entry's header: its data is not this entry's.
+    const AnsiString& recorded = h->GetStoredNameBytes();
+    if (!recorded.empty() && (static_cast<size_t>(nameLength) != recorded.size() ||
+                              std::memcmp(recorded.data(), FSkipBuffer.data(), recorded.size()) != 0))
+        return lhOtherName;
     dataStart = offset + kLocalHeaderFixed + skip;
-    return true;
+    return lhFound;
 }
 
 TUnZipRun::TPasswordResult TUnZipRun::CheckPassword(int index, int64_t dataStart) {
@@ -312,9 +322,10 @@ void TUnZipRun::UnZipOneFile(int index) {
     }
 
     int64_t dataStart = 0;
-    if (!LocateEntryData(dataStart)) {
-        DamagedEntry(index, 0, "no local header where the directory points");
-        return;
+    switch (LocateEntryData(dataStart)) {
+    case lhFound: break;
+    case lhMissing: DamagedEntry(index, 0, "no local header where the directory points"); return;
+    case lhOtherName: DamagedEntry(index, 0, "the local header names another entry"); return;
     }
     AnsiString fName = folder + h->GetFileName();
     bool skip = false;

@@ -49,7 +49,9 @@ private:
     void UnZipOneFile(int index);
 
     // Steps of one entry (entry_extraction.cpp).
-    bool LocateEntryData(int64_t& dataStart);
+    // Finds the entry's local header and the start of its data.
+    enum TLocalHeader { lhFound, lhMissing, lhOtherName };
+    TLocalHeader LocateEntryData(int64_t& dataStart);
     TStream* SeekArchive(int64_t position);
     enum TPasswordResult { pwAccepted, pwSkipped, pwDamaged };
     TPasswordResult CheckPassword(int index, int64_t dataStart);

@@ -436,6 +436,21 @@ TEST_F(UnZipTest, DamagedEntriesFailWithoutLeftovers) {
     EXPECT_NE(std::find(Events.begin(), Events.end(), "message 197"), Events.end());
 }
 
+// A directory record whose local header carries another name points at data that is not
+// its entry's: that entry fails, the rest extracts.
+TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
+    std::vector<TPlacement> where;
+    Archive({{"first.htm", Text(500, 1)}, {"second.htm", Text(500, 2)}}, &where);
+    Bytes[static_cast<size_t>(where[0].LocalHeader + 30)] = 'F';   // "First.htm" in the local header only
+    Rewrite();
+    std::vector<std::string> failures;
+    TUnZipRun run(Zip, false);
+    run.OnEntryFailed = [&](int index, const AnsiString& why) { failures.push_back(why); };
+    EXPECT_EQ(run.UnZip(), 1);
+    EXPECT_EQ(failures, std::vector<std::string>({"the local header names another entry"}));
+    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/second.htm"}));
+}
+
 // A Deflate stream zlib refuses fails its entry with zlib's own words.
 TEST_F(UnZipTest, CorruptDeflateSaysWhatZlibFound) {
     std::vector<TTestEntry> entries = {{"bad_block.htm", "x"}, {"bad_distance.htm", "xyz"}};
