@@ -12,19 +12,23 @@ TgwInactiveEffect ReadInactiveEffect(const TCustomIniFile& ini, const AnsiString
     return ieGrayscale;
 }
 
-void TgwFormInfo::LoadFromIni(const TCustomIniFile& ini, bool hasMask) {
-    const AnsiString s = "FORMINFO";
+void TgwFrameCorners::LoadCorners(const TCustomIniFile& ini, const AnsiString& s) {
     lefttoppoint = ReadIniPoint(ini, s, "lefttoppoint");
     righttoppoint = ReadIniPoint(ini, s, "righttoppoint");
     leftbottompoint = ReadIniPoint(ini, s, "leftbottompoint");
     rightbottompoint = ReadIniPoint(ini, s, "rightbottompoint");
-    clientrect = ReadIniRect(ini, s, "clientrect");
-    bgpictureindex = ini.ReadInteger(s, "bgpictureindex", -1);
-    mdibgpictureindex = ini.ReadInteger(s, "mdibgpictureindex", -1);
     leftstretch = ReadIniBool(ini, s, "leftstretch");
     rightstretch = ReadIniBool(ini, s, "rightstretch");
     topstretch = ReadIniBool(ini, s, "topstretch");
     bottomstretch = ReadIniBool(ini, s, "bottomstretch");
+}
+
+void TgwFormInfo::LoadFromIni(const TCustomIniFile& ini, bool hasMask) {
+    const AnsiString s = "FORMINFO";
+    LoadCorners(ini, s);
+    clientrect = ReadIniRect(ini, s, "clientrect");
+    bgpictureindex = ini.ReadInteger(s, "bgpictureindex", -1);
+    mdibgpictureindex = ini.ReadInteger(s, "mdibgpictureindex", -1);
     maskrectarea = ReadIniRect(ini, s, "maskrectarea");
     hittestlefttoppoint = ReadIniPoint(ini, s, "hittestlefttoppoint");
     hittestrighttoppoint = ReadIniPoint(ini, s, "hittestrighttoppoint");
@@ -72,14 +76,7 @@ void TgwFormInfo::LoadFromIni(const TCustomIniFile& ini, bool hasMask) {
 void TgwSkinWindowFrame::LoadFrame(const TCustomIniFile& ini, const AnsiString& s) {
     windowpictureindex = ini.ReadInteger(s, "windowpictureindex", -1);
     maskpictureindex = ini.ReadInteger(s, "maskpictureindex", -1);
-    lefttoppoint = ReadIniPoint(ini, s, "lefttoppoint");
-    righttoppoint = ReadIniPoint(ini, s, "righttoppoint");
-    leftbottompoint = ReadIniPoint(ini, s, "leftbottompoint");
-    rightbottompoint = ReadIniPoint(ini, s, "rightbottompoint");
-    leftstretch = ReadIniBool(ini, s, "leftstretch");
-    rightstretch = ReadIniBool(ini, s, "rightstretch");
-    topstretch = ReadIniBool(ini, s, "topstretch");
-    bottomstretch = ReadIniBool(ini, s, "bottomstretch");
+    LoadCorners(ini, s);
 }
 
 void TgwDataSkinPopupWindow::LoadFromIni(const TCustomIniFile& ini) {

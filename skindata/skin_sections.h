@@ -20,13 +20,20 @@ enum TgwInactiveEffect : uint8_t { ieBrightness, ieDarkness, ieGrayscale, ieNois
 // Exact names; a missing key is ieBrightness, an unknown name ieGrayscale.
 TgwInactiveEffect ReadInactiveEffect(const TCustomIniFile& ini, const AnsiString& section, const AnsiString& key);
 
-// [FORMINFO]: where the frame parts sit in the skin picture.
-struct TgwFormInfo {
+// What every window frame of a skin names: the corner points that cut it from its picture
+// and which edges stretch.
+struct TgwFrameCorners {
     TPoint lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint;
+    bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
+
+    void LoadCorners(const TCustomIniFile& ini, const AnsiString& section);
+};
+
+// [FORMINFO]: where the frame parts sit in the skin picture.
+struct TgwFormInfo : TgwFrameCorners {
     TRect clientrect;
     int32_t bgpictureindex = -1;
     int32_t mdibgpictureindex = -1;
-    bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
     TRect maskrectarea;
     TPoint hittestlefttoppoint, hittestrighttoppoint, hittestleftbottompoint, hittestrightbottompoint;
     TRect buttonsrect, captionrect;
@@ -46,12 +53,10 @@ struct TgwFormInfo {
 
 // What the popup and the hint window share: the pictures their frame is cut from, the frame's
 // corner points and which edges stretch.
-class TgwSkinWindowFrame {
+class TgwSkinWindowFrame : public TgwFrameCorners {
 public:
     int32_t windowpictureindex = -1;
     int32_t maskpictureindex = -1;
-    TPoint lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint;
-    bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
 
 protected:
     void LoadFrame(const TCustomIniFile& ini, const AnsiString& section);
