@@ -8,13 +8,17 @@ The skin file is a ZIP archive whose first two bytes are "SK", holding one Defla
 reader must load, one item a line in the reader's order, as `skintool dump` prints it.
 --resources writes the two bitmap resources of the engine and an .rc file naming them;
 --fixtures writes variants and malformed skin files with a table of expected results.
-Standard library only: zlib for raw Deflate, the traditional PKWARE cipher written here.
+Standard library only: zlib for raw Deflate, the traditional PKWARE cipher from tools/zip_cipher.py.
 """
 import argparse
 import os
 import random
 import struct
+import sys
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from zip_cipher import ZipCrypto  # noqa: E402
 
 TRANSPARENT = (255, 0, 255)   # magenta: the corners cut away by the window region
 
@@ -440,42 +444,6 @@ def container(items, header_length=24):
     return bytes(out)
 
 
-def crc_table():
-    table = []
-    for n in range(256):
-        c = n
-        for _ in range(8):
-            c = (0xEDB88320 ^ (c >> 1)) if c & 1 else c >> 1
-        table.append(c)
-    return table
-
-
-CRC_TABLE = crc_table()
-
-
-class ZipCipher:
-    """The traditional PKWARE cipher (ZIP application note, section 6.1)."""
-
-    def __init__(self, password):
-        self.keys = [0x12345678, 0x23456789, 0x34567890]
-        for b in password:
-            self.update(b)
-
-    def update(self, b):
-        k = self.keys
-        k[0] = CRC_TABLE[(k[0] ^ b) & 0xFF] ^ (k[0] >> 8)
-        k[1] = ((k[1] + (k[0] & 0xFF)) * 134775813 + 1) & 0xFFFFFFFF
-        k[2] = CRC_TABLE[(k[2] ^ (k[1] >> 24)) & 0xFF] ^ (k[2] >> 8)
-
-    def encrypt(self, data):
-        out = bytearray()
-        for b in data:
-            t = (self.keys[2] | 2) & 0xFFFF
-            out.append(b ^ (((t * (t ^ 1)) >> 8) & 0xFF))
-            self.update(b)
-        return bytes(out)
-
-
 def raw_deflate(data, level=9):
     c = zlib.compressobj(level, zlib.DEFLATED, -15)
     return c.compress(data) + c.flush()
@@ -497,7 +465,7 @@ class Member:
             check = (DOS_TIME << 16) if descriptor else self.crc
             rng = random.Random(seed)
             head = bytes(rng.randrange(256) for _ in range(11)) + bytes(((check >> 24) & 0xFF,))
-            body = ZipCipher(password.encode("ascii")).encrypt(head + body)
+            body = ZipCrypto(password.encode("ascii")).encrypt(head + body)
         self.body = body
 
 
