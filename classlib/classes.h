@@ -94,6 +94,8 @@ public:
     // Joins the collection (when given), at its end.
     explicit TCollectionItem(TCollection* collection);
     ~TCollectionItem() override;
+    TCollectionItem(const TCollectionItem&) = delete;
+    TCollectionItem& operator=(const TCollectionItem&) = delete;
     const char* ClassName() const override { return "TCollectionItem"; }
 
     TCollection* GetCollection() const { return FCollection; }
@@ -117,6 +119,9 @@ public:
     using TItemFactory = std::function<TCollectionItem*(TCollection*)>;
     explicit TCollection(TItemFactory factory);
     ~TCollection() override;
+    // Items are owned: a copy would free them twice. Assign copies them item by item.
+    TCollection(const TCollection&) = delete;
+    TCollection& operator=(const TCollection&) = delete;
     const char* ClassName() const override { return "TCollection"; }
 
     TCollectionItem* Add();
