@@ -55,7 +55,8 @@ struct TProbeForm {
     void Settle() const {
         SetCursorPos(1000, 760);
         for (int i = 0; i < 3; ++i) {
-            RedrawWindow(Handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(Handle, nullptr, nullptr,
+                         RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             Application->ProcessMessages();
         }
         GdiFlush();
@@ -144,6 +145,18 @@ TExpectedFrame ComposeFrame(TlumSkinEngine* engine, HWND window, int w, int h) {
     const COLORREF transparent = static_cast<COLORREF>(engine->GetSkinColor(SKIN2_TRANSCOLOR));
     const COLORREF form = static_cast<COLORREF>(engine->GetSkinColor(SKIN2_FORMCOLOR));
     const int ch = t1.Height, bh = b1.Height;
+    // A strip of three pieces: the first at the left, the last at the right, the middle one
+    // stretched between (its rows are one colour each in the skins tested here).
+    auto across = [w](const TSkinPixels& first, const TSkinPixels& middle, const TSkinPixels& last, int x, int y,
+                      int& piece) {
+        piece = x < first.Width ? 0 : x >= w - last.Width ? 2 : 1;
+        return static_cast<COLORREF>(piece == 0   ? first.At(x, y)
+                                     : piece == 2 ? last.At(x - (w - last.Width), y)
+                                                  : middle.At(0, y));
+    };
+    const char* const captionParts[] = {"TITLEBAR1", "TITLEBAR2", "TITLEBAR3"};
+    const char* const bottomParts[] = {"FORMBOTTOMBORDER1", "FORMBOTTOMBORDER2", "FORMBOTTOMBORDER3"};
+    int piece = 0;
 
     TExpectedFrame f;
     f.W = w;
@@ -153,13 +166,11 @@ TExpectedFrame ComposeFrame(TlumSkinEngine* engine, HWND window, int w, int h) {
     f.Cut.assign(size_t(w) * h, false);
     for (int y = 0; y < ch; ++y)
         for (int x = 0; x < w; ++x) {
-            // Rows of the stretched pieces are one colour each in the skins tested here.
-            const COLORREF c = x < t1.Width ? t1.At(x, y) : x >= w - t3.Width ? t3.At(x - (w - t3.Width), y) : t2.At(0, y);
-            const char* part = x < t1.Width ? "TITLEBAR1" : x >= w - t3.Width ? "TITLEBAR3" : "TITLEBAR2";
+            const COLORREF c = across(t1, t2, t3, x, y, piece);
             if (c == transparent)
                 f.Cut[size_t(y) * w + x] = true;
             else
-                f.Set(x, y, c, part);
+                f.Set(x, y, c, captionParts[piece]);
         }
 
     // Buttons from the right: close, maximise (restore when zoomed), minimise; each one cell of 18.
@@ -186,21 +197,22 @@ TExpectedFrame ComposeFrame(TlumSkinEngine* engine, HWND window, int w, int h) {
 
     for (int y = ch; y < h - bh; ++y) {
         for (int x = 0; x < left.Width; ++x) f.Set(x, y, left.At(x, left.Height / 2), "left border");
-        for (int x = 0; x < right.Width; ++x) f.Set(w - right.Width + x, y, right.At(x, right.Height / 2), "right border");
+        for (int x = 0; x < right.Width; ++x)
+            f.Set(w - right.Width + x, y, right.At(x, right.Height / 2), "right border");
         for (int x = left.Width; x < w - right.Width; ++x) f.Set(x, y, form, "client");
     }
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < w; ++x) {
-            const COLORREF c = x < b1.Width ? b1.At(x, y) : x >= w - b3.Width ? b3.At(x - (w - b3.Width), y) : b2.At(0, y);
-            f.Set(x, h - bh + y, c, x < b1.Width ? "FORMBOTTOMBORDER1" : x >= w - b3.Width ? "FORMBOTTOMBORDER3"
-                                                                                          : "FORMBOTTOMBORDER2");
+            const COLORREF c = across(b1, b2, b3, x, y, piece);
+            f.Set(x, h - bh + y, c, bottomParts[piece]);
         }
     return f;
 }
 
 // Every part of the given ones whose pixels differ on screen, with the first differing pixel.
 // Pixels outside the window's region show what lies behind the window and are left out here.
-std::string FrameDifferences(const TExpectedFrame& f, HWND window, const TShot& shot, const std::set<std::string>& parts) {
+std::string FrameDifferences(const TExpectedFrame& f, HWND window, const TShot& shot,
+                             const std::set<std::string>& parts) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     const bool shaped = GetWindowRgn(window, region) != ERROR;
     std::map<std::string, int> wrong;
@@ -219,7 +231,8 @@ std::string FrameDifferences(const TExpectedFrame& f, HWND window, const TShot& 
         }
     DeleteObject(region);
     std::string out;
-    for (const auto& [part, count] : wrong) out += part + ": " + std::to_string(count) + " pixels," + first[part] + "\n";
+    for (const auto& [part, count] : wrong)
+        out += part + ": " + std::to_string(count) + " pixels," + first[part] + "\n";
     return out;
 }
 

@@ -51,7 +51,8 @@ for line in read(os.path.join(fixtures, "fixtures.txt")).decode("ascii").splitli
 
 # The default skin and every further skin drawn beside it (slate, jade, probe) read as drawn.
 folder = os.path.dirname(os.path.abspath(default))
-skins = sorted(f for f in os.listdir(folder) if f.endswith(".lsk") and os.path.exists(os.path.join(folder, f[:-4] + ".manifest")))
+skins = sorted(f for f in os.listdir(folder)
+               if f.endswith(".lsk") and os.path.exists(os.path.join(folder, f[:-4] + ".manifest")))
 check("default.lsk" in skins and len(skins) >= 4, "skins beside default.lsk: %r" % skins)
 for skin in skins:
     code, out, _ = run("dump", tool_path(os.path.join(folder, skin)))

@@ -48,8 +48,10 @@ class Theme:
         self.name = name
         self.accent, self.accent_hot, self.accent_down, self.accent_top = (
             hex_rgb(accent), hex_rgb(accent_hot), hex_rgb(accent_down), hex_rgb(accent_top))
-        self.surface, self.surface_hot, self.surface_down = hex_rgb(surface), hex_rgb(surface_hot), hex_rgb(surface_down)
-        self.border, self.text, self.muted, self.close_hot = hex_rgb(border), hex_rgb(text), hex_rgb(muted), hex_rgb(close_hot)
+        self.surface, self.surface_hot, self.surface_down = (
+            hex_rgb(surface), hex_rgb(surface_hot), hex_rgb(surface_down))
+        self.border, self.text, self.muted, self.close_hot = (
+            hex_rgb(border), hex_rgb(text), hex_rgb(muted), hex_rgb(close_hot))
         self.track, self.toolbar_end = hex_rgb(track), hex_rgb(toolbar_end)
         self.thumb, self.grip, self.scroll = hex_rgb(thumb), hex_rgb(grip), hex_rgb(scroll)
         self.caption_height, self.corner_radius = caption_height, corner_radius
