@@ -132,6 +132,8 @@ bool MenuItemMessage(const TMessage& m) {
         return reinterpret_cast<const MEASUREITEMSTRUCT*>(m.LParam)->CtlType == ODT_MENU;
     case WM_DRAWITEM:
         return reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)->CtlType == ODT_MENU;
+    case WM_MENUCHAR:
+        return m.LParam != 0;
     default:
         return false;
     }
@@ -467,6 +469,27 @@ bool TMenu::IsShortCut(const TMessage& message) {
     return true;
 }
 
+int TMenu::HotkeyPosition(HMENU menu, char key) const {
+    const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+    const int count = GetMenuItemCount(menu);
+    const TMenuItem* parent = nullptr;
+    std::vector<const TMenuItem*> shown;
+    for (int position = 0; position < count; ++position) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA;
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) return -1;
+        const TMenuItem* item = FindItem(static_cast<UINT>(info.dwItemData));
+        if (!item || (parent && item->FParent != parent)) return -1;   // not a sub-menu of ours
+        parent = item->FParent;
+        shown.push_back(item);
+    }
+    const std::vector<AnsiString> texts = ShownTexts(shown, FAutoHotkeys == maAutomatic);
+    for (size_t n = 0; n < shown.size(); ++n)
+        if (shown[n]->FEnabled && !shown[n]->IsLine() && HotkeyOf(texts[n]) == wanted) return static_cast<int>(n);
+    return -1;
+}
+
 bool TMenu::DispatchMenuMessage(TMessage& message) {
     if (!MenuItemMessage(message)) return false;
     switch (message.Msg) {
@@ -489,6 +512,14 @@ bool TMenu::DispatchMenuMessage(TMessage& message) {
         mis->itemWidth = static_cast<UINT>(std::max(width, 0));
         mis->itemHeight = static_cast<UINT>(std::max(height, 0));
         message.Result = TRUE;
+        return true;
+    }
+    case WM_MENUCHAR: {
+        // Owner-drawn items have no text for the system to find hot keys in.
+        const int position = HotkeyPosition(reinterpret_cast<HMENU>(message.LParam),
+                                            static_cast<char>(LOWORD(message.WParam) & 0xFF));
+        if (position < 0) return false;
+        message.Result = MAKELRESULT(position, MNC_EXECUTE);
         return true;
     }
     case WM_DRAWITEM: {
@@ -527,6 +558,8 @@ void TMainMenu::MenuChanged() {
 void TMainMenu::Notification(TComponent* component, TOperation operation) {
     TMenu::Notification(component, operation);
     if (operation == opRemove && component == FForm) {
+        // The window still holds the menu: it must not destroy it with itself.
+        if (FForm->HandleAllocated() && GetMenu(FForm->GetHandle()) == GetHandle()) SetMenu(FForm->GetHandle(), nullptr);
         FHook.reset();
         FormMenus().erase(FForm);
         FForm = nullptr;

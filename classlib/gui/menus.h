@@ -148,7 +148,8 @@ public:
     // For WM_KEYDOWN / WM_SYSKEYDOWN: an enabled, visible item whose ShortCut is the key with
     // the modifiers now held is clicked; true then.
     bool IsShortCut(const TMessage& message);
-    // WM_COMMAND / WM_MEASUREITEM / WM_DRAWITEM for an item of this menu: handled, true then.
+    // WM_COMMAND / WM_MEASUREITEM / WM_DRAWITEM / WM_MENUCHAR for an item of this menu:
+    // handled, true then.
     bool DispatchMenuMessage(TMessage& message);
     // The item of this menu with the command number, or nullptr.
     TMenuItem* FindItem(UINT command) const;
@@ -166,6 +167,8 @@ private:
     void ItemChanged();
     void Rebuild();
     void AppendItems(HMENU menu, const TMenuItem* parent);
+    // The position of the enabled item of that sub-menu whose hot key is key, or -1.
+    int HotkeyPosition(HMENU menu, char key) const;
 
     std::unique_ptr<TMenuItem> FItems;
     HMENU FHandle = nullptr;

@@ -331,3 +331,41 @@ TEST(Menus, ExceptionInAnItemEventStaysInsideTheWindowProcedure) {
     ASSERT_EQ(errors.Messages.size(), 1u);
     EXPECT_EQ(errors.Messages[0], "menu click failed");
 }
+
+TEST(Menus, OwnerDrawnItemsAnswerMenuCharWithTheirHotKeys) {
+    TPopupMenu menu(nullptr);
+    menu.SetOwnerDraw(true);
+    NewItem(menu.GetItems(), "&Open");
+    NewItem(menu.GetItems(), "-");
+    NewItem(menu.GetItems(), "Save");         // automatic: S
+    NewItem(menu.GetItems(), "E&xit")->SetEnabled(false);
+    TMenuItem* more = NewItem(menu.GetItems(), "More");
+    NewItem(more, "&Deep");
+    HMENU handle = menu.GetHandle();
+    HWND window = menu.GetWindowHandle();
+    auto menuChar = [window](char key, HMENU in) {
+        return SendMessageA(window, WM_MENUCHAR, MAKEWPARAM(key, MF_POPUP), reinterpret_cast<LPARAM>(in));
+    };
+    const struct {
+        char Key;
+        HMENU In;
+        LRESULT Answer;
+    } cases[] = {
+        {'o', handle, MAKELRESULT(0, MNC_EXECUTE)},
+        {'S', handle, MAKELRESULT(2, MNC_EXECUTE)},
+        {'m', handle, MAKELRESULT(4, MNC_EXECUTE)},
+        {'x', handle, 0},   // disabled: the system's answer (ignore)
+        {'q', handle, 0},
+        {'d', GetSubMenu(handle, 4), MAKELRESULT(0, MNC_EXECUTE)},
+        {'o', GetSubMenu(handle, 4), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(menuChar(c.Key, c.In), c.Answer) << c.Key;
+
+    menu.SetAutoHotkeys(maManual);
+    EXPECT_EQ(menuChar('s', handle), 0);
+
+    // A menu of another component is not answered for.
+    TPopupMenu other(nullptr);
+    NewItem(other.GetItems(), "&Foreign");
+    EXPECT_EQ(menuChar('f', other.GetHandle()), 0);
+}
