@@ -41,3 +41,38 @@ public:
     // without their timer then.
     virtual void SetAnimationOrProgress(bool value) = 0;
 };
+
+// A skin window as the target of the engine's system-menu popup: the three caption operations
+// and which caption buttons its frame showed at its last paint. Opening the popup binds the
+// target into the popup's slot; a target clears that slot when it is destroyed, so a click
+// that arrives after its window went finds no target rather than a freed one.
+using TSysMenuButtons = uint8_t;
+enum : TSysMenuButtons { sbMinimizeShown = 1, sbMaximizeShown = 2, sbCloseShown = 4 };
+
+class TlumSkinSysMenuTarget {
+public:
+    using TSlot = std::shared_ptr<TlumSkinSysMenuTarget*>;
+    TlumSkinSysMenuTarget() = default;
+    TlumSkinSysMenuTarget(const TlumSkinSysMenuTarget&) = delete;
+    TlumSkinSysMenuTarget& operator=(const TlumSkinSysMenuTarget&) = delete;
+    virtual ~TlumSkinSysMenuTarget() { LeaveSlot(); }
+    virtual void DoMinimize() = 0;
+    virtual void DoMaxRestore() = 0;
+    virtual void DoClose() = 0;
+    virtual TSysMenuButtons PaintedCaptionButtons() const = 0;
+
+    // Becomes the slot's target (the popup's side calls this).
+    void BindSlot(const TSlot& slot) {
+        LeaveSlot();
+        FSlot = slot;
+        if (slot) *slot = this;
+    }
+
+private:
+    void LeaveSlot() {
+        if (TSlot slot = FSlot.lock())
+            if (*slot == this) *slot = nullptr;
+        FSlot.reset();
+    }
+    std::weak_ptr<TlumSkinSysMenuTarget*> FSlot;
+};

@@ -255,3 +255,35 @@ void TlumSkinEngine::ApplySkin(TObject*) {
     }
     if (OnSkinChanged) OnSkinChanged(this);
 }
+
+// ---- Menus: menu skinning and the system-menu popup ----------------------------------------
+
+#include "skin/skin_menu_win.h"
+
+void TlumSkinEngine::TMenusDeleter::operator()(TlumSkinMenus* menus) const { delete menus; }
+
+TlumSkinMenus* TlumSkinEngine::Menus() {
+    if (!FMenus) FMenus.reset(new TlumSkinMenus(this, FResSysMenu[0], FResSysMenu[1], FResSysMenu[2]));
+    return FMenus.get();
+}
+
+TPopupMenu* TlumSkinEngine::GetSystemMenuPopup() { return Menus()->GetSystemMenuPopup(); }
+
+void TlumSkinEngine::ShowSystemMenu(TlumSkinSysMenuTarget* target, int x, int y) {
+    if (!FDestroyingEngine) Menus()->ShowSystemMenu(target, x, y);
+}
+
+void TlumSkinEngine::MenuNotification(TComponent* component, TOperation operation) {
+    if (!FDestroyingEngine) Menus()->Notification(component, operation);
+}
+
+void TlumSkinEngine::ApplyMenuCheckImage() {
+    Menus()->ApplyMenuCheckImage(GetSkinBitmap(SKIN2_CHECKEDMENUICON), GetSkinColor(SKIN2_TRANSCOLOR));
+}
+
+void TlumSkinEngine::RenameSystemMenuItems() {
+    if (!FMenus) return;
+    FMenus->RenameSystemMenuItem(TlumSkinMenus::smMinimize, FResSysMenu[0]);
+    FMenus->RenameSystemMenuItem(TlumSkinMenus::smMaxRestore, FResSysMenu[1]);
+    FMenus->RenameSystemMenuItem(TlumSkinMenus::smClose, FResSysMenu[2]);
+}

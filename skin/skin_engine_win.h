@@ -138,4 +138,24 @@ private:
     bool FDestroyingEngine = false;
     bool FOwnsHook = false;
     bool FTornDown = false;
+
+    // ---- Menus: menu skinning and the system-menu popup (skin/skin_menu_win.h) ----
+public:
+    // Made on first use with the ResSysMenu texts.
+    class TlumSkinMenus* Menus();
+    class TPopupMenu* GetSystemMenuPopup();
+    // The caption's icon or right click: the window becomes the target, the popup opens there.
+    void ShowSystemMenu(class TlumSkinSysMenuTarget* target, int x, int y);
+    // For Notification: menus and items that join or leave the form.
+    void MenuNotification(TComponent* component, TOperation operation);
+    // ApplySkin's menu-check step: the skin's checked-menu icon becomes the check image.
+    void ApplyMenuCheckImage();
+    // For the ResSysMenu setters: renames the popup item when the popup exists.
+    void RenameSystemMenuItems();
+
+private:
+    struct TMenusDeleter {
+        void operator()(class TlumSkinMenus* menus) const;
+    };
+    std::unique_ptr<class TlumSkinMenus, TMenusDeleter> FMenus;
 };
