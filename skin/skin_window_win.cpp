@@ -467,11 +467,11 @@ void TlumSkinWindow::PaintFrame() {
     FHotButton = hbNone;
     FMaxShown = FMinShown = FCloseShown = false;
     for (TRect& r : FButtonRects) r = TRect();
-    if (FHasCaption && CaptionHeight() > 0) PaintCaption(dc.Get(), size.cx, size.cy, mouse);
+    if (FHasCaption && CaptionHeight() > 0) PaintCaption(dc.Get(), size.cx, mouse);
     if (FHasBorder && !IsIconic(h)) PaintBorders(dc.Get(), size.cx, size.cy);
 }
 
-void TlumSkinWindow::PaintCaption(HDC dc, int width, int height, const POINT& mouse) {
+void TlumSkinWindow::PaintCaption(HDC dc, int width, const POINT& mouse) {
     HWND h = GetWindowHandle();
     const TSkinMetrics& m = FEngine->Metrics();
     const bool iconic = IsIconic(h) != FALSE;
@@ -609,7 +609,6 @@ void TlumSkinWindow::PaintCaption(HDC dc, int width, int height, const POINT& mo
     } else {
         BlitWhole(dc, TRect(0, 0, width, rows), &FCaptionBuffer);
     }
-    (void)height;
 }
 
 void TlumSkinWindow::PaintBorders(HDC dc, int width, int height) {

@@ -133,7 +133,7 @@ private:
     void StartSkinning();
     void CalcSize(TMessage& message, const RECT& windowRect);
     void AdjustHitTest(TMessage& message);
-    void PaintCaption(HDC dc, int width, int height, const POINT& mouse);
+    void PaintCaption(HDC dc, int width, const POINT& mouse);
     void PaintBorders(HDC dc, int width, int height);
     void TrackNonClientLeave();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "classlib/gui/panel.h"
 #include "classlib/sysutils.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_hook_win.h"
@@ -195,7 +196,18 @@ void TlumSkinWindowWnd::ScanInnerDialog() {
     if (inner && GetInnerSubclassed() && FInnerDialog == inner) return;
     FInnerHook.reset();
     FInnerDialog = inner;
-    if (inner) FInnerHook = std::make_unique<TSubclassHook>(inner, [this](TMessage& m) { InnerDialogProc(m); });
+    if (!inner) return;
+    FInnerHook = std::make_unique<TSubclassHook>(inner, [this](TMessage& m) { InnerDialogProc(m); });
+    // A template made of our own panels takes the skin's form colour too.
+    const TColor formColor = FEngine->GetFormColor();
+    if (formColor == -1) return;
+    for (HWND child = GetTopWindow(inner); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        TWinControl* panel = UpperClassName(child) == "TPANEL" ? FindControl(child) : nullptr;
+        if (!panel) continue;
+        panel->SetColor(formColor);
+        for (int i = 0; i < panel->ControlCount(); ++i)
+            if (auto* inside = dynamic_cast<TPanel*>(panel->Controls(i))) inside->SetColor(formColor);
+    }
 }
 
 void TlumSkinWindowWnd::InnerDialogProc(TMessage& m) {

@@ -266,6 +266,12 @@ TEST(SkinWindowVCL, EachBorderStyleShowsItsOwnCaptionButtons) {
     auto form = ShownForm();
     form->SetIcon(CopyIcon(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING))));
     EXPECT_EQ(SkinOf(main.Engine, form.get())->GetIconHandle(), form->GetIcon()->GetHandle());
+    // Iconic, the buttons sit 5 pixels from the right edge.
+    ShowWindow(form->GetHandle(), SW_MINIMIZE);
+    Pump();
+    RECT box{};
+    GetWindowRect(form->GetHandle(), &box);
+    EXPECT_EQ(SkinOf(main.Engine, form.get())->ButtonRect(TlumSkinWindow::hbClose).Right, box.right - box.left - 5);
 }
 
 TEST(SkinWindowVCL, SizeLimitsAreSetWhileSkinnedAndOnlyOursAreTakenBack) {
