@@ -30,7 +30,11 @@ void TlumSkinWindowVCL::Attach(HWND handle) {
     FAllowed = FEngine->GetDisabledTag() == 0 || FForm->GetTag() != FEngine->GetDisabledTag();
     FShowOnceDone = FMinWidthSet = FMinHeightSet = false;
     FLifecycle = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormEvent(e, c); });
-    FHook = std::make_unique<TWindowProcHook>(FForm, [this](TMessage& m) { SkinWindowProc(m); });
+    FHook = std::make_unique<TWindowProcHook>(FForm, [this](TMessage& m) {
+        std::shared_ptr<bool> alive = FAlive;
+        SkinWindowProc(m);
+        if (m.Msg == WM_NCDESTROY && *alive) ForgetRegion();
+    });
     SetHasCaption(CaptionRule());
     SetHasBorder(FForm->GetBorderStyle() != bsNone);
 }
@@ -243,6 +247,7 @@ void TlumSkinWindowVCL::AfterMessage(TMessage& m) {
             else
                 ClearConstraints();
         }
+        UpdateRegion();
         PaintFrame();
         break;
     }

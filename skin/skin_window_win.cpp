@@ -203,6 +203,11 @@ void TlumSkinWindow::RemoveRegion() {
     FRegionSize = SIZE{-1, -1};
 }
 
+void TlumSkinWindow::ForgetRegion() {
+    FRegionSet = false;
+    FRegionSize = SIZE{-1, -1};
+}
+
 // ---- caption-button actions ---------------------------------------------------------------
 
 void TlumSkinWindow::DoClose() { PostMessageA(GetWindowHandle(), WM_SYSCOMMAND, SC_CLOSE, 0); }

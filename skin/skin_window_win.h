@@ -113,6 +113,9 @@ protected:
     void ReleaseFromEngine();
     // Takes away the shape skinning gave the window.
     void RemoveRegion();
+    // The window was destroyed under a skin that stays (its form makes a new one): the next
+    // UpdateRegion shapes the new window.
+    void ForgetRegion();
 
     TlumSkinEngine* FEngine;
     std::vector<std::unique_ptr<TlumSkinControl>> FChildSkins;

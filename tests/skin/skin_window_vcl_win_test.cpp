@@ -274,6 +274,24 @@ TEST(SkinWindowVCL, EachBorderStyleShowsItsOwnCaptionButtons) {
     EXPECT_EQ(SkinOf(main.Engine, form.get())->ButtonRect(TlumSkinWindow::hbClose).Right, box.right - box.left - 5);
 }
 
+TEST(SkinWindowVCL, RecreatedOrFloatedFormIsSkinnedAgain) {
+    TSkinnedForm main;
+    for (UINT message : {UINT(CM_RECREATEWND), UINT(CM_FLOAT)}) {
+        SCOPED_TRACE(message);
+        auto form = ShownForm(bsSizeable);
+        form->SetBorderStyle(bsSingle);   // a new window for the same form
+        HWND h = form->GetHandle();
+        form->Perform(message);
+        Pump();
+        EXPECT_EQ(Query(h), 1);
+        EXPECT_EQ(GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_NE(GetWindowRgn(h, region), ERROR);
+        DeleteObject(region);
+        EXPECT_EQ(main.Engine->SkinWindowCount(), 2);
+    }
+}
+
 TEST(SkinWindowVCL, SizeLimitsAreSetWhileSkinnedAndOnlyOursAreTakenBack) {
     TSkinnedForm main;
     const TSkinMetrics m = main.Engine->Metrics();
