@@ -52,8 +52,7 @@ std::string ClassOf(HWND window) {
 }
 
 // Runs the probe on the first visible dialog of this thread while the code under test sits in
-// the dialog's own message loop. The probe ends the dialog; when no dialog turns up in time,
-// whatever dialog there is gets cancelled so that the test cannot hang.
+// the dialog's own message loop; the probe ends the dialog.
 class TDialogProbe {
 public:
     explicit TDialogProbe(std::function<void(HWND)> probe) : FProbe(std::move(probe)) {
@@ -83,10 +82,6 @@ private:
         // Give the dialog a few rounds to settle (the file dialog fills itself after showing).
         if (++self->FTicks < 3) return;
         self->FDialog = dialog;
-        if (self->FTicks > 100) {
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
         self->FProbe(dialog);
     }
     static inline TDialogProbe* Current = nullptr;
