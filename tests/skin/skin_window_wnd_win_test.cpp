@@ -297,3 +297,30 @@ TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst)
         DeleteObject(region);
     }
 }
+
+TEST(SkinWindowWnd, EngineFreedWhileAMessageBoxIsOpenGivesItBack) {
+    TSkinnedForm form;
+    RECT skinnedClient{}, client{};
+    LRESULT query = -1;
+    LONG style = 0;
+    int region = 0;
+    TDialogProbe probe([&](HWND box) {
+        GetClientRect(box, &skinnedClient);
+        delete form.Engine;
+        query = Query(box);
+        style = GetWindowLongA(box, GWL_STYLE);
+        HRGN r = CreateRectRgn(0, 0, 0, 0);
+        region = GetWindowRgn(box, r);
+        DeleteObject(r);
+        GetClientRect(box, &client);
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(MessageBoxA(form.Form->GetHandle(), "text", "caption", MB_OKCANCEL), IDCANCEL);
+    ASSERT_NE(probe.Dialog(), nullptr);
+    EXPECT_EQ(query, 0);
+    EXPECT_NE(style & WS_SYSMENU, 0);
+    EXPECT_NE(style & WS_VISIBLE, 0);
+    EXPECT_EQ(region, ERROR);
+    EXPECT_EQ(client.right, skinnedClient.right);
+    EXPECT_EQ(client.bottom, skinnedClient.bottom);
+}
