@@ -6,7 +6,9 @@
 #include "skin/skin_hook_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_utils_win.h"
+#include "skin/skin_window_vcl_win.h"
 #include "skin/skin_window_win.h"
+#include "skin/skin_window_wnd_win.h"
 
 namespace {
 
@@ -97,7 +99,7 @@ void TlumSkinEngine::TearDown() {
 
 void TlumSkinEngine::SetActive(bool value) {
     FActive = value;
-    for (auto& window : FSkinWindows) window->SetSkinned(value);
+    for (size_t i = 0; i < FSkinWindows.size(); ++i) FSkinWindows[i]->SetSkinned(value);
 }
 
 void TlumSkinEngine::SetSkinFile(const AnsiString& value) {
@@ -166,8 +168,39 @@ void TlumSkinEngine::SkinWindow(HWND window, bool fromHook) {
     if (FDestroyingEngine || !window || !IsWindow(window)) return;
     DropDeadWindows();
     if (FindSkinWindow(window)) return;
-    FSkinWindows.push_back(std::make_unique<TlumSkinWindow>(window, fromHook, this));
-    FSkinWindows.back()->ApplyToWindow();
+    bool isForm = false;
+    for (int i = 0; i < Screen->FormCount() && !isForm; ++i) isForm = Screen->Forms(i)->GetHandleIfAllocated() == window;
+    std::unique_ptr<TlumSkinWindow> skin;
+    if (isForm)
+        skin = std::make_unique<TlumSkinWindowVCL>(fromHook, this);
+    else
+        skin = std::make_unique<TlumSkinWindowWnd>(fromHook, this);
+    TlumSkinWindow* added = skin.get();
+    FSkinWindows.push_back(std::move(skin));
+    try {
+        added->Initialize(window);
+    } catch (...) {
+        ReleaseSkinWindow(added);
+        throw;
+    }
+    // Initialising may have ended the window (and freed its skin).
+    if (Contains(added)) added->ApplyToWindow();
+}
+
+bool TlumSkinEngine::Contains(const TlumSkinWindow* window) const {
+    for (const auto& w : FSkinWindows)
+        if (w.get() == window) return true;
+    return false;
+}
+
+void TlumSkinEngine::ReleaseSkinWindow(TlumSkinWindow* window) {
+    for (auto it = FSkinWindows.begin(); it != FSkinWindows.end(); ++it) {
+        if (it->get() != window) continue;
+        std::unique_ptr<TlumSkinWindow> gone = std::move(*it);
+        FSkinWindows.erase(it);
+        gone.reset();
+        return;
+    }
 }
 
 void TlumSkinEngine::UnskinWindow(HWND window) {
@@ -246,12 +279,13 @@ void TlumSkinEngine::ApplySkin(TObject*) {
     FScrollBtnRes.SetReader(FReader.get());
     FProgressBarRes.SetReader(FReader.get());
     FTabRes.SetReader(FReader.get());
-    for (auto& window : FSkinWindows) {
+    for (size_t i = 0; i < FSkinWindows.size(); ++i) {
+        TlumSkinWindow* window = FSkinWindows[i].get();
         if (FActive) {
             window->SetSkinned(false);
             window->SetSkinned(true);
         }
-        window->ApplyToWindow();
+        if (Contains(window)) window->ApplyToWindow();
     }
     if (OnSkinChanged) OnSkinChanged(this);
 }

@@ -85,6 +85,9 @@ public:
     TlumSkinScrollBtnRes* GetScrollBtnRes() override { return &FScrollBtnRes; }
 
     void UnskinWindow(HWND window);
+    // Frees a skin window of the list whose window went (called by the skin window itself as
+    // the last thing it does).
+    void ReleaseSkinWindow(TlumSkinWindow* window);
     void SkinAllOpenForms();
     void UnskinAllButOwner();
     // The reader's OnLoad: takes the metrics and reskins every skin window.
@@ -112,6 +115,7 @@ protected:
 private:
     static TCustomForm* RequireForm(TComponent* owner);
     void DropDeadWindows();
+    bool Contains(const TlumSkinWindow* window) const;
     void TearDown();
 
     std::vector<std::unique_ptr<TlumSkinWindow>> FSkinWindows;

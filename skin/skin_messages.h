@@ -10,3 +10,6 @@ enum : UINT {
     WM_SKIN_CAPTIONHEIGHT = 0x83EB,
     WM_SKIN_MDIHIDDEN = 0x83EE,
 };
+
+// A docked form floats again (the class library's message; the skin re-checks its caption).
+enum : UINT { CM_FLOAT = 0xB03A };

@@ -1,56 +1,160 @@
-// A skinned top-level window: it subclasses the window, takes over the frame (size, hit test,
-// painting from the skin's bitmaps) and gives back exactly what it changed when it goes.
+// A skinned top-level window: the base of the form skin (TlumSkinWindowVCL) and the foreign
+// window skin (TlumSkinWindowWnd). The base owns the non-client handling: frame size, hit test,
+// caption and border painting from the skin's bitmaps, the hot and pressed caption buttons and
+// the window's shape. The descendants hook the window, answer what kind of window it is and
+// skin its children; they give back exactly what skinning changed.
+//
+// Life: the engine makes a descendant and calls Initialize (Attach, SkinChildren, SetSkinned).
+// Skinning starts at once (StartsAtOnce), when the window is visible, or at its first WM_PAINT.
+// A descendant's destructor calls Teardown first, while its own overrides still run.
 #pragma once
 #include "classlib/gui/windows_api.h"
 
 #include <memory>
+#include <vector>
 
-#include "classlib/gui/handles.h"
-#include "classlib/gui/window_proc_hook.h"
+#include "classlib/gui/bitmap.h"
+#include "classlib/gui/messages.h"
+#include "skin/skin_control_win.h"
 #include "skin/skin_engine_intf.h"
 
 class TlumSkinEngine;
 
 class TlumSkinWindow : public TlumSkinWindowIntf {
 public:
-    TlumSkinWindow(HWND window, bool fromHook, TlumSkinEngine* engine);
-    // Unhooks and gives the frame back while the window lives.
-    ~TlumSkinWindow() override;
+    // Hot caption button.
+    enum : int { hbNone = -1, hbIcon = 0, hbClose = 1, hbMaxRestore = 2, hbMinimize = 3, hbHelp = 4 };
 
-    // Subclasses the window and redraws its frame in the skin.
+    ~TlumSkinWindow() override;
+    TlumSkinWindow(const TlumSkinWindow&) = delete;
+    TlumSkinWindow& operator=(const TlumSkinWindow&) = delete;
+
+    // Attach, SkinChildren, SetSkinned (the engine's IsSkinActive).
+    void Initialize(HWND handle);
+    // After each skin load: region flags and buffers from the skin, then paint and shape.
     void ApplyToWindow();
-    // Off: the window draws its own frame again (the subclass stays, passing everything on).
+    // Skinned := value when the window is allowed; starts skinning when due.
     void SetSkinned(bool value);
     bool GetSkinned() const { return FSkinned; }
-    HWND GetHandle() const { return FWnd; }
-    // The window is gone (WM_NCDESTROY): the engine drops this skin at its next look.
-    bool GetWindowGone() const { return FGone; }
+    bool GetStarted() const { return FStarted; }
+    bool GetAllowed() const { return FAllowed; }
     bool GetFromHook() const { return FFromHook; }
+    HWND GetHandle() const { return GetWindowHandle(); }
+    // The window is destroyed (or its form is going): the engine drops this skin.
+    bool GetWindowGone() const { return FGone; }
+    bool GetHasCaption() const { return FHasCaption; }
+    void SetHasCaption(bool value);
+    bool GetHasBorder() const { return FHasBorder; }
+    void SetHasBorder(bool value);
+    int GetHotButton() const { return FHotButton; }
+    bool GetAnimationOrProgress() const { return FAnimationOrProgress; }
+    int ChildSkinCount() const { return static_cast<int>(FChildSkins.size()); }
 
     // TlumSkinWindowIntf
     TlumSkinEngineIntf* GetEngine() const override;
     void SetAnimationOrProgress(bool value) override { FAnimationOrProgress = value; }
 
-    // The frame, in window coordinates.
-    TRect ClientArea() const;
-    // The caption buttons shown (close, maximise, minimise from the right), in window coordinates.
-    TRect ButtonRect(int fromRight) const;
-    LRESULT HitTest(int x, int y) const;
+    // The skin's caption height while the caption is shown and skinned, else 0.
+    int CaptionHeight() const;
+    // A caption button's rectangle (window coordinates) as drawn at the last paint; empty when
+    // it was not drawn.
+    TRect ButtonRect(int button) const;
     void PaintFrame();
-
-private:
-    void WindowProc(TMessage& message);
-    bool Drawing() const;
     void UpdateRegion();
 
-    HWND FWnd;
+    // Caption-button actions, posted as WM_SYSCOMMAND.
+    void DoClose();
+    void DoHelp();
+    void DoMinimize();
+    // Iconic: maximise when the window has a maximise button, else restore; zoomed: restore;
+    // otherwise maximise only when the maximise button was shown at the last paint.
+    void DoMaxRestore();
+    // The system menu opens here (screen coordinates). It is built elsewhere; nothing yet.
+    virtual void ShowSystemMenu(int x, int y) {}
+    void ShowSystemMenuAtIcon();
+
+    // What kind of window this is.
+    virtual bool HasFrame() { return true; }
+    virtual int GetMenuBarHeight() { return 0; }
+    virtual HICON GetIconHandle() { return nullptr; }   // nullptr: the program's icon
+    virtual bool HasHelpButton() { return false; }
+    virtual bool IsMDIForm() { return false; }   // no MDI in this system
+    virtual bool IsMDIChild() { return false; }
+    virtual bool IsDialogFrame() { return false; }
+    virtual bool HasIcon() { return false; }
+    virtual bool HasCloseButton() { return true; }
+    virtual bool HasMaxButton() { return false; }
+    virtual bool HasMinButton() { return false; }
+    virtual bool StartsAtOnce() { return false; }
+    virtual bool HasToolBarUnderMenu() { return false; }
+
+protected:
+    TlumSkinWindow(bool fromHook, TlumSkinEngine* engine);
+    // The destructor's work; descendants call it first in their destructors.
+    void Teardown();
+    // The replacement window procedure; the descendants route their hook here.
+    void SkinWindowProc(TMessage& message);
+    // Skinning on or off (FSkinned says which), undoing exactly what the last "on" did.
+    virtual void SetSkinnedImpl() = 0;
+    virtual void CallOriginalProc(TMessage& message) = 0;
+    virtual void SaveOriginalState() {}
+    virtual void SkinChildren() = 0;
+    virtual void UnskinChildren();
+    virtual HWND GetWindowHandle() const = 0;
+    // False withholds the message from the window.
+    virtual bool BeforeMessage(TMessage& message) { return true; }
+    virtual void AfterMessage(TMessage& message) {}
+    virtual void Attach(HWND handle) = 0;
+    virtual void Detach() = 0;
+    // Drawn now: engine active, window allowed, skinned and started, window alive.
+    bool Drawing() const;
+    void RepaintChildren();
+    // The window's procedure returned after the window went: the engine frees this skin.
+    void ReleaseFromEngine();
+    // Takes away the shape skinning gave the window.
+    void RemoveRegion();
+    // The window was destroyed under a skin that stays (its form makes a new one): the next
+    // UpdateRegion shapes the new window.
+    void ForgetRegion();
+
     TlumSkinEngine* FEngine;
-    std::unique_ptr<TSubclassHook> FHook;
+    std::vector<std::unique_ptr<TlumSkinControl>> FChildSkins;
+    // Set when the object must not be touched after a call that may free it.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    int32_t FNativeClientWidth = 0, FNativeClientHeight = 0;
+    int32_t FNativeCaptionHeight = 0, FNativeBottomHeight = 4, FNativeSideWidth = 4;
+    int32_t FCaptionOffset = 0;
     bool FFromHook;
-    bool FSkinned = false;
-    bool FActive = true;
+    bool FDestroying = false;
     bool FGone = false;
+    bool FAllowed = true;
+    bool FSkinned = false;
+    bool FStarted = false;
+    bool FActive = true;
+
+private:
+    void StartSkinning();
+    void CalcSize(TMessage& message, const RECT& windowRect);
+    void AdjustHitTest(TMessage& message);
+    void PaintCaption(HDC dc, int width, const POINT& mouse);
+    void PaintBorders(HDC dc, int width, int height);
+    void TrackNonClientLeave();
+
+    TBitmap FCaptionBuffer, FBottomBuffer;
+    std::unique_ptr<TBitmap> FCaptionComposite, FBottomComposite;
+    TRect FButtonRects[5];
+    int FHotButton = hbNone;
+    int FPressedButton = hbNone;
+    int32_t FLeftmostButtonX = 10000;
+    SIZE FRegionSize{-1, -1};
     bool FRegionSet = false;
-    bool FUpdatingFrame = false;
+    bool FInUpdateRegion = false;
+    bool FHasCaption = true;
+    bool FHasBorder = true;
+    bool FPressed = false;
+    bool FMaxShown = false, FMinShown = false, FCloseShown = false;
+    bool FCaptionNeedsRegion = false, FBottomNeedsRegion = false;
     bool FAnimationOrProgress = false;
+    bool FTornDown = false;
+    bool FTrackingLeave = false;
 };

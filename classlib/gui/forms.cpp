@@ -162,7 +162,15 @@ void TCustomForm::CreateHandle() {
     AfterConstruction();
     if (HandleAllocated()) return;
     TWinControl::CreateHandle();
+    if (!FIcon.Empty()) SetIcon(FIcon.GetHandle());
     ApplyPendingClientSize();
+}
+
+void TCustomForm::SetIcon(HICON icon) {
+    if (icon != FIcon.GetHandle()) FIcon.SetHandle(icon);
+    if (!HandleAllocated()) return;
+    SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 // Outer size for a client size, by this form's style.
@@ -483,6 +491,14 @@ void TCustomForm::WndProc(TMessage& m) {
         case WM_CLOSE:
             Close();
             return;
+        case WM_GETMINMAXINFO: {
+            DefaultHandler(m);
+            auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+            if (FConstraints.GetMinWidth() > 0) info->ptMinTrackSize.x = FConstraints.GetMinWidth();
+            if (FConstraints.GetMinHeight() > 0) info->ptMinTrackSize.y = FConstraints.GetMinHeight();
+            m.Result = 0;
+            return;
+        }
         case WM_SYSCOLORCHANGE:
             DefaultHandler(m);
             NotifyControls(CM_SYSCOLORCHANGE);

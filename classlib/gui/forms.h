@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "classlib/gui/controls.h"
+#include "classlib/gui/handles.h"
 #include "classlib/gui/lifecycle.h"
 #include "classlib/multicast.h"
 
@@ -28,6 +29,29 @@ using TModalResult = int;
 enum : TModalResult {
     mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY, mrIgnore = IDIGNORE,
     mrYes = IDYES, mrNo = IDNO, mrAll = mrNo + 1, mrNoToAll = mrAll + 1, mrYesToAll = mrNoToAll + 1
+};
+
+// The smallest size the user may drag a form to (0: no limit).
+class TSizeConstraints {
+public:
+    int GetMinWidth() const { return FMinWidth; }
+    void SetMinWidth(int value) { FMinWidth = value < 0 ? 0 : value; }
+    int GetMinHeight() const { return FMinHeight; }
+    void SetMinHeight(int value) { FMinHeight = value < 0 ? 0 : value; }
+
+private:
+    int FMinWidth = 0, FMinHeight = 0;
+};
+
+// A form's icon; it owns the handle it is given.
+class TIcon {
+public:
+    bool Empty() const { return FHandle.Get() == nullptr; }
+    HICON GetHandle() const { return FHandle.Get(); }
+    void SetHandle(HICON icon) { FHandle.Reset(icon); }
+
+private:
+    TIconHandle FHandle;
 };
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
@@ -79,6 +103,11 @@ public:
     void SetActiveControl(TWinControl* control);
     TFormState GetFormState() const { return FFormState; }
     TCanvas* GetCanvas();
+    // Read while the user sizes the form.
+    TSizeConstraints* GetConstraints() { return &FConstraints; }
+    TIcon* GetIcon() { return &FIcon; }
+    // Takes the icon over (nullptr: none) and shows it in the window's frame.
+    void SetIcon(HICON icon);
 
     void SetVisible(bool visible) override;
     void SetClientSize(int width, int height) override;
@@ -129,6 +158,8 @@ protected:
     int FPendingClientWidth = -1, FPendingClientHeight = -1;
     HWND FModalOwner = nullptr;
     std::unique_ptr<TControlCanvas> FCanvas;
+    TSizeConstraints FConstraints;
+    TIcon FIcon;
     TSubscription FLifecycle;
 };
 

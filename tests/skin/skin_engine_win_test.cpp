@@ -122,10 +122,15 @@ TEST(SkinEngine, SkinsTheFormFrameAndGivesItBackWhenFreed) {
     ASSERT_NE(skin, nullptr);
     RECT box{};
     GetWindowRect(h, &box);
-    EXPECT_EQ(skin->HitTest((box.right - box.left) / 2, m.CaptionHeight / 2 + 4), HTCAPTION);
-    EXPECT_EQ(skin->HitTest(m.LeftBorder + 5, m.CaptionHeight + 5), HTCLIENT);
-    TRect close = skin->ButtonRect(0);
-    EXPECT_EQ(skin->HitTest(close.Left + 1, close.Top + 1), HTCLOSE);
+    auto hitTest = [&](int x, int y) {
+        return SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(box.left + x, box.top + y));
+    };
+    EXPECT_EQ(hitTest((box.right - box.left) / 2, m.CaptionHeight / 2 + 4), HTCAPTION);
+    EXPECT_EQ(hitTest(m.LeftBorder + 5, m.CaptionHeight + 5), HTCLIENT);
+    // The skin's buttons are found by the skin: to the system they are caption.
+    TRect close = skin->ButtonRect(TlumSkinWindow::hbClose);
+    ASSERT_GT(close.Width(), 0);
+    EXPECT_EQ(hitTest(close.Left + 1, close.Top + 1), HTCAPTION);
 
     // Twice, or through SkinAllOpenForms, is still one skin.
     form.Engine->SkinWindow(h, false);
@@ -138,10 +143,11 @@ TEST(SkinEngine, SkinsTheFormFrameAndGivesItBackWhenFreed) {
     EXPECT_EQ(Query(h), 0);
     EXPECT_NE(ClientOrigin(h).y, m.CaptionHeight);
     EXPECT_EQ(GetWindowRgn(h, CreateRectRgn(0, 0, 0, 0)), ERROR);
-    GetWindowRect(h, &box);
+    // The form keeps its client size both ways: the frame around it changed.
     RECT after{};
     GetClientRect(h, &after);
-    EXPECT_NE(after.bottom, client.bottom);   // the native frame is back
+    EXPECT_EQ(after.right, client.right);
+    EXPECT_EQ(after.bottom, client.bottom);
 }
 
 TEST(SkinEngine, DisabledTagFormStaysNativeAndFormsGoFirstWithoutHarm) {
@@ -158,9 +164,10 @@ TEST(SkinEngine, DisabledTagFormStaysNativeAndFormsGoFirstWithoutHarm) {
     main.Engine->SetSkinAllForms(true);
     EXPECT_EQ(Query(plain->GetHandle()), 1);
 
-    // The other form goes before the engine, then the owner form takes the engine with it.
+    // The other form goes before the engine (its skin goes with it), then the owner form takes
+    // the engine with it.
     plain.reset();
-    EXPECT_EQ(main.Engine->SkinWindowCount(), 2);
+    EXPECT_EQ(main.Engine->SkinWindowCount(), 1);
     main.Engine->SkinAllOpenForms();
     EXPECT_EQ(main.Engine->SkinWindowCount(), 1);
     main.Form.reset();

@@ -1,0 +1,257 @@
+#include "skin/skin_window_vcl_win.h"
+
+#include <algorithm>
+
+#include "classlib/gui/application.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_messages.h"
+#include "skin/skin_registry_win.h"
+
+namespace {
+
+constexpr UINT kFrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+
+void RemoveSysMenu(HWND h) {
+    const LONG style = GetWindowLongA(h, GWL_STYLE);
+    if (style & WS_SYSMENU) SetWindowLongA(h, GWL_STYLE, style & ~WS_SYSMENU);
+}
+
+}  // namespace
+
+TlumSkinWindowVCL::TlumSkinWindowVCL(bool fromHook, TlumSkinEngine* engine) : TlumSkinWindow(fromHook, engine) {}
+
+TlumSkinWindowVCL::~TlumSkinWindowVCL() { Teardown(); }
+
+void TlumSkinWindowVCL::Attach(HWND handle) {
+    FForm = nullptr;
+    for (int i = 0; i < Screen->FormCount() && !FForm; ++i)
+        if (handle && Screen->Forms(i)->GetHandleIfAllocated() == handle) FForm = Screen->Forms(i);
+    if (!FForm) throw Exception("LUMSkin: Skinning form failed!");
+    FAllowed = FEngine->GetDisabledTag() == 0 || FForm->GetTag() != FEngine->GetDisabledTag();
+    FShowOnceDone = FMinWidthSet = FMinHeightSet = false;
+    FLifecycle = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormEvent(e, c); });
+    FHook = std::make_unique<TWindowProcHook>(FForm, [this](TMessage& m) {
+        std::shared_ptr<bool> alive = FAlive;
+        SkinWindowProc(m);
+        if (m.Msg == WM_NCDESTROY && *alive) ForgetRegion();
+    });
+    SetHasCaption(CaptionRule());
+    SetHasBorder(FForm->GetBorderStyle() != bsNone);
+}
+
+void TlumSkinWindowVCL::Detach() {
+    FHook.reset();
+    FLifecycle.Reset();
+}
+
+// The form's destruction has begun (it and its window still exist): the skin lets go of it
+// now, so that nothing of the skin runs on a half-destroyed form.
+void TlumSkinWindowVCL::FormEvent(TLifecycleEvent event, TControl* control) {
+    if (event != TLifecycleEvent::Destroying || control != FForm || !FForm) return;
+    FGone = true;
+    ReleaseFromEngine();   // frees this object: nothing may follow
+}
+
+void TlumSkinWindowVCL::CallOriginalProc(TMessage& m) {
+    if (FHook) FHook->Previous(m);
+}
+
+HWND TlumSkinWindowVCL::GetWindowHandle() const { return FForm ? FForm->GetHandleIfAllocated() : nullptr; }
+
+bool TlumSkinWindowVCL::CaptionRule() const { return !FForm->GetParent() && FForm->GetBorderStyle() != bsNone; }
+
+bool TlumSkinWindowVCL::HasFrame() { return FForm && CaptionRule(); }
+
+HICON TlumSkinWindowVCL::GetIconHandle() { return FForm && !FForm->GetIcon()->Empty() ? FForm->GetIcon()->GetHandle() : nullptr; }
+
+bool TlumSkinWindowVCL::HasHelpButton() { return FForm && (FForm->GetBorderIcons() & biHelp); }
+
+bool TlumSkinWindowVCL::IsDialogFrame() { return FForm && FForm->GetBorderStyle() == bsDialog; }
+
+bool TlumSkinWindowVCL::HasIcon() {
+    if (!FForm) return false;
+    const TFormBorderStyle bs = FForm->GetBorderStyle();
+    return (bs == bsSingle || bs == bsSizeable) && (FForm->GetBorderIcons() & biSystemMenu);
+}
+
+bool TlumSkinWindowVCL::HasCloseButton() { return FForm && (FForm->GetBorderIcons() & biSystemMenu); }
+
+static bool CaptionButtonsAllowed(TCustomForm* form) {
+    const TFormBorderStyle bs = form->GetBorderStyle();
+    return (form->GetBorderIcons() & biSystemMenu) && bs != bsDialog && bs != bsToolWindow && bs != bsSizeToolWin;
+}
+
+bool TlumSkinWindowVCL::HasMaxButton() {
+    return FForm && (FForm->GetBorderIcons() & biMaximize) && CaptionButtonsAllowed(FForm);
+}
+
+bool TlumSkinWindowVCL::HasMinButton() {
+    return FForm && (FForm->GetBorderIcons() & biMinimize) && CaptionButtonsAllowed(FForm);
+}
+
+void TlumSkinWindowVCL::SaveOriginalState() {
+    HWND h = GetWindowHandle();
+    RECT client{}, box{};
+    ::GetClientRect(h, &client);
+    GetWindowRect(h, &box);
+    FNativeClientWidth = client.right;
+    FNativeClientHeight = client.bottom;
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    FNativeCaptionHeight = origin.y - box.top;
+    FNativeBottomHeight = 4;
+    FNativeSideWidth = 4;
+}
+
+void TlumSkinWindowVCL::SkinChildren() {
+    if (!FForm) return;
+    for (int i = 0; i < FForm->ComponentCount(); ++i)
+        SkinControlTree(dynamic_cast<TControl*>(FForm->GetComponent(i)));
+}
+
+void TlumSkinWindowVCL::SkinControlTree(TControl* control) {
+    if (!control || !control->WindowProc) return;
+    const intptr_t disabledTag = FEngine->GetDisabledTag();
+    if (disabledTag != 0 && control->GetTag() == disabledTag) return;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (windowed && windowed->HandleAllocated() &&
+        SendMessageA(windowed->GetHandleIfAllocated(), WM_SKIN_QUERY, 0, 0) == 1)
+        return;
+    const AnsiString name = control->ClassName();
+    if (name.compare(0, 4, "Tlum") == 0) return;   // the skin's own controls
+    const auto& excluded = ControlExclusions();
+    if (std::find(excluded.begin(), excluded.end(), name) != excluded.end() || !control->GetParent()) return;
+    if (auto* form = dynamic_cast<TCustomForm*>(control)) {
+        if (form->GetName().empty()) return;
+        if (FEngine->GetFormColor() != -1) form->SetColor(FEngine->GetFormColor());
+    } else {
+        try {
+            std::unique_ptr<TlumSkinControlVCL> skin = FindSkinControlClass(control, this);
+            if (skin) {
+                skin->ApplySkinColours();
+                if (skin->WantsParentColor()) control->SetParentColor(true);
+                FChildSkins.push_back(std::move(skin));
+            }
+        } catch (...) {
+            return;   // this control keeps its own look
+        }
+        if (name == "TDBLookupComboBox") return;
+    }
+    for (int i = 0; i < control->ComponentCount(); ++i)
+        SkinControlTree(dynamic_cast<TControl*>(control->GetComponent(i)));
+}
+
+// Only what this skin set is cleared again: the application's own limits stay.
+void TlumSkinWindowVCL::SetConstraints() {
+    TSizeConstraints* c = FForm->GetConstraints();
+    if (c->GetMinHeight() == 0 || FMinHeightSet) {
+        c->SetMinHeight(GetMenuBarHeight() + CaptionHeight() + 6);
+        FMinHeightSet = true;
+    }
+    if ((c->GetMinWidth() == 0 && !FFromHook) || FMinWidthSet) {
+        c->SetMinWidth(FEngine->Metrics().MinFormWidth);
+        FMinWidthSet = true;
+    }
+}
+
+void TlumSkinWindowVCL::ClearConstraints() {
+    TSizeConstraints* c = FForm->GetConstraints();
+    if (FMinHeightSet) c->SetMinHeight(0);
+    if (FMinWidthSet) c->SetMinWidth(0);
+    FMinHeightSet = FMinWidthSet = false;
+}
+
+// Skinned: no system menu (the skin draws the buttons), the skin's form colour, the size
+// limits, and the same client size in the skin's frame. Unskinned: exactly that undone.
+void TlumSkinWindowVCL::SetSkinnedImpl() {
+    HWND h = GetWindowHandle();
+    if (!FForm || !h) return;
+    RepaintChildren();
+    std::shared_ptr<bool> alive = FAlive;
+    if (FSkinned && !FApplied) {
+        FApplied = true;
+        FHadSysMenu = (GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU) != 0;
+        RemoveSysMenu(h);
+        FSavedColor = FForm->GetColor();
+        if (FEngine->GetFormColor() != -1) FForm->SetColor(FEngine->GetFormColor());
+        SetConstraints();
+        SetWindowPos(h, nullptr, 0, 0, 0, 0, kFrameChanged);
+        if (!*alive) return;
+        if (!IsZoomed(h) && !IsIconic(h))
+            FForm->SetClientSize(FNativeClientWidth, FNativeClientHeight + GetMenuBarHeight());
+    } else if (!FSkinned && FApplied) {
+        FApplied = false;
+        if (FForm->IsDestroying()) return;
+        if (FHadSysMenu) SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) | WS_SYSMENU);
+        FForm->SetColor(FSavedColor);
+        ClearConstraints();
+        RemoveRegion();
+        SetWindowPos(h, nullptr, 0, 0, 0, 0, kFrameChanged);
+        if (!*alive) return;
+        if (!IsZoomed(h) && !IsIconic(h)) FForm->SetClientSize(FNativeClientWidth, FNativeClientHeight);
+    }
+}
+
+// A zoomed form covers its monitor's work area with 4 pixels to spare on each side. Moving it
+// sends WM_SIZE again: handled once.
+void TlumSkinWindowVCL::FitZoomed() {
+    HWND h = GetWindowHandle();
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &info)) return;
+    RECT area = info.rcWork;
+    area.bottom -= 1;
+    InflateRect(&area, 4, 4);
+    RECT box{};
+    GetWindowRect(h, &box);
+    if (box.right - box.left >= area.right - area.left && box.bottom - box.top >= area.bottom - area.top) return;
+    FFittingZoomed = true;
+    std::shared_ptr<bool> alive = FAlive;
+    SetWindowPos(h, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (*alive) FFittingZoomed = false;
+}
+
+void TlumSkinWindowVCL::AfterMessage(TMessage& m) {
+    HWND h = GetWindowHandle();
+    switch (m.Msg) {
+    case WM_SHOWWINDOW:
+    case CM_VISIBLECHANGED:
+        // The main form's first showing skins the program's other forms.
+        if (!FShowOnceDone && Application->GetMainForm() == FForm && FEngine->GetSkinAllForms()) {
+            FShowOnceDone = true;
+            FEngine->SkinAllOpenForms();
+        }
+        break;
+    case WM_SIZE:
+        if (FFittingZoomed) break;
+        if (IsZoomed(h)) {
+            std::shared_ptr<bool> alive = FAlive;
+            FitZoomed();
+            if (!*alive) return;
+        }
+        UpdateRegion();
+        break;
+    case WM_PARENTNOTIFY:
+        if (LOWORD(m.WParam) != WM_CREATE) break;
+        [[fallthrough]];
+    case CM_RECREATEWND:
+    case CM_FLOAT: {
+        RemoveSysMenu(h);
+        const bool caption = CaptionRule();
+        if (caption != GetHasCaption() || m.Msg != WM_PARENTNOTIFY) {
+            SetHasCaption(caption);
+            SetHasBorder(FForm->GetBorderStyle() != bsNone);
+            if (caption)
+                SetConstraints();
+            else
+                ClearConstraints();
+        }
+        UpdateRegion();
+        PaintFrame();
+        break;
+    }
+    default:
+        break;
+    }
+}
