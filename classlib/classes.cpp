@@ -84,6 +84,13 @@ void TComponent::RemoveFreeNotification(TComponent* other) {
     FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), other), FFreeNotifies.end());
 }
 
+void TComponent::Notification(TComponent* component, TOperation operation) {
+    std::vector<TComponent*> owned = FComponents;
+    for (TComponent* c : owned) {
+        if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end()) c->Notification(component, operation);
+    }
+}
+
 void TComponent::InsertComponent(TComponent* c) {
     if (c->FOwner) c->FOwner->RemoveComponent(c);
     FComponents.push_back(c);

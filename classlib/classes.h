@@ -60,7 +60,9 @@ public:
     void RemoveComponent(TComponent* c);
 
 protected:
-    virtual void Notification(TComponent* component, TOperation operation) {}
+    // A component came or went: every component this one owns hears of it too, so a sibling
+    // holding a reference learns of it. Overrides call the inherited one.
+    virtual void Notification(TComponent* component, TOperation operation);
     // Runs once its stored properties are all set; overrides call the inherited one first,
     // which ends the loading state.
     virtual void Loaded() { FLoading = false; }

@@ -4,6 +4,7 @@
 
 #include "classlib/sysutils.h"
 #include "skin/skin_hook_win.h"
+#include "skin/skin_menu_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_utils_win.h"
 #include "skin/skin_window_vcl_win.h"
@@ -150,6 +151,7 @@ void TlumSkinEngine::Loaded() {
 void TlumSkinEngine::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == FOwnerForm) FOwnerForm = nullptr;
+    if (component != this) MenuNotification(component, operation);
 }
 
 void TlumSkinEngine::DropDeadWindows() {
@@ -279,6 +281,7 @@ void TlumSkinEngine::ApplySkin(TObject*) {
     FScrollBtnRes.SetReader(FReader.get());
     FProgressBarRes.SetReader(FReader.get());
     FTabRes.SetReader(FReader.get());
+    ApplyMenuCheckImage();
     for (size_t i = 0; i < FSkinWindows.size(); ++i) {
         TlumSkinWindow* window = FSkinWindows[i].get();
         if (FActive) {
@@ -292,7 +295,6 @@ void TlumSkinEngine::ApplySkin(TObject*) {
 
 // ---- Menus: menu skinning and the system-menu popup ----------------------------------------
 
-#include "skin/skin_menu_win.h"
 
 void TlumSkinEngine::TMenusDeleter::operator()(TlumSkinMenus* menus) const { delete menus; }
 

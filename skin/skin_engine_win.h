@@ -9,6 +9,7 @@
 #include "classlib/gui/controls.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/handles.h"
+#include "skin/skin_collection_win.h"
 #include "skin/skin_engine_intf.h"
 #include "skin/skin_messages.h"
 #include "skin/skin_reader_win.h"
@@ -51,11 +52,20 @@ public:
     // does not load empties SkinFile and raises (while loading the form: ignored).
     void SetSkinFile(const AnsiString& value);
     const AnsiString& GetResSysMenuMin() const { return FResSysMenu[0]; }
-    void SetResSysMenuMin(const AnsiString& value) { FResSysMenu[0] = value; }
+    void SetResSysMenuMin(const AnsiString& value) {
+        FResSysMenu[0] = value;
+        RenameSystemMenuItems();
+    }
     const AnsiString& GetResSysMenuMax() const { return FResSysMenu[1]; }
-    void SetResSysMenuMax(const AnsiString& value) { FResSysMenu[1] = value; }
+    void SetResSysMenuMax(const AnsiString& value) {
+        FResSysMenu[1] = value;
+        RenameSystemMenuItems();
+    }
     const AnsiString& GetResSysMenuClose() const { return FResSysMenu[2]; }
-    void SetResSysMenuClose(const AnsiString& value) { FResSysMenu[2] = value; }
+    void SetResSysMenuClose(const AnsiString& value) {
+        FResSysMenu[2] = value;
+        RenameSystemMenuItems();
+    }
     void SetDisabledTag(intptr_t value) { FDisabledTag = value; }
     void SetDrawScrollBar(bool value) { FDrawScrollBar = value; }
     AnsiString GetVersion() const { return "4.45"; }
@@ -83,6 +93,10 @@ public:
     void SkinWindow(HWND window, bool fromHook) override;
     TColor GetSkinColor(uint8_t index) const override { return FReader->GetSkinColor(index); }
     TlumSkinScrollBtnRes* GetScrollBtnRes() override { return &FScrollBtnRes; }
+
+    // Further stored skins, held for the application; the engine never switches to them.
+    TlumSkinCollection* GetAdditionalBuiltInSkins() { return &FAdditionalBuiltInSkins; }
+    void SetAdditionalBuiltInSkins(TlumSkinCollection* value) { FAdditionalBuiltInSkins.Assign(value); }
 
     void UnskinWindow(HWND window);
     // Frees a skin window of the list whose window went (called by the skin window itself as
@@ -121,6 +135,7 @@ private:
     std::vector<std::unique_ptr<TlumSkinWindow>> FSkinWindows;
     std::unique_ptr<TlumSkinReader> FReader;
     TlumSkinScrollBtnRes FScrollBtnRes;
+    TlumSkinCollection FAdditionalBuiltInSkins{this};
     TlumSkinProgressBarRes FProgressBarRes;
     TlumSkinTabRes FTabRes;
     TBrushHandle FFormBrush;

@@ -230,6 +230,20 @@ void TlumSkinWindow::DoMaxRestore() {
     if (command) PostMessageA(h, WM_SYSCOMMAND, command, 0);
 }
 
+TSysMenuButtons TlumSkinWindow::PaintedCaptionButtons() const {
+    auto drawn = [this](int button) {
+        TRect r = ButtonRect(button);
+        return r.Right > r.Left && r.Bottom > r.Top;
+    };
+    TSysMenuButtons shown = 0;
+    if (drawn(hbMinimize)) shown |= sbMinimizeShown;
+    if (drawn(hbMaxRestore)) shown |= sbMaximizeShown;
+    if (drawn(hbClose)) shown |= sbCloseShown;
+    return shown;
+}
+
+void TlumSkinWindow::ShowSystemMenu(int x, int y) { FEngine->ShowSystemMenu(this, x, y); }
+
 void TlumSkinWindow::ShowSystemMenuAtIcon() {
     HWND h = GetWindowHandle();
     POINT p{0, 0};

@@ -20,7 +20,7 @@
 
 class TlumSkinEngine;
 
-class TlumSkinWindow : public TlumSkinWindowIntf {
+class TlumSkinWindow : public TlumSkinWindowIntf, public TlumSkinSysMenuTarget {
 public:
     // Hot caption button.
     enum : int { hbNone = -1, hbIcon = 0, hbClose = 1, hbMaxRestore = 2, hbMinimize = 3, hbHelp = 4 };
@@ -62,15 +62,17 @@ public:
     void PaintFrame();
     void UpdateRegion();
 
-    // Caption-button actions, posted as WM_SYSCOMMAND.
-    void DoClose();
+    // Caption-button actions, posted as WM_SYSCOMMAND; the system menu's items run them too.
+    void DoClose() override;
     void DoHelp();
-    void DoMinimize();
+    void DoMinimize() override;
     // Iconic: maximise when the window has a maximise button, else restore; zoomed: restore;
     // otherwise maximise only when the maximise button was shown at the last paint.
-    void DoMaxRestore();
-    // The system menu opens here (screen coordinates). It is built elsewhere; nothing yet.
-    virtual void ShowSystemMenu(int x, int y) {}
+    void DoMaxRestore() override;
+    // The caption buttons drawn at the last paint: the system menu enables its items by them.
+    TSysMenuButtons PaintedCaptionButtons() const override;
+    // The engine's system menu, for this window, at (x, y) on the screen.
+    void ShowSystemMenu(int x, int y);
     void ShowSystemMenuAtIcon();
 
     // What kind of window this is.

@@ -6,6 +6,7 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/gui_internal.h"
 #include "classlib/gui/handles.h"
+#include "classlib/gui/menus.h"
 
 // ---- TScreen -------------------------------------------------------------------------------
 
@@ -546,3 +547,6 @@ void TCustomForm::WndProc(TMessage& m) {
     }
     TWinControl::WndProc(m);
 }
+
+TMainMenu* TCustomForm::GetMenu() { return GetFormMenu(this); }
+void TCustomForm::SetMenu(TMainMenu* menu) { SetFormMenu(this, menu); }

@@ -32,6 +32,8 @@ enum : TModalResult {
 };
 
 // The smallest size the user may drag a form to (0: no limit).
+class TMainMenu;
+
 class TSizeConstraints {
 public:
     int GetMinWidth() const { return FMinWidth; }
@@ -108,6 +110,9 @@ public:
     TIcon* GetIcon() { return &FIcon; }
     // Takes the icon over (nullptr: none) and shows it in the window's frame.
     void SetIcon(HICON icon);
+    // The form's menu bar (nullptr: none).
+    TMainMenu* GetMenu();
+    void SetMenu(TMainMenu* menu);
 
     void SetVisible(bool visible) override;
     void SetClientSize(int width, int height) override;

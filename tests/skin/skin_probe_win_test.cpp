@@ -318,18 +318,16 @@ TEST(SkinProbe, CaptionBordersAndButtonsComeFromTheSkin) {
     EXPECT_EQ(RegionAgainstSkin(p, false), "");   // the transparent corners are cut away
 }
 
-// Disabled until the frame painter draws a three-section bottom border (FORMBOTTOMBORDER1 left,
-// 3 right, 2 stretched between; today 1 is stretched over the whole width) and gives a skinned
-// form the skin's form colour (today the client keeps the form's own colour).
-TEST(SkinProbe, DISABLED_BottomPiecesAndClientComeFromTheSkin) {
+// A three-section bottom border (FORMBOTTOMBORDER1 left, 3 right, 2 stretched between), and a
+// skinned form takes the skin's form colour.
+TEST(SkinProbe, BottomPiecesAndClientComeFromTheSkin) {
     TProbeForm p(SKIN_PROBE_FILE);
     EXPECT_EQ(ScreenAgainstSkin(p, kBottomAndClient), "");
 }
 
-// Disabled until the window region is built from the whole caption as painted: today it is
-// built from TITLEBAR1 alone, so the band rows right of TITLEBAR1 are cut away with the corners.
-// Checks that every opaque caption pixel of the band is kept.
-TEST(SkinProbe, DISABLED_RegionCutsExactlyTheTransparentCaptionPixels) {
+// The window region is built from the whole caption as painted (not from TITLEBAR1 alone):
+// every opaque caption pixel of the band is kept, only the transparent corners go.
+TEST(SkinProbe, RegionCutsExactlyTheTransparentCaptionPixels) {
     for (const char* file : {SKIN_PROBE_FILE, SKIN_DEFAULT_FILE}) {
         SCOPED_TRACE(file);
         TProbeForm p(file);
