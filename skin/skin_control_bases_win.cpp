@@ -77,7 +77,8 @@ bool TlumSkinBorderWinControl::WantsBorder(TWinControl* control) const {
 void TlumSkinBorderWinControl::PaintBorder() {
     TWinControl* control = GetWinControl();
     if (!control || !control->HandleAllocated() || !WantsBorder(control)) return;
-    DrawControlBorder(control, SkinColor(this, SKIN2_CONTROLBORDERCOLOR), control->GetColor(), true);
+    const TColor inner = control->HasProperty("Color") ? control->GetColor() : SkinColor(this, SKIN2_CONTROLCOLOR);
+    DrawControlBorder(control, SkinColor(this, SKIN2_CONTROLBORDERCOLOR), inner, true);
 }
 
 void TlumSkinBorderWinControl::Paint() { PaintBorder(); }
