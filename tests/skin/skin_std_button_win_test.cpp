@@ -182,8 +182,16 @@ TEST_F(SkinStdButton, ButtonClicksOncePerRealClick) {
     button->OnClick = [&](TObject*) { ++clicks; };
     auto skin = FindSkinControlClass(button, &SkinWindow);
     ASSERT_NE(skin, nullptr);
+    // Outside: a bare window beside the form, which takes no capture of its own (the form would).
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SkinStdButtonTestBare";
+    RegisterClassA(&wc);
+    HWND bare = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 420, 420, 200, 100, nullptr, nullptr,
+                                wc.hInstance, nullptr);
     const POINT inside = ScreenPoint(button->GetHandle(), 60, 20);
-    const POINT outside = ScreenPoint(Form->GetHandle(), 300, 250);
+    const POINT outside = ScreenPoint(bare, 100, 50);
     struct Case {
         const char* Name;
         std::function<void()> Act;
@@ -206,6 +214,7 @@ TEST_F(SkinStdButton, ButtonClicksOncePerRealClick) {
         EXPECT_EQ(clicks, c.Clicks) << c.Name;
     }
     EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(bare);
 }
 
 TEST_F(SkinStdButton, BoxesShowTheCellOfTheirStateBesideTheText) {
