@@ -11,6 +11,7 @@
 #include "classlib/gui/bar_controls.h"
 #include "classlib/gui/button_controls.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/speed_button.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
