@@ -18,6 +18,24 @@
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_intf.h"
 
+// BeginPaint and EndPaint around a skin's own answer to WM_PAINT, ended on every path (a window
+// left invalid would be sent WM_PAINT for ever).
+class TSkinPaintScope {
+public:
+    explicit TSkinPaintScope(HWND wnd) : FWnd(wnd) {
+        if (FWnd) BeginPaint(FWnd, &FPaint);
+    }
+    ~TSkinPaintScope() {
+        if (FWnd) EndPaint(FWnd, &FPaint);
+    }
+    TSkinPaintScope(const TSkinPaintScope&) = delete;
+    TSkinPaintScope& operator=(const TSkinPaintScope&) = delete;
+
+private:
+    HWND FWnd;
+    PAINTSTRUCT FPaint{};
+};
+
 class TlumSkinControl : public TObject {
 public:
     explicit TlumSkinControl(TlumSkinWindowIntf* skinWindow);

@@ -97,11 +97,8 @@ bool TlumSkinButton::BeforeMessage(TMessage& m) {
     case CM_LOSTFOCUS: Repaint(); return false;
     case WM_ERASEBKGND: m.Result = 1; return false;
     case WM_PAINT: {
-        HWND wnd = GetControlHandle();
-        PAINTSTRUCT ps;
-        if (wnd) BeginPaint(wnd, &ps);
+        TSkinPaintScope paint(GetControlHandle());
         Repaint();
-        if (wnd) EndPaint(wnd, &ps);
         m.Result = 0;
         return false;
     }

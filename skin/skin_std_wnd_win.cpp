@@ -140,10 +140,8 @@ bool TlumSkinWndButton::BeforeMessage(TMessage& m) {
         m.Result = 0;
         return false;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(FWnd, &ps);
+        TSkinPaintScope paint(FWnd);
         Repaint();
-        EndPaint(FWnd, &ps);
         m.Result = 0;
         return false;
     }
@@ -283,10 +281,8 @@ bool TlumSkinWndTabControl::BeforeMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_ERASEBKGND: m.Result = 1; return false;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(FWnd, &ps);
+        TSkinPaintScope paint(FWnd);
         Repaint();
-        EndPaint(FWnd, &ps);
         m.Result = 0;
         return false;
     }
