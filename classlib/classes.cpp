@@ -99,6 +99,102 @@ void TComponent::RemoveComponent(TComponent* c) {
     Notification(c, opRemove);
 }
 
+// ---- TCollection ---------------------------------------------------------------
+
+TCollectionItem::TCollectionItem(TCollection* collection) {
+    if (collection) collection->InsertItem(this);
+}
+
+TCollectionItem::~TCollectionItem() {
+    if (FCollection) FCollection->ExtractItem(this);
+}
+
+int TCollectionItem::GetIndex() const {
+    if (!FCollection) return -1;
+    const auto& items = FCollection->FItems;
+    return static_cast<int>(std::find(items.begin(), items.end(), this) - items.begin());
+}
+
+void TCollectionItem::Changed(bool allItems) {
+    if (!FCollection || FCollection->FUpdateCount > 0) return;
+    FCollection->Update(allItems ? nullptr : this);
+}
+
+TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+
+TCollection::TCollection(TItemFactory factory) : FFactory(std::move(factory)) {}
+
+TCollection::~TCollection() {
+    ++FUpdateCount;   // a descendant's Update is gone already
+    Clear();
+}
+
+TCollectionItem* TCollection::Add() {
+    // A factory item that did not join through its constructor joins here.
+    TCollectionItem* item = FFactory(this);
+    if (item->FCollection != this) InsertItem(item);
+    return item;
+}
+
+TCollectionItem* TCollection::GetItem(int index) const {
+    if (index < 0 || index >= Count()) throw EListError(Format("List index out of bounds (%d)", index));
+    return FItems[static_cast<size_t>(index)];
+}
+
+void TCollection::Delete(int index) {
+    delete GetItem(index);
+}
+
+void TCollection::Clear() {
+    if (FItems.empty()) return;
+    BeginUpdate();
+    while (!FItems.empty()) delete FItems.back();
+    EndUpdate();
+}
+
+void TCollection::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TCollection*>(source);
+    if (source && !other) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (other == this) return;
+    BeginUpdate();
+    try {
+        Clear();
+        if (other)
+            for (TCollectionItem* item : other->FItems) Add()->Assign(item);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TCollection::EndUpdate() {
+    if (FUpdateCount > 0) --FUpdateCount;
+    Changed();
+}
+
+void TCollection::Changed() {
+    if (FUpdateCount == 0) Update(nullptr);
+}
+
+void TCollection::InsertItem(TCollectionItem* item) {
+    if (item->FCollection) item->FCollection->ExtractItem(item);
+    FItems.push_back(item);
+    item->FCollection = this;
+    Changed();
+}
+
+void TCollection::ExtractItem(TCollectionItem* item) {
+    auto it = std::find(FItems.begin(), FItems.end(), item);
+    if (it == FItems.end()) return;
+    FItems.erase(it);
+    item->FCollection = nullptr;
+    Changed();
+}
+
 // ---- TStream -------------------------------------------------------------------
 
 int64_t TStream::GetSize() {

@@ -85,6 +85,73 @@ private:
     bool FLoading = false;
 };
 
+class TCollection;
+
+// One item of a TCollection; the collection owns it. Freeing an item takes it out of its
+// collection first.
+class TCollectionItem : public TPersistent {
+public:
+    // Joins the collection (when given), at its end.
+    explicit TCollectionItem(TCollection* collection);
+    ~TCollectionItem() override;
+    TCollectionItem(const TCollectionItem&) = delete;
+    TCollectionItem& operator=(const TCollectionItem&) = delete;
+    const char* ClassName() const override { return "TCollectionItem"; }
+
+    TCollection* GetCollection() const { return FCollection; }
+    // Position in the collection, -1 when in none.
+    int GetIndex() const;
+    // The collection.
+    virtual TPersistent* GetOwner() const;
+
+protected:
+    // Tells the collection that this item (or, with allItems, every item) changed.
+    void Changed(bool allItems);
+
+private:
+    friend class TCollection;
+    TCollection* FCollection = nullptr;
+};
+
+// An owned, ordered list of items of one kind; the factory makes the items Add returns.
+class TCollection : public TPersistent {
+public:
+    using TItemFactory = std::function<TCollectionItem*(TCollection*)>;
+    explicit TCollection(TItemFactory factory);
+    ~TCollection() override;
+    // Items are owned: a copy would free them twice. Assign copies them item by item.
+    TCollection(const TCollection&) = delete;
+    TCollection& operator=(const TCollection&) = delete;
+    const char* ClassName() const override { return "TCollection"; }
+
+    TCollectionItem* Add();
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // Raises EListError "List index out of bounds (i)" outside 0 .. Count - 1.
+    TCollectionItem* GetItem(int index) const;
+    void Delete(int index);
+    void Clear();
+    // Another collection's items are copied item by item (each item's Assign); nil empties.
+    void Assign(TPersistent* source) override;
+    // Update runs once when the outermost EndUpdate is reached.
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    // The object that shows the collection (the designer's and the streaming system's view).
+    virtual TPersistent* GetOwner() const { return nullptr; }
+
+protected:
+    // An item (nullptr: the whole collection) changed; nothing by default.
+    virtual void Update(TCollectionItem* item) {}
+    void Changed();
+
+private:
+    friend class TCollectionItem;
+    void InsertItem(TCollectionItem* item);
+    void ExtractItem(TCollectionItem* item);
+    TItemFactory FFactory;
+    std::vector<TCollectionItem*> FItems;   // owned
+    int FUpdateCount = 0;
+};
+
 enum TSeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
 class TStream : public TObject {

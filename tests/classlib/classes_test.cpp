@@ -98,3 +98,112 @@ TEST(Components, OwnerFreesAndNotifies) {
     delete owner;   // frees the child, which tells the watcher
     EXPECT_EQ(watcher.gone, child);
 }
+
+namespace {
+
+// An item with one value that counts how many of its kind are alive.
+struct TNumberItem : TCollectionItem {
+    explicit TNumberItem(TCollection* c) : TCollectionItem(c) { ++Alive; }
+    ~TNumberItem() override { --Alive; }
+    void Assign(TPersistent* source) override {
+        auto* other = dynamic_cast<TNumberItem*>(source);
+        if (!other) return TCollectionItem::Assign(source);
+        Value = other->Value;
+        Changed(false);
+    }
+    void SetValue(int v) {
+        Value = v;
+        Changed(false);
+    }
+    int Value = 0;
+    static int Alive;
+};
+int TNumberItem::Alive = 0;
+
+struct TNumbers : TCollection {
+    explicit TNumbers(TPersistent* owner = nullptr)
+        : TCollection([](TCollection* c) { return new TNumberItem(c); }), Owner(owner) {}
+    ~TNumbers() override = default;
+    TNumberItem* Add() { return static_cast<TNumberItem*>(TCollection::Add()); }
+    TNumberItem* Item(int i) const { return static_cast<TNumberItem*>(GetItem(i)); }
+    TPersistent* GetOwner() const override { return Owner; }
+    void Update(TCollectionItem* item) override { Updates.push_back(item); }
+    TPersistent* Owner;
+    std::vector<TCollectionItem*> Updates;
+};
+
+std::vector<int> Values(const TNumbers& c) {
+    std::vector<int> out;
+    for (int i = 0; i < c.Count(); ++i) out.push_back(c.Item(i)->Value);
+    return out;
+}
+
+}  // namespace
+
+TEST(Collection, OwnsItemsKeepsIndexesAndFreesOnEveryPath) {
+    {
+        TNumbers numbers;
+        for (int v : {10, 20, 30, 40}) numbers.Add()->SetValue(v);
+        EXPECT_EQ(TNumberItem::Alive, 4);
+        EXPECT_EQ(numbers.Item(2)->GetIndex(), 2);
+        EXPECT_EQ(numbers.Item(2)->GetCollection(), &numbers);
+        EXPECT_EQ(numbers.Item(2)->GetOwner(), &numbers);
+
+        numbers.Delete(1);
+        EXPECT_EQ(Values(numbers), (std::vector<int>{10, 30, 40}));
+        EXPECT_EQ(numbers.Item(1)->GetIndex(), 1);
+        // Freeing an item directly takes it out of the list: no dangling entry, no second free.
+        delete numbers.Item(0);
+        EXPECT_EQ(Values(numbers), (std::vector<int>{30, 40}));
+        EXPECT_EQ(TNumberItem::Alive, 2);
+        for (int bad : {-1, 2}) {
+            EXPECT_THROW(numbers.GetItem(bad), EListError);
+            EXPECT_THROW(numbers.Delete(bad), EListError);
+        }
+        numbers.Clear();
+        EXPECT_EQ(numbers.Count(), 0);
+        EXPECT_EQ(TNumberItem::Alive, 0);
+        numbers.Add();
+        numbers.Add();
+    }
+    EXPECT_EQ(TNumberItem::Alive, 0);   // the collection's destructor frees the rest
+}
+
+TEST(Collection, AssignCopiesItemByItemAndUpdatesOnce) {
+    TPersistent owner;
+    TNumbers source(&owner), target;
+    EXPECT_EQ(source.GetOwner(), &owner);
+    for (int v : {1, 2, 3}) source.Add()->SetValue(v);
+    target.Add()->SetValue(99);
+
+    target.Updates.clear();
+    target.Assign(&source);
+    EXPECT_EQ(Values(target), (std::vector<int>{1, 2, 3}));
+    EXPECT_NE(target.Item(0), source.Item(0));
+    EXPECT_EQ(target.Updates, (std::vector<TCollectionItem*>{nullptr}));   // one update for the batch
+
+    // An item change names the item; inside BeginUpdate nothing until the outermost EndUpdate.
+    target.Updates.clear();
+    target.Item(1)->SetValue(7);
+    EXPECT_EQ(target.Updates, (std::vector<TCollectionItem*>{target.Item(1)}));
+    target.Updates.clear();
+    target.BeginUpdate();
+    target.BeginUpdate();
+    target.Item(0)->SetValue(5);
+    target.Delete(2);
+    target.EndUpdate();
+    EXPECT_TRUE(target.Updates.empty());
+    target.EndUpdate();
+    EXPECT_EQ(target.Updates, (std::vector<TCollectionItem*>{nullptr}));
+
+    target.Assign(&target);   // itself: unchanged
+    EXPECT_EQ(Values(target), (std::vector<int>{5, 7}));
+    target.Assign(nullptr);
+    EXPECT_EQ(target.Count(), 0);
+    TStringList strings;
+    EXPECT_THROW(target.Assign(&strings), EConvertError);
+
+    // Plain items cannot copy one another: Assign raises instead of making blank copies.
+    TCollection plain([](TCollection* c) { return new TCollectionItem(c); });
+    EXPECT_THROW(plain.Assign(&source), EConvertError);
+}

@@ -49,8 +49,14 @@ for line in read(os.path.join(fixtures, "fixtures.txt")).decode("ascii").splitli
         check(code == 1 and out == "" and err.replace("\r", "") == expected + "\n",
               "%s: exit %d, %r" % (name, code, err))
 
-code, out, _ = run("dump", tool_path(default))
-check(code == 0 and out == read(default[:-4] + ".manifest").decode("ascii"), "default.lsk dump")
+# The default skin and every further skin drawn beside it (slate, jade, probe) read as drawn.
+folder = os.path.dirname(os.path.abspath(default))
+skins = sorted(f for f in os.listdir(folder)
+               if f.endswith(".lsk") and os.path.exists(os.path.join(folder, f[:-4] + ".manifest")))
+check("default.lsk" in skins and len(skins) >= 4, "skins beside default.lsk: %r" % skins)
+for skin in skins:
+    code, out, _ = run("dump", tool_path(os.path.join(folder, skin)))
+    check(code == 0 and out == read(os.path.join(folder, skin[:-4] + ".manifest")).decode("ascii"), skin + " dump")
 
 
 # Pixels, against the container read with zipfile (the skin file is a ZIP archive but for "SK").

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Draws our own flat skin in code and writes it as a skin file (".lsk").
+"""Draws our own flat skins in code and writes one as a skin file (".lsk").
 
-usage: make_skin.py OUT.lsk [--manifest FILE] [--resources DIR] [--fixtures DIR]
+usage: make_skin.py OUT.lsk [--skin NAME] [--manifest FILE] [--resources DIR] [--fixtures DIR]
+
+--skin picks the skin: "default" (blue, the programs' own), "slate", "jade", or "probe", whose
+frame parts are each one solid colour of their own so that tests can tell them apart on screen.
 
 The skin file is a ZIP archive whose first two bytes are "SK", holding one Deflate member
 "SKINDATA.SK2": a container of named bitmaps, integers and bytes. The manifest lists what a
@@ -33,18 +36,46 @@ def hex_rgb(value):
     return tuple(int(value[i:i + 2], 16) for i in (0, 2, 4))
 
 
-# One accent on light surfaces with thin grey borders.
-ACCENT = hex_rgb("2D7DD2")
-ACCENT_HOT = hex_rgb("4A93E0")
-ACCENT_DOWN = hex_rgb("1F5FA6")
-SURFACE = hex_rgb("F4F5F7")
-SURFACE_HOT = hex_rgb("E8EEF6")
-SURFACE_DOWN = hex_rgb("D6DEEA")
-BORDER = hex_rgb("C3C8D0")
-TEXT = hex_rgb("1E2329")
-MUTED = hex_rgb("9AA1AB")
 WHITE = (255, 255, 255)
-CLOSE_HOT = hex_rgb("D9443A")
+
+
+class Theme:
+    """A skin's palette and shapes: one accent on light surfaces with thin borders."""
+
+    def __init__(self, name, accent, accent_hot, accent_down, accent_top, surface, surface_hot, surface_down,
+                 border, text, muted, close_hot, track, toolbar_end, thumb, grip, scroll,
+                 caption_height=30, corner_radius=4, side_width=4, bottom_height=4, round_buttons=False):
+        self.name = name
+        self.accent, self.accent_hot, self.accent_down, self.accent_top = (
+            hex_rgb(accent), hex_rgb(accent_hot), hex_rgb(accent_down), hex_rgb(accent_top))
+        self.surface, self.surface_hot, self.surface_down = (
+            hex_rgb(surface), hex_rgb(surface_hot), hex_rgb(surface_down))
+        self.border, self.text, self.muted, self.close_hot = (
+            hex_rgb(border), hex_rgb(text), hex_rgb(muted), hex_rgb(close_hot))
+        self.track, self.toolbar_end = hex_rgb(track), hex_rgb(toolbar_end)
+        self.thumb, self.grip, self.scroll = hex_rgb(thumb), hex_rgb(grip), hex_rgb(scroll)
+        self.caption_height, self.corner_radius = caption_height, corner_radius
+        self.side_width, self.bottom_height, self.round_buttons = side_width, bottom_height, round_buttons
+
+
+# Blue on near-white: the skin both programs carry.
+DEFAULT = Theme("default", accent="2D7DD2", accent_hot="4A93E0", accent_down="1F5FA6", accent_top="3A88DA",
+                surface="F4F5F7", surface_hot="E8EEF6", surface_down="D6DEEA", border="C3C8D0", text="1E2329",
+                muted="9AA1AB", close_hot="D9443A", track="E4E7EC", toolbar_end="E9ECF0", thumb="C9CED6",
+                grip="A7AEB8", scroll="EEF0F3")
+# A flat dark caption with square corners and thin borders.
+SLATE = Theme("slate", accent="4C5A6E", accent_hot="66768C", accent_down="323C4A", accent_top="4C5A6E",
+              surface="ECEFF3", surface_hot="DCE3EC", surface_down="C5CFDB", border="A9B3C0", text="1B2330",
+              muted="8C96A3", close_hot="C0392B", track="DDE2E8", toolbar_end="E1E6EC", thumb="B7C0CC",
+              grip="8E99A8", scroll="E4E8ED", caption_height=26, corner_radius=0, side_width=3, bottom_height=3)
+# Green with a deep caption, wide rounded corners, thick borders and round button faces.
+JADE = Theme("jade", accent="1F8A67", accent_hot="2FA57E", accent_down="156349", accent_top="2E9C77",
+             surface="F2F8F5", surface_hot="DFF0E8", surface_down="C6E3D6", border="A8CBBB", text="17302A",
+             muted="8FA89E", close_hot="C8553D", track="DCEBE4", toolbar_end="E3F0EA", thumb="B4D3C5",
+             grip="86AE9C", scroll="E8F2ED", caption_height=32, corner_radius=7, side_width=5, bottom_height=5,
+             round_buttons=True)
+THEMES = {t.name: t for t in (DEFAULT, SLATE, JADE)}
+SURFACE = DEFAULT.surface
 
 
 class Picture:
@@ -161,25 +192,22 @@ def bmp_file(width, height, bits, palette, pixels):
 
 
 # ---------------------------------------------------------------------------------------------
-# The theme
+# The themes
 
-CAPTION_HEIGHT = 30
-ACCENT_TOP = hex_rgb("3A88DA")
-
-
-def caption_piece(width, left_corner=False, right_corner=False):
-    p = Picture(width, CAPTION_HEIGHT)
-    p.vgradient(0, 0, width, CAPTION_HEIGHT, ACCENT_TOP, ACCENT)
-    p.fill(0, CAPTION_HEIGHT - 1, width, CAPTION_HEIGHT, ACCENT_DOWN)
+def caption_piece(t, width, left_corner=False, right_corner=False):
+    h = t.caption_height
+    p = Picture(width, h)
+    p.vgradient(0, 0, width, h, t.accent_top, t.accent)
+    p.fill(0, h - 1, width, h, t.accent_down)
     if left_corner:
-        p.fill(0, 0, 1, CAPTION_HEIGHT, ACCENT_DOWN)
+        p.fill(0, 0, 1, h, t.accent_down)
     if right_corner:
-        p.fill(width - 1, 0, width, CAPTION_HEIGHT, ACCENT_DOWN)
-    p.rounded_top(left_corner, right_corner)
+        p.fill(width - 1, 0, width, h, t.accent_down)
+    p.rounded_top(left_corner, right_corner, t.corner_radius)
     return p
 
 
-def glyph(kind, p, color):
+def glyph(t, kind, p, color):
     """A caption-button glyph centred in a 20 x 18 cell."""
     if kind == "help":
         for x0, y0, x1, y1 in ((7, 5, 12, 5), (12, 5, 12, 8), (12, 8, 10, 9), (10, 9, 10, 10)):
@@ -190,7 +218,7 @@ def glyph(kind, p, color):
         p.fill(6, 5, 15, 6, color)
     elif kind == "restore":
         p.frame(8, 3, 16, 10, color)
-        p.fill(5, 6, 13, 14, ACCENT_TOP if color == WHITE else p.rows[0][0])
+        p.fill(5, 6, 13, 14, t.accent_top if color == WHITE else p.rows[0][0])
         p.frame(5, 6, 13, 14, color)
     elif kind == "minimise":
         p.fill(6, 12, 15, 14, color)
@@ -201,25 +229,29 @@ def glyph(kind, p, color):
         p.line(15, 4, 7, 12, color)
 
 
-def title_buttons():
+def title_buttons(t):
     cells = []
     for kind in ("system", "help", "maximise", "restore", "minimise", "close"):
         for state in range(3):
             c = Picture(20, 18, TRANSPARENT)
             if state:
-                hot = CLOSE_HOT if kind == "close" else ACCENT_HOT
-                c.fill(1, 1, 19, 17, hot if state == 1 else ACCENT_DOWN)
+                hot = t.close_hot if kind == "close" else t.accent_hot
+                face = hot if state == 1 else t.accent_down
+                if t.round_buttons:
+                    c.disc(10, 9, 8.5, face)
+                else:
+                    c.fill(1, 1, 19, 17, face)
             if kind != "system":
-                glyph(kind, c, WHITE)
+                glyph(t, kind, c, WHITE)
             else:
                 c.fill(6, 6, 14, 12, WHITE)
             cells.append(c)
     return strip(cells)
 
 
-def push_button():
+def push_button(t):
     cells = []
-    for face, edge in ((SURFACE, BORDER), (SURFACE_HOT, ACCENT), (SURFACE_DOWN, ACCENT_DOWN)):
+    for face, edge in ((t.surface, t.border), (t.surface_hot, t.accent), (t.surface_down, t.accent_down)):
         c = Picture(24, 22, TRANSPARENT)
         c.fill(1, 1, 23, 21, face)
         c.frame(0, 1, 24, 21, edge)
@@ -228,11 +260,11 @@ def push_button():
     return strip(cells)
 
 
-def check_cell(state, enabled):
+def check_cell(t, state, enabled):
     c = Picture(13, 13, TRANSPARENT)
-    box = ACCENT if enabled else MUTED
+    box = t.accent if enabled else t.muted
     c.fill(0, 0, 13, 13, WHITE if state == "unchecked" else box)
-    c.frame(0, 0, 13, 13, BORDER if state == "unchecked" else box)
+    c.frame(0, 0, 13, 13, t.border if state == "unchecked" else box)
     if state == "checked":
         c.line(3, 6, 5, 8, WHITE)
         c.line(5, 8, 9, 4, WHITE)
@@ -243,9 +275,9 @@ def check_cell(state, enabled):
     return c
 
 
-def radio_cell(checked, enabled):
+def radio_cell(t, checked, enabled):
     c = Picture(13, 13, TRANSPARENT)
-    ring = (ACCENT if enabled else MUTED) if checked else BORDER
+    ring = (t.accent if enabled else t.muted) if checked else t.border
     c.disc(6.5, 6.5, 6.5, ring)
     c.disc(6.5, 6.5, 5.5, WHITE)
     if checked:
@@ -253,124 +285,125 @@ def radio_cell(checked, enabled):
     return c
 
 
-def arrow_button(up):
+def arrow_button(t, up):
     cells = []
-    for face in (SURFACE, SURFACE_HOT, SURFACE_DOWN):
+    for face in (t.surface, t.surface_hot, t.surface_down):
         c = Picture(17, 17, face)
-        c.frame(0, 0, 17, 17, BORDER)
+        c.frame(0, 0, 17, 17, t.border)
         for i in range(4):
             y = (6 + i) if up else (10 - i)
-            c.fill(8 - i, y, 9 + i, y + 1, TEXT)
+            c.fill(8 - i, y, 9 + i, y + 1, t.text)
         cells.append(c)
     return strip(cells)
 
 
-def thumb():
-    t = Picture(17, 33, TRANSPARENT)
-    t.fill(1, 0, 16, 33, hex_rgb("C9CED6"))
-    t.fill(0, 1, 17, 32, hex_rgb("C9CED6"))
+def thumb(t):
+    p = Picture(17, 33, TRANSPARENT)
+    p.fill(1, 0, 16, 33, t.thumb)
+    p.fill(0, 1, 17, 32, t.thumb)
     for y in (14, 16, 18):   # grip lines in the middle piece
-        t.fill(5, y, 12, y + 1, hex_rgb("A7AEB8"))
-    return t
-
-
-def tabs():
-    cells = []
-    for selected in (True, False):
-        c = Picture(30, 22, SURFACE if selected else hex_rgb("E4E7EC"))
-        c.frame(0, 0, 30, 23 if selected else 22, BORDER)
-        if selected:
-            c.fill(1, 0, 29, 2, ACCENT)
-        cells.append(c)
-    return strip(cells)
-
-
-def progress(kind):
-    p = Picture(3 if kind in (1, 4) else 8, 14, hex_rgb("E4E7EC"))
-    p.fill(0, 0, p.width, 1, BORDER)
-    p.fill(0, 13, p.width, 14, BORDER)
-    if kind == 1:
-        p.fill(0, 0, 1, 14, BORDER)
-    if kind == 4:
-        p.fill(2, 0, 3, 14, BORDER)
-    if kind == 3:
-        p.fill(0, 1, 8, 13, ACCENT)
+        p.fill(5, y, 12, y + 1, t.grip)
     return p
 
 
-def checked_menu_icon():
+def tabs(t):
+    cells = []
+    for selected in (True, False):
+        c = Picture(30, 22, t.surface if selected else t.track)
+        c.frame(0, 0, 30, 23 if selected else 22, t.border)
+        if selected:
+            c.fill(1, 0, 29, 2, t.accent)
+        cells.append(c)
+    return strip(cells)
+
+
+def progress(t, kind):
+    p = Picture(3 if kind in (1, 4) else 8, 14, t.track)
+    p.fill(0, 0, p.width, 1, t.border)
+    p.fill(0, 13, p.width, 14, t.border)
+    if kind == 1:
+        p.fill(0, 0, 1, 14, t.border)
+    if kind == 4:
+        p.fill(2, 0, 3, 14, t.border)
+    if kind == 3:
+        p.fill(0, 1, 8, 13, t.accent)
+    return p
+
+
+def checked_menu_icon(t):
     c = Picture(16, 16, WHITE)
-    c.line(4, 8, 7, 11, TEXT)
-    c.line(7, 11, 12, 5, TEXT)
-    c.line(4, 9, 7, 12, TEXT)
-    c.line(7, 12, 12, 6, TEXT)
+    c.line(4, 8, 7, 11, t.text)
+    c.line(7, 11, 12, 5, t.text)
+    c.line(4, 9, 7, 12, t.text)
+    c.line(7, 12, 12, 6, t.text)
     return c
 
 
-def bitmaps():
+def bitmaps(t):
     """The 34 bitmap keys in table order."""
-    caption_mid = caption_piece(20)
-    bottom = Picture(6, 4, ACCENT)
-    bottom.fill(0, 0, 6, 1, ACCENT_DOWN)
-    side = Picture(4, 30, ACCENT)
-    side.fill(0, 0, 1, 30, ACCENT_DOWN)
-    right_side = Picture(4, 30, ACCENT)
-    right_side.fill(3, 0, 4, 30, ACCENT_DOWN)
-    minimised = caption_piece(160, True, True)
+    caption_mid = caption_piece(t, 20)
+    bottom = Picture(6, t.bottom_height, t.accent)
+    bottom.fill(0, 0, 6, 1, t.accent_down)
+    w = t.side_width
+    side = Picture(w, 30, t.accent)
+    side.fill(0, 0, 1, 30, t.accent_down)
+    right_side = Picture(w, 30, t.accent)
+    right_side.fill(w - 1, 0, w, 30, t.accent_down)
+    minimised = caption_piece(t, 160, True, True)
     menubar = Picture(10, 20)
-    menubar.vgradient(0, 0, 10, 20, WHITE, SURFACE)
+    menubar.vgradient(0, 0, 10, 20, WHITE, t.surface)
     toolbar = Picture(10, 26)
-    toolbar.vgradient(0, 0, 10, 26, WHITE, hex_rgb("E9ECF0"))
-    track = Picture(20, 6, BORDER)
-    track.fill(1, 1, 19, 5, hex_rgb("E4E7EC"))
+    toolbar.vgradient(0, 0, 10, 26, WHITE, t.toolbar_end)
+    track = Picture(20, 6, t.border)
+    track.fill(1, 1, 19, 5, t.track)
     for x, y in ((0, 0), (19, 0), (0, 5), (19, 5)):
         track.put(x, y, TRANSPARENT)   # recoloured to the form colour when the skin loads
     slider = Picture(11, 20, TRANSPARENT)
-    slider.fill(0, 0, 11, 16, ACCENT)
+    slider.fill(0, 0, 11, 16, t.accent)
     for i in range(4):
-        slider.fill(i + 1, 16 + i, 10 - i, 17 + i, ACCENT)
+        slider.fill(i + 1, 16 + i, 10 - i, 17 + i, t.accent)
     vslider = Picture(20, 11, TRANSPARENT)
-    vslider.fill(0, 0, 16, 11, ACCENT)
+    vslider.fill(0, 0, 16, 11, t.accent)
     for i in range(4):
-        vslider.fill(16 + i, i + 1, 17 + i, 10 - i, ACCENT)
-    line = Picture(10, 2, BORDER)
+        vslider.fill(16 + i, i + 1, 17 + i, 10 - i, t.accent)
+    line = Picture(10, 2, t.border)
     line.fill(0, 1, 10, 2, WHITE)
-    channel_bar = Picture(10, 20, SURFACE)
-    channel_bar.frame(0, 0, 10, 20, BORDER)
-    channel_title = caption_piece(10)
-    scroll_button = strip([Picture(16, 16, f) for f in (SURFACE, SURFACE_HOT, SURFACE_DOWN)])
+    channel_bar = Picture(10, 20, t.surface)
+    channel_bar.frame(0, 0, 10, 20, t.border)
+    channel_title = caption_piece(t, 10)
+    scroll_button = strip([Picture(16, 16, f) for f in (t.surface, t.surface_hot, t.surface_down)])
     return [
-        ("SKIN2_TITLEBAR1", caption_piece(40, left_corner=True)),
+        ("SKIN2_TITLEBAR1", caption_piece(t, 40, left_corner=True)),
         ("SKIN2_TITLEBAR2", caption_mid),
-        ("SKIN2_TITLEBAR3", caption_piece(40, right_corner=True)),
-        ("SKIN2_TITLEBAR4", caption_piece(20)),
-        ("SKIN2_TITLEBAR5", caption_piece(40, right_corner=True)),
+        ("SKIN2_TITLEBAR3", caption_piece(t, 40, right_corner=True)),
+        ("SKIN2_TITLEBAR4", caption_piece(t, 20)),
+        ("SKIN2_TITLEBAR5", caption_piece(t, 40, right_corner=True)),
         ("SKIN2_FORMLEFTBORDER", side),
         ("SKIN2_FORMRIGHTBORDER", right_side),
         ("SKIN2_FORMBOTTOMBORDER1", bottom),
         ("SKIN2_FORMBOTTOMBORDER2", bottom),
         ("SKIN2_FORMBOTTOMBORDER3", bottom),
         ("SKIN2_MINIMIZEDTITLE", minimised),
-        ("SKIN2_TITLEBUTTONS", title_buttons()),
-        ("SKIN2_CHECKEDMENUICON", checked_menu_icon()),
+        ("SKIN2_TITLEBUTTONS", title_buttons(t)),
+        ("SKIN2_CHECKEDMENUICON", checked_menu_icon(t)),
         ("SKIN2_MENUBAR", menubar),
         ("SKIN2_TOOLBAR", toolbar),
-        ("SKIN2_BUTTON", push_button()),
-        ("SKIN2_CHECKBOX", strip([check_cell(s, e) for e in (True, False)
+        ("SKIN2_BUTTON", push_button(t)),
+        ("SKIN2_CHECKBOX", strip([check_cell(t, s, e) for e in (True, False)
                                   for s in ("checked", "grayed", "unchecked")])),
-        ("SKIN2_CHECKBOXLIST", strip([check_cell("checked", True), check_cell("unchecked", True)])),
-        ("SKIN2_RADIOBUTTON", strip([radio_cell(c, e) for e in (True, False) for c in (True, False)])),
-        ("SKIN2_PROGRESSBAR1", progress(1)),
-        ("SKIN2_PROGRESSBAR2", progress(2)),
-        ("SKIN2_PROGRESSBAR3", progress(3)),
-        ("SKIN2_PROGRESSBAR4", progress(4)),
+        ("SKIN2_CHECKBOXLIST", strip([check_cell(t, "checked", True), check_cell(t, "unchecked", True)])),
+        ("SKIN2_RADIOBUTTON", strip([radio_cell(t, c, e) for e in (True, False) for c in (True, False)])),
+        ("SKIN2_PROGRESSBAR1", progress(t, 1)),
+        ("SKIN2_PROGRESSBAR2", progress(t, 2)),
+        ("SKIN2_PROGRESSBAR3", progress(t, 3)),
+        ("SKIN2_PROGRESSBAR4", progress(t, 4)),
         ("SKIN2_TRACKBAR", track),
         ("SKIN2_TRACKBARSLIDER", slider),
         ("SKIN2_TRACKBARVSLIDER", vslider),
-        ("SKIN2_SCROLLBARUPBUTTON", arrow_button(True)),
-        ("SKIN2_SCROLLBAR", thumb()),
-        ("SKIN2_SCROLLBARDOWNBUTTON", arrow_button(False)),
-        ("SKIN2_TABCONTROL", tabs()),
+        ("SKIN2_SCROLLBARUPBUTTON", arrow_button(t, True)),
+        ("SKIN2_SCROLLBAR", thumb(t)),
+        ("SKIN2_SCROLLBARDOWNBUTTON", arrow_button(t, False)),
+        ("SKIN2_TABCONTROL", tabs(t)),
         ("SKIN2_TABCONTROLLINE", line),
         ("SKIN2_SIDECHANNELBAR", channel_bar),
         ("SKIN2_SIDECHANNELTITLE", channel_title),
@@ -378,39 +411,102 @@ def bitmaps():
     ]
 
 
-def colours():
+def colours(t):
     c = color_value
     return [
-        ("SKIN2_TRANSCOLOR", c(TRANSPARENT)), ("SKIN2_TITLEFONTCOLOR", c(WHITE)), ("SKIN2_FORMCOLOR", c(SURFACE)),
-        ("SKIN2_MENUBARSTARTCOLOR", c(WHITE)), ("SKIN2_MENUBARENDCOLOR", c(SURFACE)),
-        ("SKIN2_TOPSELECTEDMENUCOLOR", c(SURFACE_HOT)), ("SKIN2_TOPSELECTEDMENUBORDERCOLOR", c(ACCENT)),
-        ("SKIN2_TOPSELECTEDMENUFONTCOLOR", c(TEXT)), ("SKIN2_TOPMENUFONTCOLOR", c(TEXT)),
-        ("SKIN2_LEFTBARSTARTCOLOR", c(SURFACE)), ("SKIN2_LEFTBARENDCOLOR", c(hex_rgb("E4E7EC"))),
-        ("SKIN2_MENUITEMCOLOR", c(WHITE)), ("SKIN2_MENUITEMFONTCOLOR", c(TEXT)),
-        ("SKIN2_SELECTEDMENUCOLOR", c(SURFACE_HOT)), ("SKIN2_SELECTEDMENUBORDERCOLOR", c(ACCENT)),
-        ("SKIN2_SELECTEDMENUFONTCOLOR", c(TEXT)), ("SKIN2_TOOLBARSTARTCOLOR", c(WHITE)),
-        ("SKIN2_TOOLBARENDCOLOR", c(hex_rgb("E9ECF0"))), ("SKIN2_TOOLBARONCOLOR", c(SURFACE_HOT)),
-        ("SKIN2_TOOLBARBORDERCOLOR", c(ACCENT)), ("SKIN2_TOOLBARDOWNCOLOR", c(SURFACE_DOWN)),
-        ("SKIN2_CONTROLCOLOR", c(WHITE)), ("SKIN2_CONTROLBORDERCOLOR", c(BORDER)),
-        ("SKIN2_CONTROLFONTCOLOR", c(TEXT)), ("SKIN2_BUTTONFONTCOLOR", c(TEXT)),
-        ("SKIN2_SCROLLBARCOLOR", c(hex_rgb("EEF0F3"))), ("SKIN2_TABCONTROLCOLOR", c(SURFACE)),
-        ("SKIN2_TABCONTROLBORDERCOLOR", c(BORDER)), ("SKIN2_TABCONTROLACTIVEFONTCOLOR", c(TEXT)),
-        ("SKIN2_TABCONTROLINACTIVEFONTCOLOR", c(MUTED)), ("SKIN2_SIDECHANNELCOLOR", c(SURFACE)),
-        ("SKIN2_SIDECHANNELBORDERCOLOR", c(BORDER)),
+        ("SKIN2_TRANSCOLOR", c(TRANSPARENT)), ("SKIN2_TITLEFONTCOLOR", c(WHITE)), ("SKIN2_FORMCOLOR", c(t.surface)),
+        ("SKIN2_MENUBARSTARTCOLOR", c(WHITE)), ("SKIN2_MENUBARENDCOLOR", c(t.surface)),
+        ("SKIN2_TOPSELECTEDMENUCOLOR", c(t.surface_hot)), ("SKIN2_TOPSELECTEDMENUBORDERCOLOR", c(t.accent)),
+        ("SKIN2_TOPSELECTEDMENUFONTCOLOR", c(t.text)), ("SKIN2_TOPMENUFONTCOLOR", c(t.text)),
+        ("SKIN2_LEFTBARSTARTCOLOR", c(t.surface)), ("SKIN2_LEFTBARENDCOLOR", c(t.track)),
+        ("SKIN2_MENUITEMCOLOR", c(WHITE)), ("SKIN2_MENUITEMFONTCOLOR", c(t.text)),
+        ("SKIN2_SELECTEDMENUCOLOR", c(t.surface_hot)), ("SKIN2_SELECTEDMENUBORDERCOLOR", c(t.accent)),
+        ("SKIN2_SELECTEDMENUFONTCOLOR", c(t.text)), ("SKIN2_TOOLBARSTARTCOLOR", c(WHITE)),
+        ("SKIN2_TOOLBARENDCOLOR", c(t.toolbar_end)), ("SKIN2_TOOLBARONCOLOR", c(t.surface_hot)),
+        ("SKIN2_TOOLBARBORDERCOLOR", c(t.accent)), ("SKIN2_TOOLBARDOWNCOLOR", c(t.surface_down)),
+        ("SKIN2_CONTROLCOLOR", c(WHITE)), ("SKIN2_CONTROLBORDERCOLOR", c(t.border)),
+        ("SKIN2_CONTROLFONTCOLOR", c(t.text)), ("SKIN2_BUTTONFONTCOLOR", c(t.text)),
+        ("SKIN2_SCROLLBARCOLOR", c(t.scroll)), ("SKIN2_TABCONTROLCOLOR", c(t.surface)),
+        ("SKIN2_TABCONTROLBORDERCOLOR", c(t.border)), ("SKIN2_TABCONTROLACTIVEFONTCOLOR", c(t.text)),
+        ("SKIN2_TABCONTROLINACTIVEFONTCOLOR", c(t.muted)), ("SKIN2_SIDECHANNELCOLOR", c(t.surface)),
+        ("SKIN2_SIDECHANNELBORDERCOLOR", c(t.border)),
     ]
 
 
-POSITIONS = [
-    ("SKIN2_TITLEBARICONPOSX", 8), ("SKIN2_TITLEBARICONPOSY", 7), ("SKIN2_TITLEBARCAPTIONTOP", 8),
-    ("SKIN2_TITLEBARBUTTONPOSX", 6), ("SKIN2_TITLEBARBUTTONPOSY", 6), ("SKIN2_TITLEBARREGIONMINY", 0),
-    ("SKIN2_TITLEBARREGIONMAXY", 3), ("SKIN2_BOTTOMREGIONMINY", -1), ("SKIN2_BOTTOMREGIONMAXY", -1),
+def positions(t):
+    """Icon, title text and buttons centred in the caption; the region band covers the corners."""
+    h = t.caption_height
+    return [
+        ("SKIN2_TITLEBARICONPOSX", 8), ("SKIN2_TITLEBARICONPOSY", (h - 16) // 2),
+        ("SKIN2_TITLEBARCAPTIONTOP", (h - 14) // 2), ("SKIN2_TITLEBARBUTTONPOSX", 6),
+        ("SKIN2_TITLEBARBUTTONPOSY", (h - 18) // 2), ("SKIN2_TITLEBARREGIONMINY", 0),
+        ("SKIN2_TITLEBARREGIONMAXY", max(t.corner_radius - 1, 0)), ("SKIN2_BOTTOMREGIONMINY", -1),
+        ("SKIN2_BOTTOMREGIONMAXY", -1),
+    ]
+
+
+def booleans(t):
+    return [
+        ("SKIN2_TITLEFIVESECT", 0), ("SKIN2_BOTTOMBORDERTHREESECT", 1),
+        ("SKIN2_TITLEBARNEEDREGION", 1 if t.corner_radius else 0),
+        ("SKIN2_BOTTOMBORDERNEEDREGION", 0), ("SKIN2_TITLEBTNTRANS", 1), ("SKIN2_BUTTONTRANS", 1),
+        ("SKIN2_CHECKBOXTRANS", 1), ("SKIN2_RADIOBUTTONTRANS", 1), ("SKIN2_TABCONTROLTRANS", 0),
+    ]
+
+
+# The probe skin: every frame part, every caption-button cell and the form one solid colour of
+# its own, parts of different sizes and cut corners, so that a screen pixel names the part that
+# painted it. Its other bitmaps are the default theme's.
+PROBE_CAPTION_HEIGHT = 26
+PROBE_CELL = (18, 16)
+PROBE_CORNER = 3   # a square notch in each top corner
+PROBE_FRAME = [    # key, width, height (a caption piece's height is the caption height)
+    ("SKIN2_TITLEBAR1", 30, PROBE_CAPTION_HEIGHT), ("SKIN2_TITLEBAR2", 10, PROBE_CAPTION_HEIGHT),
+    ("SKIN2_TITLEBAR3", 34, PROBE_CAPTION_HEIGHT), ("SKIN2_TITLEBAR4", 12, PROBE_CAPTION_HEIGHT),
+    ("SKIN2_TITLEBAR5", 36, PROBE_CAPTION_HEIGHT), ("SKIN2_FORMLEFTBORDER", 5, 20),
+    ("SKIN2_FORMRIGHTBORDER", 6, 20), ("SKIN2_FORMBOTTOMBORDER1", 8, 7), ("SKIN2_FORMBOTTOMBORDER2", 9, 7),
+    ("SKIN2_FORMBOTTOMBORDER3", 10, 7), ("SKIN2_MINIMIZEDTITLE", 120, PROBE_CAPTION_HEIGHT),
 ]
 
-BOOLEANS = [
-    ("SKIN2_TITLEFIVESECT", 0), ("SKIN2_BOTTOMBORDERTHREESECT", 1), ("SKIN2_TITLEBARNEEDREGION", 1),
-    ("SKIN2_BOTTOMBORDERNEEDREGION", 0), ("SKIN2_TITLEBTNTRANS", 1), ("SKIN2_BUTTONTRANS", 1),
-    ("SKIN2_CHECKBOXTRANS", 1), ("SKIN2_RADIOBUTTONTRANS", 1), ("SKIN2_TABCONTROLTRANS", 0),
-]
+
+def probe_colours(count):
+    """Distinct saturated colours, none grey, none the transparent colour."""
+    out = []
+    i = 0
+    while len(out) < count:
+        rgb = ((i * 83 + 40) % 256, (i * 151 + 90) % 256, (i * 211 + 20) % 256)
+        i += 1
+        if rgb == TRANSPARENT or max(rgb) - min(rgb) < 60 or rgb in out:
+            continue
+        out.append(rgb)
+    return out
+
+
+def probe_entries():
+    palette = iter(probe_colours(len(PROBE_FRAME) + 18 + 2))
+    form, title_text = next(palette), next(palette)
+    frame = {}
+    for name, w, h in PROBE_FRAME:
+        frame[name] = Picture(w, h, next(palette))
+    for name, corners in (("SKIN2_TITLEBAR1", (True, False)), ("SKIN2_TITLEBAR3", (False, True)),
+                          ("SKIN2_TITLEBAR5", (False, True)), ("SKIN2_MINIMIZEDTITLE", (True, True))):
+        p = frame[name]
+        if corners[0]:
+            p.fill(0, 0, PROBE_CORNER, PROBE_CORNER, TRANSPARENT)
+        if corners[1]:
+            p.fill(p.width - PROBE_CORNER, 0, p.width, PROBE_CORNER, TRANSPARENT)
+    frame["SKIN2_TITLEBUTTONS"] = strip([Picture(PROBE_CELL[0], PROBE_CELL[1], next(palette)) for _ in range(18)])
+    pictures = [(name, frame.get(name, picture)) for name, picture in bitmaps(DEFAULT)]
+    values = dict(colours(DEFAULT))
+    values["SKIN2_FORMCOLOR"] = color_value(form)
+    values["SKIN2_TITLEFONTCOLOR"] = color_value(title_text)
+    place = dict(positions(DEFAULT))
+    place.update({"SKIN2_TITLEBARICONPOSY": 5, "SKIN2_TITLEBARCAPTIONTOP": 6, "SKIN2_TITLEBARBUTTONPOSX": 4,
+                  "SKIN2_TITLEBARBUTTONPOSY": 5, "SKIN2_TITLEBARREGIONMAXY": PROBE_CORNER - 1})
+    flags = dict(booleans(DEFAULT))
+    return ([entry(n, KIND_BITMAP, bmp24(p)) for n, p in pictures] +
+            [entry(n, KIND_INTEGER, struct.pack("<i", v)) for n, v in list(values.items()) + list(place.items())] +
+            [entry(n, KIND_BYTE, bytes((v,))) for n, v in flags.items()])
 
 
 # ---------------------------------------------------------------------------------------------
@@ -424,11 +520,15 @@ def entry(name, kind, data):
     return (name.encode("ascii") if isinstance(name, str) else name, kind, data)
 
 
-def theme_entries():
-    items = [entry(n, KIND_BITMAP, bmp24(p)) for n, p in bitmaps()]
-    items += [entry(n, KIND_INTEGER, struct.pack("<i", v)) for n, v in colours() + POSITIONS]
-    items += [entry(n, KIND_BYTE, bytes((v,))) for n, v in BOOLEANS]
+def theme_entries(t):
+    items = [entry(n, KIND_BITMAP, bmp24(p)) for n, p in bitmaps(t)]
+    items += [entry(n, KIND_INTEGER, struct.pack("<i", v)) for n, v in colours(t) + positions(t)]
+    items += [entry(n, KIND_BYTE, bytes((v,))) for n, v in booleans(t)]
     return items
+
+
+def skin_entries(name):
+    return probe_entries() if name == "probe" else theme_entries(THEMES[name])
 
 
 def container(items, header_length=24):
@@ -514,8 +614,8 @@ def manifest(items):
 # Resources of the engine
 
 def menu_checked_resource():
-    palette = [WHITE, TEXT, MUTED]
-    return bmp_indexed(checked_menu_icon(), palette, 4)
+    palette = [WHITE, DEFAULT.text, DEFAULT.muted]
+    return bmp_indexed(checked_menu_icon(DEFAULT), palette, 4)
 
 
 def mdi_controls_resource():
@@ -577,7 +677,7 @@ def fixture_files(items, plain):
         entry("NAME", KIND_TEXT, "Our flat skin".encode("ascii")),
         entry("SKIPPED", 9, b"unknown kind"),
         entry("L" * 64, KIND_BYTE, b"\x05"),                              # 64 bytes, no zero
-        entry("SKIN2_BUTTON", KIND_BITMAP, bmp24(push_button())),
+        entry("SKIN2_BUTTON", KIND_BITMAP, bmp24(push_button(DEFAULT))),
     ]
     fixtures.append(("container_extras.lsk", "", archive([Member(MEMBER, container(extras))]),
                      manifest([e for e in extras if e[1] != 9])))
@@ -634,7 +734,7 @@ def fixture_files(items, plain):
                                                                             b"BM" + b"\0" * 60)]))]),
          READ_FAILED),
         ("bitmap_cut.lsk", "", archive([Member(MEMBER, container([entry("SKIN2_BUTTON", KIND_BITMAP,
-                                                                        bmp24(push_button())[:200])]))]),
+                                                                        bmp24(push_button(DEFAULT))[:200])]))]),
          READ_FAILED),
     ]
     return fixtures, bad
@@ -681,16 +781,18 @@ def main():
     parser.add_argument("--manifest")
     parser.add_argument("--resources")
     parser.add_argument("--fixtures")
+    parser.add_argument("--skin", choices=sorted(THEMES) + ["probe"], default="default")
     args = parser.parse_args()
-    items = theme_entries()
-    plain = archive([Member(MEMBER, container(items))])
-    write(args.output, plain)
+    items = skin_entries(args.skin)
+    write(args.output, archive([Member(MEMBER, container(items))]))
     if args.manifest:
         write(args.manifest, manifest(items).encode("ascii"))
     if args.resources:
         write_resources(args.resources)
     if args.fixtures:
-        write_fixtures(args.fixtures, items, plain)
+        # The fixtures are variants of the default skin whichever skin is drawn.
+        default_items = theme_entries(DEFAULT)
+        write_fixtures(args.fixtures, default_items, archive([Member(MEMBER, container(default_items))]))
 
 
 if __name__ == "__main__":
