@@ -61,6 +61,14 @@ void TlumSkinControl::PaintBitmapAt(TBitmap* bitmap, const TPoint& pos) {
     canvas.SetHandle(nullptr);
 }
 
+void TlumSkinControl::FreeSkin(std::unique_ptr<TlumSkinControl> skin) {
+    if (!skin) return;
+    if (skin->FMessageDepth == 0) return;   // freed here, by the unique_ptr
+    skin->FStopped = true;
+    skin->FFreePending = true;
+    skin.release();   // the message under way frees it when it returns
+}
+
 void TlumSkinControl::Repaint() {
     if (FEngine && FEngine->IsSkinActive()) Paint();
 }
@@ -141,6 +149,10 @@ bool TlumSkinControlVCL::IsEnabled() {
 void TlumSkinControlVCL::ControlWindowProc(TMessage& message) {
     const bool engineGoing = !FEngine || FEngine->IsEngineDestroying();
     if (engineGoing && message.Msg == CM_INVALIDATE) return;
+    if (FFreePending) {   // on its way out: the control has its messages to itself
+        CallPrevious(message);
+        return;
+    }
     // Skinned, whatever the engine's state, for as long as the hook is in.
     if (message.Msg == WM_SKIN_QUERY) {
         message.Result = 1;
@@ -150,16 +162,16 @@ void TlumSkinControlVCL::ControlWindowProc(TMessage& message) {
         CallPrevious(message);
         return;
     }
-    std::shared_ptr<bool> alive = FAlive;
+    TMessageScope scope(this);
     bool pass = true;
     try {
         pass = BeforeMessage(message);
     } catch (...) {
         pass = true;
     }
-    if (!*alive) return;   // freed by its own step: its hook is gone with it
+    if (!scope.Alive()) return;   // freed by its own step: its hook is gone with it
     if (pass) CallPrevious(message);
-    if (!*alive) return;
+    if (!scope.Alive()) return;
     try {
         if (!FStopped) AfterMessage(message);
     } catch (...) {
@@ -185,6 +197,10 @@ void TlumSkinControlWnd::Install() {
 }
 
 void TlumSkinControlWnd::HandleWindowProc(TMessage& m) {
+    if (FFreePending) {   // on its way out: the window has its messages to itself
+        CallPrevious(m);
+        return;
+    }
     if (m.Msg == WM_SKIN_QUERY) {
         m.Result = 1;
         return;
@@ -195,7 +211,7 @@ void TlumSkinControlWnd::HandleWindowProc(TMessage& m) {
     }
     // A failing skin step is skipped; the window still gets its message exactly once. A skin
     // freed by its own step touches nothing of itself afterwards.
-    std::shared_ptr<bool> alive = FAlive;
+    TMessageScope scope(this);
     const HWND wnd = FWnd;
     bool pass = true;
     try {
@@ -203,12 +219,12 @@ void TlumSkinControlWnd::HandleWindowProc(TMessage& m) {
     } catch (...) {
         pass = true;
     }
-    if (!*alive) {
+    if (!scope.Alive()) {
         if (pass && IsWindow(wnd)) m.Result = DefSubclassProc(wnd, m.Msg, m.WParam, m.LParam);
         return;
     }
     if (pass) CallPrevious(m);
-    if (!*alive) return;
+    if (!scope.Alive()) return;
     try {
         if (!FStopped) AfterMessage(m);
     } catch (...) {

@@ -41,6 +41,9 @@ public:
     explicit TlumSkinControl(TlumSkinWindowIntf* skinWindow);
     // A skin freed inside one of its own messages: the message path sees it and stops at once.
     ~TlumSkinControl() override { *FAlive = false; }
+    // Frees a skin. One that is inside one of its own messages stops at once (no AfterMessage)
+    // and is freed when that message returns.
+    static void FreeSkin(std::unique_ptr<TlumSkinControl> skin);
     const char* ClassName() const override { return "TlumSkinControl"; }
 
     // True: pass the message on to the control's own procedure.
@@ -84,8 +87,26 @@ protected:
     TlumSkinEngineIntf* FEngine;
     uint8_t FMouseState = 0;
     bool FStopped = false;
+    // Counts the skin's own messages under way; the outermost one frees a skin left to it.
+    class TMessageScope {
+    public:
+        explicit TMessageScope(TlumSkinControl* skin) : FSkin(skin), FAlive(skin->FAlive) { ++skin->FMessageDepth; }
+        ~TMessageScope() {
+            if (!*FAlive) return;
+            if (--FSkin->FMessageDepth == 0 && FSkin->FFreePending) delete FSkin;
+        }
+        TMessageScope(const TMessageScope&) = delete;
+        TMessageScope& operator=(const TMessageScope&) = delete;
+        bool Alive() const { return *FAlive; }
+
+    private:
+        TlumSkinControl* FSkin;
+        std::shared_ptr<bool> FAlive;
+    };
     // Cleared by the destructor; the message procedures hold a copy while they run.
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    int FMessageDepth = 0;
+    bool FFreePending = false;
 };
 
 class TlumSkinControlVCL : public TlumSkinControl {

@@ -407,14 +407,23 @@ TEST(SkinStdWnd, TeardownInAnyOrderWithoutGrowth) {
     EXPECT_EQ(LiveGdiObjectCount(), live);
 }
 
-// A skin freed by one of its own steps stops at once; the window keeps working.
+// A skin freed by one of its own steps, directly or left to the message under way, stops at
+// once; the window keeps working and is given back.
 namespace {
 class TSelfFreeingSkin : public TlumSkinControlWnd {
 public:
-    TSelfFreeingSkin(HWND wnd, TlumSkinWindowIntf* skinWindow, std::unique_ptr<TlumSkinControlWnd>* holder)
-        : TlumSkinControlWnd(wnd, skinWindow), Holder(holder) {}
+    TSelfFreeingSkin(HWND wnd, TlumSkinWindowIntf* skinWindow, std::unique_ptr<TlumSkinControlWnd>* holder,
+                     bool deferred)
+        : TlumSkinControlWnd(wnd, skinWindow), Holder(holder), Deferred(deferred) {}
+    ~TSelfFreeingSkin() override { ++Freed; }
     bool BeforeMessage(TMessage& m) override {
-        if (m.Msg == WM_SETTEXT) Holder->reset();
+        if (m.Msg != WM_SETTEXT) return true;
+        if (Deferred) {
+            FreeSkin(std::move(*Holder));
+            EXPECT_EQ(Freed, 0);   // not yet: the message is under way
+        } else {
+            Holder->reset();
+        }
         return true;
     }
     void AfterMessage(TMessage& m) override {
@@ -422,25 +431,30 @@ public:
         TlumSkinControlWnd::AfterMessage(m);
     }
     std::unique_ptr<TlumSkinControlWnd>* Holder;
-    static int AfterCalls;
+    bool Deferred;
+    static int AfterCalls, Freed;
 };
 int TSelfFreeingSkin::AfterCalls = 0;
+int TSelfFreeingSkin::Freed = 0;
 }  // namespace
 
 TEST(SkinStdWnd, SkinFreedInsideItsOwnMessageStops) {
-    TTestWindow parent;
-    HWND button = parent.Child("BUTTON", BS_PUSHBUTTON, 7, 20, 20, 100, 30, "old");
-    TTestSkinWindow skinWindow;
-    std::unique_ptr<TlumSkinControlWnd> holder;
-    auto* skin = new TSelfFreeingSkin(button, &skinWindow, &holder);
-    holder.reset(skin);
-    skin->Install();
-    TSelfFreeingSkin::AfterCalls = 0;
-    SetWindowTextA(button, "new");
-    EXPECT_EQ(holder, nullptr);
-    EXPECT_EQ(TSelfFreeingSkin::AfterCalls, 0);
-    char text[16] = {};
-    GetWindowTextA(button, text, sizeof text);
-    EXPECT_STREQ(text, "new");   // the window still got its message
-    EXPECT_EQ(SendMessageA(button, WM_SKIN_QUERY, 0, 0), 0);
+    for (bool deferred : {false, true}) {
+        TTestWindow parent;
+        HWND button = parent.Child("BUTTON", BS_PUSHBUTTON, 7, 20, 20, 100, 30, "old");
+        TTestSkinWindow skinWindow;
+        std::unique_ptr<TlumSkinControlWnd> holder;
+        auto* skin = new TSelfFreeingSkin(button, &skinWindow, &holder, deferred);
+        holder.reset(skin);
+        skin->Install();
+        TSelfFreeingSkin::AfterCalls = TSelfFreeingSkin::Freed = 0;
+        SetWindowTextA(button, "new");
+        EXPECT_EQ(holder, nullptr) << deferred;
+        EXPECT_EQ(TSelfFreeingSkin::Freed, 1) << deferred;
+        EXPECT_EQ(TSelfFreeingSkin::AfterCalls, 0) << deferred;
+        char text[16] = {};
+        GetWindowTextA(button, text, sizeof text);
+        EXPECT_STREQ(text, "new") << deferred;   // the window still got its message
+        EXPECT_EQ(SendMessageA(button, WM_SKIN_QUERY, 0, 0), 0) << deferred;
+    }
 }
