@@ -87,6 +87,18 @@ protected:
     TTestSkinWindow SkinWindow;
 };
 
+void Pump(int ms = 40) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
 int PanelsOwnedByEngine() {
     int n = 0;
     for (int i = 0; i < Host().Engine->ComponentCount(); ++i) {
@@ -134,6 +146,34 @@ TEST_F(SkinBases, ComboButtonGoesWithWhicheverGoesFirst) {
         }
         EXPECT_EQ(PanelsOwnedByEngine(), before) << first;
     }
+}
+
+// A real click on the drop-down panel reaches the control underneath, at the point it hit.
+TEST_F(SkinBases, ComboButtonClicksReachTheHostWhereTheyHit) {
+    auto* edit = Add<TEdit>(20, 20, 160, 24);
+    edit->HandleNeeded();
+    std::vector<std::pair<UINT, TPoint>> seen;
+    edit->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { seen.push_back({WM_LBUTTONDOWN, {x, y}}); };
+    edit->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) { seen.push_back({WM_LBUTTONUP, {x, y}}); };
+    auto skin = MakeSkin<TlumSkinExtComboboxLikeControl>(edit, &SkinWindow);
+    ASSERT_NE(skin->GetComboButton(), nullptr);
+    SetForegroundWindow(Form->GetHandle());
+    Pump();
+    POINT hit{8, 5};
+    ClientToScreen(skin->GetComboButton()->GetHandle(), &hit);
+    SetCursorPos(hit.x, hit.y);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    Pump();
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Pump();
+    POINT expected = hit;
+    ScreenToClient(edit->GetHandle(), &expected);
+    ASSERT_EQ(seen.size(), 2u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].first, i == 0 ? WM_LBUTTONDOWN : WM_LBUTTONUP);
+        EXPECT_EQ(seen[i].second, TPoint(expected.x, expected.y));
+    }
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(SkinBases, ScrollOverlaysOnlyForControlsWithTheirOwnBars) {
