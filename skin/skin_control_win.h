@@ -11,14 +11,39 @@
 #include "classlib/gui/windows_api.h"
 
 #include <memory>
+#include <string>
 
+#include "classlib/gui/bitmap.h"
 #include "classlib/gui/controls.h"
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_intf.h"
 
+// BeginPaint and EndPaint around a skin's own answer to WM_PAINT, ended on every path (a window
+// left invalid would be sent WM_PAINT for ever).
+class TSkinPaintScope {
+public:
+    explicit TSkinPaintScope(HWND wnd) : FWnd(wnd) {
+        if (FWnd) BeginPaint(FWnd, &FPaint);
+    }
+    ~TSkinPaintScope() {
+        if (FWnd) EndPaint(FWnd, &FPaint);
+    }
+    TSkinPaintScope(const TSkinPaintScope&) = delete;
+    TSkinPaintScope& operator=(const TSkinPaintScope&) = delete;
+
+private:
+    HWND FWnd;
+    PAINTSTRUCT FPaint{};
+};
+
 class TlumSkinControl : public TObject {
 public:
     explicit TlumSkinControl(TlumSkinWindowIntf* skinWindow);
+    // A skin freed inside one of its own messages: the message path sees it and stops at once.
+    ~TlumSkinControl() override { *FAlive = false; }
+    // Frees a skin. One that is inside one of its own messages stops at once (no AfterMessage)
+    // and is freed when that message returns.
+    static void FreeSkin(std::unique_ptr<TlumSkinControl> skin);
     const char* ClassName() const override { return "TlumSkinControl"; }
 
     // True: pass the message on to the control's own procedure.
@@ -45,6 +70,14 @@ public:
     bool GetStopped() const { return FStopped; }
     TlumSkinEngineIntf* GetEngine() const { return FEngine; }
 
+    // The skins paint into an off-screen bitmap as large as the control and hand it here: it is
+    // copied onto the window and the text drawn centred on one line over it (grey when
+    // disabled, moved by (1, 1) when pressed). No window, no paint.
+    void PaintBitmapAndText(TBitmap* bitmap, const AnsiString& text, TRect textRect, TFont* font);
+    void PaintBitmapAndTextW(TBitmap* bitmap, const std::wstring& text, TRect textRect, TFont* font);
+    // Draws the bitmap (with its transparency) at pos on the control's window.
+    void PaintBitmapAt(TBitmap* bitmap, const TPoint& pos);
+
 protected:
     // Paint, while the skin is active.
     void Repaint();
@@ -54,6 +87,26 @@ protected:
     TlumSkinEngineIntf* FEngine;
     uint8_t FMouseState = 0;
     bool FStopped = false;
+    // Counts the skin's own messages under way; the outermost one frees a skin left to it.
+    class TMessageScope {
+    public:
+        explicit TMessageScope(TlumSkinControl* skin) : FSkin(skin), FAlive(skin->FAlive) { ++skin->FMessageDepth; }
+        ~TMessageScope() {
+            if (!*FAlive) return;
+            if (--FSkin->FMessageDepth == 0 && FSkin->FFreePending) delete FSkin;
+        }
+        TMessageScope(const TMessageScope&) = delete;
+        TMessageScope& operator=(const TMessageScope&) = delete;
+        bool Alive() const { return *FAlive; }
+
+    private:
+        TlumSkinControl* FSkin;
+        std::shared_ptr<bool> FAlive;
+    };
+    // Cleared by the destructor; the message procedures hold a copy while they run.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    int FMessageDepth = 0;
+    bool FFreePending = false;
 };
 
 class TlumSkinControlVCL : public TlumSkinControl {
@@ -70,6 +123,7 @@ public:
     TControl* GetControl() const { return FHook ? FHook->Control() : nullptr; }
 
     TRect GetRect() override;
+    // The control's window when it has one; painting never makes one.
     HWND GetControlHandle() override;
     bool IsEnabled() override;
 
@@ -77,6 +131,8 @@ protected:
     void CallPrevious(TMessage& message) {
         if (FHook) FHook->Previous(message);
     }
+    // The control as a windowed control (nullptr for a graphic control or once it is gone).
+    TWinControl* GetWinControl() const { return dynamic_cast<TWinControl*>(GetControl()); }
     std::unique_ptr<TWindowProcHook> FHook;
     TControl* FHostControl;
 };

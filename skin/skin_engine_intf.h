@@ -40,6 +40,7 @@ public:
     // Set for windows with an animation or a progress bar child: foreign button skins run
     // without their timer then.
     virtual void SetAnimationOrProgress(bool value) = 0;
+    virtual bool GetAnimationOrProgress() const = 0;
 };
 
 // A skin window as the target of the engine's system-menu popup: the three caption operations

@@ -6,6 +6,8 @@
 #include "skin/skin_hook_win.h"
 #include "skin/skin_menu_win.h"
 #include "skin/skin_registry_win.h"
+#include "skin/skin_std_ctrl_button_win.h"
+#include "skin/skin_std_wnd_win.h"
 #include "skin/skin_utils_win.h"
 #include "skin/skin_window_vcl_win.h"
 #include "skin/skin_window_win.h"
@@ -61,6 +63,9 @@ TlumSkinEngine::TlumSkinEngine(TComponent* owner)
     : TComponent((RequireForm(owner), owner)), FReader(std::make_unique<TlumSkinReader>("", "")),
       FOwnerForm(static_cast<TCustomForm*>(owner)) {
     FReader->OnLoad = [this](TObject* sender) { ApplySkin(sender); };
+    // Which skin each kind of control and dialog child gets (adding a row twice adds nothing).
+    RegisterStdWndSkins();
+    RegisterStdControlSkins();
     FAutoSkinWndClassNames.OnChange = [this](TObject*) {
         for (int i = 0; i < FAutoSkinWndClassNames.Count(); ++i) AddAutoSkinClass(FAutoSkinWndClassNames.Get(i));
     };

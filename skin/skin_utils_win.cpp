@@ -4,7 +4,10 @@
 #include <cstddef>
 #include <vector>
 
+#include "classlib/gui/application.h"
+#include "classlib/gui/forms.h"
 #include "skin/skin_bitmap_win.h"
+#include "skin/skin_engine_intf.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_pixels.h"
 
@@ -395,4 +398,16 @@ bool BuildWindowRegion(HWND window, TBitmap* caption, TBitmap* bottom, bool capt
         return false;
     }
     return true;
+}
+
+bool IsFormActive(TCustomForm* form) {
+    if (!form) return false;
+    if (HWND wnd = form->GetHandleIfAllocated()) {
+        const LRESULT answer = SendMessageA(wnd, WM_SKIN_ISACTIVE, 0, 0);
+        if (answer > 0) return answer == 1;
+    }
+    TCustomForm* mainForm = Application->GetMainForm();
+    if (!mainForm) return form->Active();
+    if (!GetActiveWindow()) return false;   // the application is not the active one
+    return form == mainForm || form->Active();
 }

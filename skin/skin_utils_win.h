@@ -74,3 +74,9 @@ void DrawNinePart(TBitmap* bitmap, TCanvas* canvas, const TRect& r, TColor trans
 bool BuildWindowRegion(HWND window, TBitmap* caption, TBitmap* bottom, bool captionNeedsRegion, bool bottomNeedsRegion,
                        int captionMinY, int captionMaxY, int bottomMinY, int bottomMaxY, TColor transparentColor,
                        int height, int width);
+
+class TCustomForm;
+// Whether the form counts as active for the skins: its own answer to WM_SKIN_ISACTIVE when it
+// gives one (1 active, another positive value inactive); else, while the application has the
+// active window, the main form always and any other form when it is the active window.
+bool IsFormActive(TCustomForm* form);

@@ -86,7 +86,8 @@ void TlumSkinWindow::UnskinChildren() {
             skin->Restore();
         } catch (...) {
         }
-        skin.reset();
+        // A skin whose own message is under way goes when that message returns.
+        TlumSkinControl::FreeSkin(std::move(skin));
     }
 }
 

@@ -47,7 +47,7 @@ public:
     bool GetHasBorder() const { return FHasBorder; }
     void SetHasBorder(bool value);
     int GetHotButton() const { return FHotButton; }
-    bool GetAnimationOrProgress() const { return FAnimationOrProgress; }
+    bool GetAnimationOrProgress() const override { return FAnimationOrProgress; }
     int ChildSkinCount() const { return static_cast<int>(FChildSkins.size()); }
 
     // TlumSkinWindowIntf

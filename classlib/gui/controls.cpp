@@ -386,6 +386,12 @@ void TControl::SetAlign(TAlign align) {
     RequestAlign();
 }
 
+void TControl::SetBiDiMode(TBiDiMode mode) {
+    if (mode == FBiDiMode) return;
+    FBiDiMode = mode;
+    Invalidate();
+}
+
 void TControl::SetCursor(TCursor cursor) {
     if (cursor == FCursor) return;
     FCursor = cursor;

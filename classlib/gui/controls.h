@@ -26,6 +26,9 @@
 
 class TWinControl;
 class TCustomForm;
+
+// A control asked for something its state does not allow.
+PW_DECLARE_EXCEPTION(EInvalidOperation, Exception)
 class TControlCanvas;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
@@ -33,6 +36,9 @@ enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 // Border of a form; edits and panels use the first two (TBorderStyle).
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;
+
+// Reading order of texts and placement of parts like a check box's box.
+enum TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 using TShiftState = uint8_t;
 enum : TShiftState { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
@@ -144,6 +150,11 @@ public:
     void SetCtl3D(bool value);
     TAlign GetAlign() const { return FAlign; }
     void SetAlign(TAlign align);
+    TBiDiMode GetBiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode mode);
+    // Whether the control publishes a property of this name ("BorderStyle", "Color", ...), for
+    // code that treats controls alike by what they publish.
+    virtual bool HasProperty(const AnsiString& name) const { return false; }
     TCursor GetCursor() const { return FCursor; }
     void SetCursor(TCursor cursor);
     const AnsiString& GetHint() const { return FHint; }
@@ -204,6 +215,7 @@ protected:
     std::unique_ptr<TFont> FFont;
     TColor FColor = clWindow;
     TAlign FAlign = alNone;
+    TBiDiMode FBiDiMode = bdLeftToRight;
     TCursor FCursor = crDefault;
     TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
     TControlState FControlState = 0;

@@ -2,6 +2,10 @@
 #pragma once
 #include "classlib/gui/windows_api.h"
 
+#include <initializer_list>
+
+#include "classlib/sysutils.h"
+
 class TControl;
 
 namespace gui_internal {
@@ -16,5 +20,12 @@ HWND UtilityWindow();
 void EnsureCommonControls();
 // The module of the program (for window classes and resources).
 HINSTANCE Instance();
+
+// Whether name is one of names (for HasProperty).
+inline bool NameIn(const AnsiString& name, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (name == n) return true;
+    return false;
+}
 
 }  // namespace gui_internal

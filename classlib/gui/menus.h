@@ -33,7 +33,6 @@ inline TShortCut MakeShortCut(uint8_t key, TShortCut modifiers) { return static_
 AnsiString ShortCutToText(TShortCut shortCut);
 
 enum TMenuAutoFlag : uint8_t { maAutomatic, maManual };
-enum TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 using TMenuMeasureItemEvent = std::function<void(TObject* sender, TCanvas* canvas, int& width, int& height)>;
 using TMenuDrawItemEvent = std::function<void(TObject* sender, TCanvas* canvas, const TRect& rect, bool selected)>;

@@ -53,52 +53,6 @@ void TButton::WndProc(TMessage& m) {
     TWinControl::WndProc(m);
 }
 
-// ---- TCheckBox ----------------------------------------------------------------------------
-
-TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner) {
-    FControlStyle = csSetCaption | csDoubleClicks;
-    FTabStop = true;
-    FWidth = 97;
-    FHeight = 17;
-}
-
-void TCheckBox::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.SystemClassName = "BUTTON";
-    p.Style |= BS_3STATE | (FAlignment == taLeftJustify ? BS_LEFTTEXT : 0);
-}
-
-void TCheckBox::HandleCreated() { SendMessageA(FHandle, BM_SETCHECK, FState, 0); }
-
-TCheckBoxState TCheckBox::GetState() const { return FState; }
-
-void TCheckBox::SetState(TCheckBoxState state) {
-    if (state == FState) return;
-    FState = state;
-    if (HandleAllocated()) SendMessageA(FHandle, BM_SETCHECK, state, 0);
-    if (!IsLoading()) Click();
-}
-
-void TCheckBox::SetAlignment(TAlignment a) {
-    if (a == FAlignment) return;
-    FAlignment = a;
-    RecreateWnd();
-}
-
-void TCheckBox::WndProc(TMessage& m) {
-    if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == BN_CLICKED) {
-            switch (FState) {
-                case cbUnchecked: SetState(FAllowGrayed ? cbGrayed : cbChecked); break;
-                case cbGrayed: SetState(cbChecked); break;
-                default: SetState(cbUnchecked); break;
-            }
-        }
-        return;
-    }
-    TWinControl::WndProc(m);
-}
-
 // ---- TCustomEdit ----------------------------------------------------------------------------
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {

@@ -1,7 +1,9 @@
-// Standard controls: buttons, check boxes, edits, memos, labels, static texts.
+// Standard controls: buttons, edits, memos, labels, static texts (check boxes and their kin in
+// button_controls.h).
 #pragma once
 #include "classlib/gui/windows_api.h"
 
+#include "classlib/gui/button_controls.h"   // check boxes: their users include this header
 #include "classlib/gui/controls.h"
 #include "classlib/gui/forms.h"
 
@@ -25,30 +27,6 @@ private:
     TModalResult FModalResult = mrNone;
     bool FDefault = false;
     bool FCancel = false;
-};
-
-enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
-
-class TCheckBox : public TWinControl {
-public:
-    explicit TCheckBox(TComponent* owner);
-    const char* ClassName() const override { return "TCheckBox"; }
-    bool GetChecked() const { return GetState() == cbChecked; }
-    void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
-    TCheckBoxState GetState() const;
-    void SetState(TCheckBoxState state);
-    bool GetAllowGrayed() const { return FAllowGrayed; }
-    void SetAllowGrayed(bool v) { FAllowGrayed = v; }
-    TAlignment GetAlignment() const { return FAlignment; }
-    void SetAlignment(TAlignment a);
-protected:
-    void CreateParams(TCreateParams& params) override;
-    void HandleCreated() override;
-    void WndProc(TMessage& message) override;
-private:
-    TCheckBoxState FState = cbUnchecked;
-    bool FAllowGrayed = false;
-    TAlignment FAlignment = taRightJustify;
 };
 
 enum TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };

@@ -49,6 +49,7 @@ public:
     explicit TFakeSkinWindow(TlumSkinEngineIntf* engine) : Engine(engine) {}
     TlumSkinEngineIntf* GetEngine() const override { return Engine; }
     void SetAnimationOrProgress(bool value) override { AnimationOrProgress = value; }
+    bool GetAnimationOrProgress() const override { return AnimationOrProgress; }
     TlumSkinEngineIntf* Engine;
     bool AnimationOrProgress = false;
 };

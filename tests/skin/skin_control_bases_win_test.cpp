@@ -1,0 +1,293 @@
+// The shared skin bases on class-library controls with the default skin: the drop-down button
+// panel and the scroll-bar overlays against every order of going (skin, control, panel), which
+// controls get overlays, painting that never makes a window, and a failing skin step that
+// leaves the control its message.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "classlib/gui/application.h"
+#include "classlib/gui/forms.h"
+#include "classlib/gui/handles.h"
+#include "classlib/gui/panel.h"
+#include "classlib/gui/standard_controls.h"
+#include "skin/skin_control_bases_win.h"
+#include "skin/skin_engine_win.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+class GuiEnvironment : public ::testing::Environment {
+    void SetUp() override { Application->Initialize(); }
+};
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+struct TSkinEngineHost {
+    TSkinEngineHost() : Form(new TForm(nullptr)) {
+        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+        Form->BeginLoading();
+        Engine = new TlumSkinEngine(Form.get());
+        Engine->SetActive(true);
+        Engine->SetSkinAllForms(false);
+        Engine->SetSkinDialogs(false);
+        Engine->SetBuiltIn(true);
+        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        Form->FinishLoading();
+    }
+    std::unique_ptr<TForm> Form;
+    TlumSkinEngine* Engine;
+};
+
+TSkinEngineHost& Host() {
+    static TSkinEngineHost host;
+    return host;
+}
+
+class TTestSkinWindow : public TlumSkinWindowIntf {
+public:
+    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
+    void SetAnimationOrProgress(bool) override {}
+    bool GetAnimationOrProgress() const override { return false; }
+};
+
+class TBasesTestForm : public TForm {
+public:
+    TBasesTestForm() : TForm(nullptr) {}
+    const char* ClassName() const override { return "TBasesTestForm"; }
+};
+
+template <class TSkin>
+std::unique_ptr<TSkin> MakeSkin(TControl* control, TlumSkinWindowIntf* window) {
+    auto skin = std::make_unique<TSkin>(control, window);
+    skin->Install();
+    skin->ApplySkinColours();
+    return skin;
+}
+
+class SkinBases : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Host();
+        Form = std::make_unique<TBasesTestForm>();
+        Form->SetBounds(420, 60, 420, 320);
+        Form->Show();
+    }
+    template <class T>
+    T* Add(int left, int top, int width, int height) {
+        auto* c = new T(Form.get());
+        c->SetParent(Form.get());
+        c->SetBounds(left, top, width, height);
+        return c;
+    }
+    std::unique_ptr<TBasesTestForm> Form;
+    TTestSkinWindow SkinWindow;
+};
+
+void Pump(int ms = 40) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+int PanelsOwnedByEngine() {
+    int n = 0;
+    for (int i = 0; i < Host().Engine->ComponentCount(); ++i) {
+        TComponent* c = Host().Engine->GetComponent(i);
+        n += dynamic_cast<TlumSkinInternalComboButton*>(c) != nullptr || dynamic_cast<TlumSkinInternalScrollBar*>(c) != nullptr;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST_F(SkinBases, ComboButtonGoesWithWhicheverGoesFirst) {
+    enum TFirst { skinFirst, controlFirst, panelFirst };
+    for (TFirst first : {skinFirst, controlFirst, panelFirst}) {
+        auto* edit = Add<TEdit>(20, 20, 160, 24);
+        edit->HandleNeeded();
+        const int before = PanelsOwnedByEngine();
+        auto skin = MakeSkin<TlumSkinExtComboboxLikeControl>(edit, &SkinWindow);
+        TlumSkinInternalComboButton* panel = skin->GetComboButton();
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->GetParent(), edit);
+        EXPECT_EQ(panel->GetAlign(), alRight);
+        EXPECT_EQ(panel->GetWidth(), 16);
+        EXPECT_EQ(PanelsOwnedByEngine(), before + 1);
+        SendMessageA(edit->GetHandle(), WM_SKIN_REPAINT, 0, 0);
+        switch (first) {
+        case skinFirst:
+            skin->Restore();
+            EXPECT_EQ(skin->GetComboButton(), nullptr);
+            skin.reset();
+            delete edit;
+            break;
+        case controlFirst:
+            delete edit;
+            EXPECT_EQ(panel->GetHostControl(), nullptr);
+            skin.reset();
+            break;
+        case panelFirst:
+            delete panel;   // as the engine does when it goes
+            EXPECT_EQ(skin->GetComboButton(), nullptr);
+            skin->Restore();
+            skin.reset();
+            delete edit;
+            break;
+        }
+        EXPECT_EQ(PanelsOwnedByEngine(), before) << first;
+    }
+}
+
+// A real click on the drop-down panel reaches the control underneath, at the point it hit.
+TEST_F(SkinBases, ComboButtonClicksReachTheHostWhereTheyHit) {
+    auto* edit = Add<TEdit>(20, 20, 160, 24);
+    edit->HandleNeeded();
+    std::vector<std::pair<UINT, TPoint>> seen;
+    edit->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { seen.push_back({WM_LBUTTONDOWN, {x, y}}); };
+    edit->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) { seen.push_back({WM_LBUTTONUP, {x, y}}); };
+    auto skin = MakeSkin<TlumSkinExtComboboxLikeControl>(edit, &SkinWindow);
+    ASSERT_NE(skin->GetComboButton(), nullptr);
+    SetForegroundWindow(Form->GetHandle());
+    Pump();
+    POINT hit{8, 5};
+    ClientToScreen(skin->GetComboButton()->GetHandle(), &hit);
+    SetCursorPos(hit.x, hit.y);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    Pump();
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Pump();
+    POINT expected = hit;
+    ScreenToClient(edit->GetHandle(), &expected);
+    ASSERT_EQ(seen.size(), 2u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].first, i == 0 ? WM_LBUTTONDOWN : WM_LBUTTONUP);
+        EXPECT_EQ(seen[i].second, TPoint(expected.x, expected.y));
+    }
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(SkinBases, ScrollOverlaysOnlyForControlsWithTheirOwnBars) {
+    struct {
+        const char* Name;
+        TWinControl* Control;
+        bool Overlays;
+    } cases[] = {
+        {"memo", Add<TMemo>(10, 10, 150, 100), true},
+        {"single-line edit", Add<TEdit>(10, 120, 150, 24), false},
+        {"panel", Add<TPanel>(200, 10, 150, 100), true},
+    };
+    for (const auto& c : cases) {
+        auto skin = MakeSkin<TlumSkinScrollWinControl>(c.Control, &SkinWindow);
+        EXPECT_EQ(skin->GetVertScrollBar() != nullptr, c.Overlays) << c.Name;
+        EXPECT_EQ(skin->GetHorzScrollBar() != nullptr, c.Overlays) << c.Name;
+        if (c.Overlays) {
+            EXPECT_FALSE(skin->GetVertScrollBar()->GetHorizontal());
+            EXPECT_TRUE(skin->GetHorzScrollBar()->GetHorizontal());
+            EXPECT_EQ(skin->GetVertScrollBar()->GetParent(), Form.get());
+        }
+    }
+}
+
+TEST_F(SkinBases, ScrollOverlaysLeftAloneAreFreedToo) {
+    const int before = PanelsOwnedByEngine();
+    auto* memo = Add<TMemo>(10, 10, 150, 100);
+    for (int i = 0; i < 40; ++i) memo->GetLines()->Add("line");
+    memo->SetScrollBars(ssBoth);
+    memo->HandleNeeded();
+    auto skin = MakeSkin<TlumSkinScrollWinControl>(memo, &SkinWindow);
+    ASSERT_NE(skin->GetVertScrollBar(), nullptr);
+    SendMessageA(memo->GetHandle(), WM_SKIN_REPAINT, 0, 0);
+    // The vertical bar shows: its overlay covers it with the skin's bar.
+    EXPECT_TRUE(skin->GetVertScrollBar()->GetVisible());
+    EXPECT_FALSE(skin->GetVertScrollBar()->GetOverlayBitmap()->Empty());
+    delete skin->GetHorzScrollBar();   // one overlay gone on its own
+    EXPECT_EQ(skin->GetHorzScrollBar(), nullptr);
+    skin->Restore();
+    EXPECT_EQ(skin->GetVertScrollBar(), nullptr);
+    EXPECT_EQ(PanelsOwnedByEngine(), before);
+    skin.reset();
+    delete memo;
+}
+
+// Painting asks for the control's window but never makes one.
+TEST_F(SkinBases, PaintingNeverMakesAWindow) {
+    auto* edit = new TEdit(Form.get());   // no parent yet: no window
+    auto skin = MakeSkin<TlumSkinBorderWinControl>(edit, &SkinWindow);
+    TBitmap bitmap(20, 20);
+    skin->Paint();
+    skin->PaintBitmapAndText(&bitmap, "text", TRect(0, 0, 20, 20), nullptr);
+    skin->PaintBitmapAt(&bitmap, TPoint(0, 0));
+    EXPECT_EQ(skin->GetControlHandle(), nullptr);
+    EXPECT_FALSE(edit->HandleAllocated());
+    skin.reset();
+    delete edit;
+}
+
+namespace {
+class TThrowingSkin : public TlumSkinBorderWinControl {
+public:
+    using TlumSkinBorderWinControl::TlumSkinBorderWinControl;
+    bool BeforeMessage(TMessage& m) override {
+        if (m.Msg == WM_SETTEXT) throw std::runtime_error("skin step failed");
+        return true;
+    }
+    void AfterMessage(TMessage& m) override {
+        if (m.Msg == WM_SETTEXT) throw std::runtime_error("skin step failed");
+        TlumSkinBorderWinControl::AfterMessage(m);
+    }
+};
+}  // namespace
+
+TEST_F(SkinBases, AFailingSkinStepLeavesTheControlItsMessage) {
+    auto* edit = Add<TEdit>(20, 20, 160, 24);
+    auto skin = MakeSkin<TThrowingSkin>(edit, &SkinWindow);
+    SetWindowTextA(edit->GetHandle(), "reached");
+    char text[16] = {};
+    GetWindowTextA(edit->GetHandle(), text, sizeof text);
+    EXPECT_STREQ(text, "reached");
+    EXPECT_EQ(SendMessageA(edit->GetHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    skin.reset();
+    EXPECT_EQ(SendMessageA(edit->GetHandle(), WM_SKIN_QUERY, 0, 0), 0);
+}
+
+TEST_F(SkinBases, CyclesLeaveNoGdiObjects) {
+    auto cycle = [&](bool controlsFirst) {
+        auto* combo = Add<TEdit>(10, 10, 150, 24);
+        auto* memo = Add<TMemo>(10, 50, 150, 100);
+        memo->SetScrollBars(ssBoth);
+        auto comboSkin = MakeSkin<TlumSkinExtComboboxLikeControl>(combo, &SkinWindow);
+        auto memoSkin = MakeSkin<TlumSkinScrollWinControl>(memo, &SkinWindow);
+        RedrawWindow(Form->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        if (controlsFirst) {
+            delete combo;
+            delete memo;
+            comboSkin.reset();
+            memoSkin.reset();
+        } else {
+            comboSkin->Restore();
+            memoSkin->Restore();
+            comboSkin.reset();
+            memoSkin.reset();
+            delete combo;
+            delete memo;
+        }
+    };
+    cycle(true);
+    cycle(false);
+    const long live = LiveGdiObjectCount();
+    const int panels = PanelsOwnedByEngine();
+    for (int i = 0; i < 20; ++i) cycle(i % 2 == 0);
+    EXPECT_EQ(LiveGdiObjectCount(), live);
+    EXPECT_EQ(PanelsOwnedByEngine(), panels);
+}
