@@ -1,11 +1,14 @@
-// Common controls: progress bar, status bar, page control with tab sheets.
+// Common controls: progress bar, status bar, tab control, page control with tab sheets.
 #pragma once
 #include "classlib/gui/windows_api.h"
 
 #include <memory>
 #include <vector>
 
+#include "classlib/classes.h"
 #include "classlib/gui/controls.h"
+
+class TImageList;
 
 enum TProgressBarOrientation : uint8_t { pbHorizontal, pbVertical };
 
@@ -34,7 +37,7 @@ private:
     TProgressBarOrientation FOrientation = pbHorizontal;
 };
 
-class TStatusBar;
+class TCustomStatusBar;
 
 class TStatusPanel {
 public:
@@ -43,17 +46,18 @@ public:
     const AnsiString& GetText() const { return FText; }
     void SetText(const AnsiString& t);
 private:
-    friend class TStatusBar;
-    TStatusBar* FBar = nullptr;
+    friend class TCustomStatusBar;
+    TCustomStatusBar* FBar = nullptr;
     int FWidth = 50;
     AnsiString FText;
 };
 
-class TStatusBar : public TWinControl {
+class TCustomStatusBar : public TWinControl {
 public:
-    explicit TStatusBar(TComponent* owner);
-    ~TStatusBar() override;
-    const char* ClassName() const override { return "TStatusBar"; }
+    explicit TCustomStatusBar(TComponent* owner);
+    ~TCustomStatusBar() override;
+    const char* ClassName() const override { return "TCustomStatusBar"; }
+    bool HasProperty(const AnsiString& name) const override;
     TStatusPanel* AddPanel();
     int PanelCount() const { return static_cast<int>(FPanels.size()); }
     TStatusPanel* Panels(int index) const { return FPanels.at(static_cast<size_t>(index)).get(); }
@@ -69,11 +73,78 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
+    void WndProc(TMessage& message) override;
 private:
     std::vector<std::unique_ptr<TStatusPanel>> FPanels;
     bool FSimplePanel = false;
     bool FSizeGrip = true;
     AnsiString FSimpleText;
+};
+
+class TStatusBar : public TCustomStatusBar {
+public:
+    explicit TStatusBar(TComponent* owner) : TCustomStatusBar(owner) {}
+    const char* ClassName() const override { return "TStatusBar"; }
+};
+
+enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
+enum TTabPosition : uint8_t { tpTop, tpBottom, tpLeft, tpRight };
+
+// A tab window of the system class: the tabs, their place and look, and the client area the
+// tabs leave. Descendants say what the tabs are.
+class TCustomTabControl : public TWinControl {
+public:
+    explicit TCustomTabControl(TComponent* owner);
+    ~TCustomTabControl() override;
+    const char* ClassName() const override { return "TCustomTabControl"; }
+    TTabStyle GetStyle() const { return FStyle; }
+    void SetStyle(TTabStyle style);
+    // Left and right tabs stand in several rows of their own.
+    TTabPosition GetTabPosition() const { return FTabPosition; }
+    void SetTabPosition(TTabPosition position);
+    // Tab i shows image i of the list.
+    TImageList* GetImages() const { return FImages; }
+    void SetImages(TImageList* images);
+    void AdjustClientRect(TRect& rect) const override;
+    // The index of the tab at a client point, or -1.
+    int IndexOfTabAt(int x, int y) const;
+    TNotifyEvent OnChange;
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
+    void WndProc(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    // Writes the tabs into the window and selects one (-1: none).
+    void SetTabItems(const std::vector<AnsiString>& captions, int selected);
+    // The user chose tab index.
+    virtual void TabChosen(int index) = 0;
+private:
+    TTabStyle FStyle = tsTabs;
+    TTabPosition FTabPosition = tpTop;
+    TImageList* FImages = nullptr;
+};
+
+class TTabStrings;
+
+// Tabs given as texts; TabIndex is the selected one (-1: none).
+class TTabControl : public TCustomTabControl {
+public:
+    explicit TTabControl(TComponent* owner);
+    ~TTabControl() override;
+    const char* ClassName() const override { return "TTabControl"; }
+    TStrings* GetTabs() const;
+    void SetTabs(TStrings* tabs) { GetTabs()->Assign(tabs); }
+    int GetTabIndex() const { return FTabIndex; }
+    // Selects a tab without an OnChange; out of range selects none.
+    void SetTabIndex(int index);
+protected:
+    void HandleCreated() override;
+    void TabChosen(int index) override;
+private:
+    friend class TTabStrings;
+    void UpdateTabs();
+    std::unique_ptr<TTabStrings> FTabs;
+    int FTabIndex = -1;
 };
 
 class TPageControl;
@@ -95,9 +166,7 @@ private:
     TPageControl* FPageControl = nullptr;
 };
 
-enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
-
-class TPageControl : public TWinControl {
+class TPageControl : public TCustomTabControl {
 public:
     explicit TPageControl(TComponent* owner);
     ~TPageControl() override;
@@ -108,14 +177,9 @@ public:
     void SetActivePage(TTabSheet* page);
     int GetActivePageIndex() const;
     void SetActivePageIndex(int index);
-    TTabStyle GetStyle() const { return FStyle; }
-    void SetStyle(TTabStyle style);
-    void AdjustClientRect(TRect& rect) const override;
-    TNotifyEvent OnChange;
 protected:
-    void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
-    void WndProc(TMessage& message) override;
+    void TabChosen(int index) override;
 private:
     friend class TTabSheet;
     void InsertPage(TTabSheet* page);
@@ -124,5 +188,4 @@ private:
     void ShowActivePage();
     std::vector<TTabSheet*> FPages;
     TTabSheet* FActivePage = nullptr;
-    TTabStyle FStyle = tsTabs;
 };
