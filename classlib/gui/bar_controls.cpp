@@ -254,8 +254,9 @@ void TCustomUpDown::CreateParams(TCreateParams& p) {
 }
 
 void TCustomUpDown::HandleCreated() {
-    UpdateWindow();
+    // The associate first: setting the position writes it into the associate.
     if (FAssociate) SendMessageA(FHandle, UDM_SETBUDDY, reinterpret_cast<WPARAM>(FAssociate->GetHandle()), 0);
+    UpdateWindow();
 }
 
 void TCustomUpDown::UpdateWindow() {

@@ -457,3 +457,15 @@ void TCoolBar::CreateParams(TCreateParams& p) {
     p.SystemClassName = REBARCLASSNAMEA;
     p.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER | RBS_VARHEIGHT;
 }
+
+void TCoolBar::WndProc(TMessage& m) {
+    if (m.Msg == WM_ERASEBKGND) {
+        // Without bands the window leaves its background unpainted: it gets the bar's colour.
+        RECT r;
+        ::GetClientRect(FHandle, &r);
+        FillRect(reinterpret_cast<HDC>(m.WParam), &r, FBrush->GetHandle());
+        m.Result = 1;
+        return;
+    }
+    TToolWindow::WndProc(m);
+}

@@ -165,4 +165,5 @@ public:
     const char* ClassName() const override { return "TCoolBar"; }
 protected:
     void CreateParams(TCreateParams& params) override;
+    void WndProc(TMessage& message) override;
 };
