@@ -159,7 +159,19 @@ void TCustomStatusBar::UpdatePanels() {
 
 // ---- TCustomTabControl ------------------------------------------------------------------
 
-TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner) {
+class TTabStrings : public TStringList {
+public:
+    explicit TTabStrings(TCustomTabControl* control) : FControl(control) {}
+protected:
+    void Changed() override {
+        if (!FControl->FTabsLocked) FControl->TabsChanged();
+        TStringList::Changed();
+    }
+private:
+    TCustomTabControl* FControl;
+};
+
+TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner), FTabs(std::make_unique<TTabStrings>(this)) {
     FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks;
     FTabStop = true;
     FWidth = 289;
@@ -184,7 +196,10 @@ void TCustomTabControl::CreateParams(TCreateParams& p) {
 
 void TCustomTabControl::HandleCreated() {
     if (FImages) SendMessageA(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->GetHandle()));
+    UpdateTabs();
 }
+
+TStrings* TCustomTabControl::GetTabs() const { return FTabs.get(); }
 
 void TCustomTabControl::AdjustClientRect(TRect& rect) const {
     if (HandleAllocated()) {
@@ -203,17 +218,18 @@ void TCustomTabControl::AdjustClientRect(TRect& rect) const {
     }
 }
 
-void TCustomTabControl::SetTabItems(const std::vector<AnsiString>& captions, int selected) {
+void TCustomTabControl::UpdateTabs() {
     if (!HandleAllocated()) return;
     SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
-    for (size_t i = 0; i < captions.size(); ++i) {
+    for (int i = 0; i < FTabs->Count(); ++i) {
+        AnsiString caption = FTabs->Get(i);
         TCITEMA item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
-        item.pszText = const_cast<char*>(captions[i].c_str());
-        item.iImage = FImages ? static_cast<int>(i) : -1;
-        SendMessageA(FHandle, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        item.pszText = const_cast<char*>(caption.c_str());
+        item.iImage = FImages ? i : -1;
+        SendMessageA(FHandle, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
-    SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(SelectedTab()), 0);
     Realign();
 }
 
@@ -267,40 +283,15 @@ void TCustomTabControl::WndProc(TMessage& m) {
 
 // ---- TTabControl ------------------------------------------------------------------------
 
-class TTabStrings : public TStringList {
-public:
-    explicit TTabStrings(TTabControl* control) : FControl(control) {}
-protected:
-    void Changed() override {
-        FControl->UpdateTabs();
-        TStringList::Changed();
-    }
-private:
-    TTabControl* FControl;
-};
-
-TTabControl::TTabControl(TComponent* owner) : TCustomTabControl(owner), FTabs(std::make_unique<TTabStrings>(this)) {}
-
-TTabControl::~TTabControl() = default;
-
-TStrings* TTabControl::GetTabs() const { return FTabs.get(); }
-
-void TTabControl::HandleCreated() {
-    TCustomTabControl::HandleCreated();
-    UpdateTabs();
-}
-
-void TTabControl::UpdateTabs() {
-    if (FTabIndex >= FTabs->Count()) FTabIndex = -1;
-    std::vector<AnsiString> captions;
-    for (int i = 0; i < FTabs->Count(); ++i) captions.push_back(FTabs->Get(i));
-    SetTabItems(captions, FTabIndex);
-}
-
 void TTabControl::SetTabIndex(int index) {
     if (index < -1 || index >= FTabs->Count()) index = -1;
     FTabIndex = index;
     if (HandleAllocated()) SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void TTabControl::TabsChanged() {
+    if (FTabIndex >= FTabs->Count()) FTabIndex = -1;
+    TCustomTabControl::TabsChanged();
 }
 
 void TTabControl::TabChosen(int index) {
@@ -342,7 +333,7 @@ int TTabSheet::GetPageIndex() const {
 
 void TTabSheet::WndProc(TMessage& m) {
     if (m.Msg == CM_TEXTCHANGED) {
-        if (FPageControl) FPageControl->UpdateTabs();
+        if (FPageControl) FPageControl->UpdatePageTabs();
         return;
     }
     TWinControl::WndProc(m);
@@ -360,13 +351,12 @@ TPageControl::~TPageControl() {
 
 void TPageControl::HandleCreated() {
     TCustomTabControl::HandleCreated();
-    UpdateTabs();
     ShowActivePage();
 }
 
 void TPageControl::InsertPage(TTabSheet* page) {
     FPages.push_back(page);
-    UpdateTabs();
+    UpdatePageTabs();
     if (!FActivePage) SetActivePage(page);
 }
 
@@ -379,13 +369,20 @@ void TPageControl::RemovePage(TTabSheet* page) {
         FActivePage = nullptr;
         if (!FPages.empty() && !IsDestroying()) SetActivePage(FPages.front());
     }
-    UpdateTabs();
+    UpdatePageTabs();
 }
 
-void TPageControl::UpdateTabs() {
-    std::vector<AnsiString> captions;
-    for (TTabSheet* page : FPages) captions.push_back(page->GetText());
-    SetTabItems(captions, GetActivePageIndex());
+void TPageControl::UpdatePageTabs() {
+    FTabsLocked = true;
+    try {
+        FTabs->Clear();
+        for (TTabSheet* page : FPages) FTabs->Add(page->GetText());
+    } catch (...) {
+        FTabsLocked = false;
+        throw;
+    }
+    FTabsLocked = false;
+    UpdateTabs();
 }
 
 void TPageControl::ShowActivePage() {

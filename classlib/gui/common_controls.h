@@ -90,8 +90,10 @@ public:
 enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
 enum TTabPosition : uint8_t { tpTop, tpBottom, tpLeft, tpRight };
 
-// A tab window of the system class: the tabs, their place and look, and the client area the
-// tabs leave. Descendants say what the tabs are.
+class TTabStrings;
+
+// A tab window of the system class: the tabs' texts, their place and look, and the client area
+// the tabs leave. Descendants say which tab is selected and what choosing one does.
 class TCustomTabControl : public TWinControl {
 public:
     explicit TCustomTabControl(TComponent* owner);
@@ -105,6 +107,9 @@ public:
     // Tab i shows image i of the list.
     TImageList* GetImages() const { return FImages; }
     void SetImages(TImageList* images);
+    // The tabs' texts; each change reaches the window at once.
+    TStrings* GetTabs() const;
+    void SetTabs(TStrings* tabs) { GetTabs()->Assign(tabs); }
     void AdjustClientRect(TRect& rect) const override;
     // The index of the tab at a client point, or -1.
     int IndexOfTabAt(int x, int y) const;
@@ -114,36 +119,37 @@ protected:
     void HandleCreated() override;
     void WndProc(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
-    // Writes the tabs into the window and selects one (-1: none).
-    void SetTabItems(const std::vector<AnsiString>& captions, int selected);
+    // Writes the tabs into the window and selects SelectedTab.
+    void UpdateTabs();
+    // The texts changed.
+    virtual void TabsChanged() { UpdateTabs(); }
+    // The tab to show selected (-1: none).
+    virtual int SelectedTab() const = 0;
     // The user chose tab index.
     virtual void TabChosen(int index) = 0;
+    std::unique_ptr<TTabStrings> FTabs;
+    bool FTabsLocked = false;   // the texts are being rewritten: the window waits
 private:
+    friend class TTabStrings;
     TTabStyle FStyle = tsTabs;
     TTabPosition FTabPosition = tpTop;
     TImageList* FImages = nullptr;
 };
 
-class TTabStrings;
-
 // Tabs given as texts; TabIndex is the selected one (-1: none).
 class TTabControl : public TCustomTabControl {
 public:
-    explicit TTabControl(TComponent* owner);
-    ~TTabControl() override;
+    explicit TTabControl(TComponent* owner) : TCustomTabControl(owner) {}
     const char* ClassName() const override { return "TTabControl"; }
-    TStrings* GetTabs() const;
-    void SetTabs(TStrings* tabs) { GetTabs()->Assign(tabs); }
+    // -1 when the selected tab was deleted.
     int GetTabIndex() const { return FTabIndex; }
     // Selects a tab without an OnChange; out of range selects none.
     void SetTabIndex(int index);
 protected:
-    void HandleCreated() override;
+    int SelectedTab() const override { return FTabIndex; }
+    void TabsChanged() override;
     void TabChosen(int index) override;
 private:
-    friend class TTabStrings;
-    void UpdateTabs();
-    std::unique_ptr<TTabStrings> FTabs;
     int FTabIndex = -1;
 };
 
@@ -166,6 +172,7 @@ private:
     TPageControl* FPageControl = nullptr;
 };
 
+// Its tabs are its pages' captions.
 class TPageControl : public TCustomTabControl {
 public:
     explicit TPageControl(TComponent* owner);
@@ -179,12 +186,14 @@ public:
     void SetActivePageIndex(int index);
 protected:
     void HandleCreated() override;
+    int SelectedTab() const override { return GetActivePageIndex(); }
     void TabChosen(int index) override;
 private:
     friend class TTabSheet;
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
-    void UpdateTabs();
+    // The tabs' texts from the pages' captions.
+    void UpdatePageTabs();
     void ShowActivePage();
     std::vector<TTabSheet*> FPages;
     TTabSheet* FActivePage = nullptr;

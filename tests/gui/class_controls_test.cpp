@@ -425,6 +425,25 @@ TEST_F(ClassControls, TabControlPositionsAndClicks) {
     EXPECT_EQ(tabs->GetTabIndex(), 2);
     tabs->GetTabs()->Delete(2);
     EXPECT_EQ(tabs->GetTabIndex(), -1) << "the selected tab went";
+    tabs->GetTabs()->Add("again");
+    EXPECT_EQ(tabs->GetTabIndex(), -1);
+
+    // A page control's tabs are its pages' captions.
+    auto* pages = Add<TPageControl>(&form, 0, 210);
+    for (const char* caption : {"one", "two"}) {
+        auto* sheet = new TTabSheet(&form);
+        sheet->SetPageControl(pages);
+        sheet->SetCaption(caption);
+    }
+    pages->Pages(1)->SetCaption("second");
+    EXPECT_EQ(pages->GetTabs()->GetText(), "one\r\nsecond\r\n");
+    char text[32] = {0};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(pages->GetHandle(), TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, "second");
 }
 
 TEST_F(ClassControls, TrackBarKeepsPositionInRangeAndReportsMoves) {
