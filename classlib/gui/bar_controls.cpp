@@ -117,9 +117,9 @@ void TTrackBar::CreateParams(TCreateParams& p) {
     if (FTickMarks == tmTopLeft) p.Style |= TBS_TOP;   // TBS_LEFT for a vertical bar: the same bit
 }
 
-void TTrackBar::HandleCreated() { UpdateWindow(); }
+void TTrackBar::HandleCreated() { WriteSettings(); }
 
-void TTrackBar::UpdateWindow() {
+void TTrackBar::WriteSettings() {
     if (!HandleAllocated()) return;
     SendMessageA(FHandle, TBM_SETRANGEMIN, FALSE, FMin);
     SendMessageA(FHandle, TBM_SETRANGEMAX, FALSE, FMax);
@@ -143,14 +143,14 @@ void TTrackBar::SetOrientation(TTrackBarOrientation v) {
 void TTrackBar::SetMin(int v) {
     FMin = v;
     if (FMax < FMin) FMax = FMin;
-    UpdateWindow();
+    WriteSettings();
     SetPosition(FPosition);
 }
 
 void TTrackBar::SetMax(int v) {
     FMax = v;
     if (FMin > FMax) FMin = FMax;
-    UpdateWindow();
+    WriteSettings();
     SetPosition(FPosition);
 }
 
@@ -169,28 +169,28 @@ void TTrackBar::SetPosition(int v) {
 
 void TTrackBar::SetFrequency(int v) {
     FFrequency = std::max(v, 1);
-    UpdateWindow();
+    WriteSettings();
 }
 
 void TTrackBar::SetLineSize(int v) {
     FLineSize = v;
-    UpdateWindow();
+    WriteSettings();
 }
 
 void TTrackBar::SetPageSize(int v) {
     FPageSize = v;
-    UpdateWindow();
+    WriteSettings();
 }
 
 void TTrackBar::SetSelStart(int v) {
     FSelStart = v;
-    UpdateWindow();
+    WriteSettings();
     Invalidate();
 }
 
 void TTrackBar::SetSelEnd(int v) {
     FSelEnd = v;
-    UpdateWindow();
+    WriteSettings();
     Invalidate();
 }
 
@@ -256,10 +256,10 @@ void TCustomUpDown::CreateParams(TCreateParams& p) {
 void TCustomUpDown::HandleCreated() {
     // The associate first: setting the position writes it into the associate.
     if (FAssociate) SendMessageA(FHandle, UDM_SETBUDDY, reinterpret_cast<WPARAM>(FAssociate->GetHandle()), 0);
-    UpdateWindow();
+    WriteSettings();
 }
 
-void TCustomUpDown::UpdateWindow() {
+void TCustomUpDown::WriteSettings() {
     if (!HandleAllocated()) return;
     SendMessageA(FHandle, UDM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
     UDACCEL accel{0, static_cast<UINT>(std::max(FIncrement, 1))};
@@ -278,14 +278,14 @@ void TCustomUpDown::SetMin(int v) {
     FMin = v;
     if (FMax < FMin) FMax = FMin;
     FPosition = std::min(std::max(FPosition, FMin), FMax);
-    UpdateWindow();
+    WriteSettings();
 }
 
 void TCustomUpDown::SetMax(int v) {
     FMax = v;
     if (FMin > FMax) FMin = FMax;
     FPosition = std::min(std::max(FPosition, FMin), FMax);
-    UpdateWindow();
+    WriteSettings();
 }
 
 int TCustomUpDown::GetPosition() const {
@@ -302,7 +302,7 @@ void TCustomUpDown::SetPosition(int v) {
 
 void TCustomUpDown::SetIncrement(int v) {
     FIncrement = v;
-    UpdateWindow();
+    WriteSettings();
 }
 
 void TCustomUpDown::SetWrap(bool v) {

@@ -90,7 +90,8 @@ protected:
     void WndProc(TMessage& message) override;
     virtual void Changed();
 private:
-    void UpdateWindow();
+    // Range, steps, selection and position into the window.
+    void WriteSettings();
     TTrackBarOrientation FOrientation = trHorizontal;
     int FMin = 0, FMax = 10, FPosition = 0;
     int FFrequency = 1, FLineSize = 1, FPageSize = 2;
@@ -141,7 +142,8 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     virtual void ButtonClicked(TUDBtnType button);
 private:
-    void UpdateWindow();
+    // Range, step and position into the window.
+    void WriteSettings();
     TUDOrientation FOrientation = udVertical;
     int FMin = 0, FMax = 100, FPosition = 0;
     int FIncrement = 1;

@@ -226,7 +226,7 @@ bool TCustomCombo::GetDroppedDown() const {
 }
 
 void TCustomCombo::SetDroppedDown(bool v) {
-    SendMessageA(const_cast<TCustomCombo*>(this)->GetHandle(), CB_SHOWDROPDOWN, v, 0);
+    SendMessageA(GetHandle(), CB_SHOWDROPDOWN, v, 0);
 }
 
 void TCustomCombo::AdjustDropDown() {
