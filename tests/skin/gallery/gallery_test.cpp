@@ -64,6 +64,9 @@ TEST_F(Gallery, EveryControlHasAWindowOfItsClass) {
     EXPECT_EQ(g.ToolButtons[0]->GetParent(), g.ToolBar);
     EXPECT_EQ(g.ToolBar->ButtonCount(), 5);
     EXPECT_NE(g.ListView->GetHeaderHandle(), nullptr);
+    char inner[32] = {0};
+    GetClassNameA(g.ComboBoxEx->GetComboHandle(), inner, sizeof inner);
+    EXPECT_STREQ(inner, "ComboBox") << "the extended combo box's inner combo box";
 }
 
 TEST_F(Gallery, VariantsCarryTheirLook) {
