@@ -43,3 +43,5 @@ constexpr TRect Bounds(int left, int top, int width, int height) { return TRect(
 using TFontStyles = uint8_t;
 enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+// Where a button's glyph sits beside its caption.
+enum TButtonLayout : int { blGlyphLeft = 0, blGlyphRight = 1, blGlyphTop = 2, blGlyphBottom = 3 };

@@ -4,8 +4,6 @@
 
 #include "classlib/types.h"
 
-enum TButtonLayout : int { blGlyphLeft = 0, blGlyphRight = 1, blGlyphTop = 2, blGlyphBottom = 3 };
-
 struct TButtonLayoutResult {
     TPoint GlyphPos;
     TRect TextBounds;   // zero-sized at the text position when there is no caption

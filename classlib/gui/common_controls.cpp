@@ -5,6 +5,10 @@
 #include <algorithm>
 
 #include "classlib/gui/forms.h"
+#include "classlib/gui/gui_internal.h"
+#include "classlib/gui/image_list.h"
+
+using gui_internal::NameIn;
 
 // ---- TProgressBar ----------------------------------------------------------------------
 
@@ -74,18 +78,18 @@ void TStatusPanel::SetText(const AnsiString& t) {
     if (FBar) FBar->UpdatePanels();
 }
 
-TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
+TCustomStatusBar::TCustomStatusBar(TComponent* owner) : TWinControl(owner) {
     FControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
     FAlign = alBottom;
     FWidth = 200;
     FHeight = 19;
 }
 
-TStatusBar::~TStatusBar() {
+TCustomStatusBar::~TCustomStatusBar() {
     for (auto& p : FPanels) p->FBar = nullptr;
 }
 
-void TStatusBar::CreateParams(TCreateParams& p) {
+void TCustomStatusBar::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.SystemClassName = STATUSCLASSNAMEA;
     p.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
@@ -93,37 +97,48 @@ void TStatusBar::CreateParams(TCreateParams& p) {
     if (FSizeGrip && form && form->GetBorderStyle() == bsSizeable) p.Style |= SBARS_SIZEGRIP;
 }
 
-void TStatusBar::HandleCreated() { UpdatePanels(); }
+bool TCustomStatusBar::HasProperty(const AnsiString& name) const { return NameIn(name, {"Color", "ParentColor"}); }
 
-TStatusPanel* TStatusBar::AddPanel() {
+void TCustomStatusBar::HandleCreated() {
+    SendMessageA(FHandle, SB_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(FColor)));
+    UpdatePanels();
+}
+
+void TCustomStatusBar::WndProc(TMessage& m) {
+    if (m.Msg == CM_COLORCHANGED && HandleAllocated())
+        SendMessageA(FHandle, SB_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(FColor)));
+    TWinControl::WndProc(m);
+}
+
+TStatusPanel* TCustomStatusBar::AddPanel() {
     FPanels.push_back(std::make_unique<TStatusPanel>());
     FPanels.back()->FBar = this;
     UpdatePanels();
     return FPanels.back().get();
 }
 
-void TStatusBar::ClearPanels() {
+void TCustomStatusBar::ClearPanels() {
     FPanels.clear();
     UpdatePanels();
 }
 
-void TStatusBar::SetSimplePanel(bool v) {
+void TCustomStatusBar::SetSimplePanel(bool v) {
     FSimplePanel = v;
     UpdatePanels();
 }
 
-void TStatusBar::SetSimpleText(const AnsiString& t) {
+void TCustomStatusBar::SetSimpleText(const AnsiString& t) {
     FSimpleText = t;
     UpdatePanels();
 }
 
-void TStatusBar::SetSizeGrip(bool v) {
+void TCustomStatusBar::SetSizeGrip(bool v) {
     if (v == FSizeGrip) return;
     FSizeGrip = v;
     RecreateWnd();
 }
 
-void TStatusBar::UpdatePanels() {
+void TCustomStatusBar::UpdatePanels() {
     if (!HandleAllocated()) return;
     SendMessageA(FHandle, SB_SIMPLE, FSimplePanel, 0);
     if (FSimplePanel) {
@@ -140,6 +155,148 @@ void TStatusBar::UpdatePanels() {
     SendMessageA(FHandle, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < FPanels.size(); ++i)
         SendMessageA(FHandle, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(FPanels[i]->FText.c_str()));
+}
+
+// ---- TCustomTabControl ------------------------------------------------------------------
+
+class TTabStrings : public TStringList {
+public:
+    explicit TTabStrings(TCustomTabControl* control) : FControl(control) {}
+protected:
+    void Changed() override {
+        if (!FControl->FTabsLocked) FControl->TabsChanged();
+        TStringList::Changed();
+    }
+private:
+    TCustomTabControl* FControl;
+};
+
+TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner), FTabs(std::make_unique<TTabStrings>(this)) {
+    FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks;
+    FTabStop = true;
+    FWidth = 289;
+    FHeight = 193;
+}
+
+TCustomTabControl::~TCustomTabControl() = default;
+
+void TCustomTabControl::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SystemClassName = WC_TABCONTROLA;
+    p.Style |= WS_CLIPCHILDREN;
+    if (FStyle == tsButtons) p.Style |= TCS_BUTTONS;
+    if (FStyle == tsFlatButtons) p.Style |= TCS_BUTTONS | TCS_FLATBUTTONS;
+    switch (FTabPosition) {
+        case tpBottom: p.Style |= TCS_BOTTOM; break;
+        case tpLeft: p.Style |= TCS_VERTICAL | TCS_MULTILINE; break;
+        case tpRight: p.Style |= TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE; break;
+        default: break;
+    }
+}
+
+void TCustomTabControl::HandleCreated() {
+    if (FImages) SendMessageA(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->GetHandle()));
+    UpdateTabs();
+}
+
+TStrings* TCustomTabControl::GetTabs() const { return FTabs.get(); }
+
+void TCustomTabControl::AdjustClientRect(TRect& rect) const {
+    if (HandleAllocated()) {
+        RECT r = ToRECT(rect);
+        SendMessageA(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+        rect = FromRECT(r);
+        return;
+    }
+    // Before the window exists: room for one row of tabs on their side.
+    rect = rect.Inflate(-4, -4);
+    switch (FTabPosition) {
+        case tpTop: rect.Top += 20; break;
+        case tpBottom: rect.Bottom -= 20; break;
+        case tpLeft: rect.Left += 20; break;
+        case tpRight: rect.Right -= 20; break;
+    }
+}
+
+void TCustomTabControl::UpdateTabs() {
+    if (!HandleAllocated()) return;
+    SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
+    for (int i = 0; i < FTabs->Count(); ++i) {
+        AnsiString caption = FTabs->Get(i);
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = const_cast<char*>(caption.c_str());
+        item.iImage = FImages ? i : -1;
+        SendMessageA(FHandle, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(SelectedTab()), 0);
+    Realign();
+}
+
+int TCustomTabControl::IndexOfTabAt(int x, int y) const {
+    if (!HandleAllocated()) return -1;
+    TCHITTESTINFO hit{};
+    hit.pt = POINT{x, y};
+    return static_cast<int>(SendMessageA(FHandle, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+void TCustomTabControl::SetStyle(TTabStyle style) {
+    if (style == FStyle) return;
+    FStyle = style;
+    RecreateWnd();
+}
+
+void TCustomTabControl::SetTabPosition(TTabPosition position) {
+    if (position == FTabPosition) return;
+    FTabPosition = position;
+    RecreateWnd();
+    Realign();
+}
+
+void TCustomTabControl::SetImages(TImageList* images) {
+    if (images == FImages) return;
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = images;
+    if (images) images->FreeNotification(this);
+    // The tabs' image indexes change with it: the window is made again.
+    RecreateWnd();
+}
+
+void TCustomTabControl::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == FImages) {
+        FImages = nullptr;
+        if (HandleAllocated()) SendMessageA(FHandle, TCM_SETIMAGELIST, 0, 0);
+    }
+}
+
+void TCustomTabControl::WndProc(TMessage& m) {
+    if (m.Msg == CN_NOTIFY) {
+        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+        if (hdr->code == static_cast<UINT>(TCN_SELCHANGE))
+            TabChosen(static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0)));
+        m.Result = 0;
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---- TTabControl ------------------------------------------------------------------------
+
+void TTabControl::SetTabIndex(int index) {
+    if (index < -1 || index >= FTabs->Count()) index = -1;
+    FTabIndex = index;
+    if (HandleAllocated()) SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void TTabControl::TabsChanged() {
+    if (FTabIndex >= FTabs->Count()) FTabIndex = -1;
+    TCustomTabControl::TabsChanged();
+}
+
+void TTabControl::TabChosen(int index) {
+    FTabIndex = index;
+    if (OnChange) OnChange(this);
 }
 
 // ---- TTabSheet ------------------------------------------------------------------------------
@@ -176,7 +333,7 @@ int TTabSheet::GetPageIndex() const {
 
 void TTabSheet::WndProc(TMessage& m) {
     if (m.Msg == CM_TEXTCHANGED) {
-        if (FPageControl) FPageControl->UpdateTabs();
+        if (FPageControl) FPageControl->UpdatePageTabs();
         return;
     }
     TWinControl::WndProc(m);
@@ -184,12 +341,7 @@ void TTabSheet::WndProc(TMessage& m) {
 
 // ---- TPageControl ----------------------------------------------------------------------------
 
-TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
-    FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks;
-    FTabStop = true;
-    FWidth = 289;
-    FHeight = 193;
-}
+TPageControl::TPageControl(TComponent* owner) : TCustomTabControl(owner) {}
 
 TPageControl::~TPageControl() {
     // The pages are freed later, as children: they must not call back into a half-gone control.
@@ -197,34 +349,14 @@ TPageControl::~TPageControl() {
     FPages.clear();
 }
 
-void TPageControl::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.SystemClassName = WC_TABCONTROLA;
-    p.Style |= WS_CLIPCHILDREN;
-    if (FStyle == tsButtons) p.Style |= TCS_BUTTONS;
-    if (FStyle == tsFlatButtons) p.Style |= TCS_BUTTONS | TCS_FLATBUTTONS;
-}
-
 void TPageControl::HandleCreated() {
-    UpdateTabs();
+    TCustomTabControl::HandleCreated();
     ShowActivePage();
-}
-
-void TPageControl::AdjustClientRect(TRect& rect) const {
-    if (HandleAllocated()) {
-        RECT r = ToRECT(rect);
-        SendMessageA(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-        rect = FromRECT(r);
-    } else {
-        rect.Top += 24;
-        rect = rect.Inflate(-4, 0);
-        rect.Bottom -= 4;
-    }
 }
 
 void TPageControl::InsertPage(TTabSheet* page) {
     FPages.push_back(page);
-    UpdateTabs();
+    UpdatePageTabs();
     if (!FActivePage) SetActivePage(page);
 }
 
@@ -237,23 +369,20 @@ void TPageControl::RemovePage(TTabSheet* page) {
         FActivePage = nullptr;
         if (!FPages.empty() && !IsDestroying()) SetActivePage(FPages.front());
     }
-    UpdateTabs();
+    UpdatePageTabs();
 }
 
-void TPageControl::UpdateTabs() {
-    if (!HandleAllocated()) return;
-    SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
-    for (size_t i = 0; i < FPages.size(); ++i) {
-        AnsiString caption = FPages[i]->GetText();
-        TCITEMA item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = &caption[0];
-        if (caption.empty()) item.pszText = const_cast<char*>("");
-        SendMessageA(FHandle, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+void TPageControl::UpdatePageTabs() {
+    FTabsLocked = true;
+    try {
+        FTabs->Clear();
+        for (TTabSheet* page : FPages) FTabs->Add(page->GetText());
+    } catch (...) {
+        FTabsLocked = false;
+        throw;
     }
-    int index = GetActivePageIndex();
-    if (index >= 0) SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-    Realign();
+    FTabsLocked = false;
+    UpdateTabs();
 }
 
 void TPageControl::ShowActivePage() {
@@ -286,24 +415,8 @@ void TPageControl::SetActivePageIndex(int index) {
     if (index >= 0 && index < static_cast<int>(FPages.size())) SetActivePage(FPages[static_cast<size_t>(index)]);
 }
 
-void TPageControl::SetStyle(TTabStyle style) {
-    if (style == FStyle) return;
-    FStyle = style;
-    RecreateWnd();
-}
-
-void TPageControl::WndProc(TMessage& m) {
-    if (m.Msg == CN_NOTIFY) {
-        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
-        if (hdr->code == static_cast<UINT>(TCN_SELCHANGE)) {
-            int index = static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
-            if (index >= 0 && index < static_cast<int>(FPages.size())) {
-                SetActivePage(FPages[static_cast<size_t>(index)]);
-                if (OnChange) OnChange(this);
-            }
-        }
-        m.Result = 0;
-        return;
-    }
-    TWinControl::WndProc(m);
+void TPageControl::TabChosen(int index) {
+    if (index < 0 || index >= static_cast<int>(FPages.size())) return;
+    SetActivePage(FPages[static_cast<size_t>(index)]);
+    if (OnChange) OnChange(this);
 }

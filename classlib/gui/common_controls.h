@@ -1,11 +1,14 @@
-// Common controls: progress bar, status bar, page control with tab sheets.
+// Common controls: progress bar, status bar, tab control, page control with tab sheets.
 #pragma once
 #include "classlib/gui/windows_api.h"
 
 #include <memory>
 #include <vector>
 
+#include "classlib/classes.h"
 #include "classlib/gui/controls.h"
+
+class TImageList;
 
 enum TProgressBarOrientation : uint8_t { pbHorizontal, pbVertical };
 
@@ -34,7 +37,7 @@ private:
     TProgressBarOrientation FOrientation = pbHorizontal;
 };
 
-class TStatusBar;
+class TCustomStatusBar;
 
 class TStatusPanel {
 public:
@@ -43,17 +46,18 @@ public:
     const AnsiString& GetText() const { return FText; }
     void SetText(const AnsiString& t);
 private:
-    friend class TStatusBar;
-    TStatusBar* FBar = nullptr;
+    friend class TCustomStatusBar;
+    TCustomStatusBar* FBar = nullptr;
     int FWidth = 50;
     AnsiString FText;
 };
 
-class TStatusBar : public TWinControl {
+class TCustomStatusBar : public TWinControl {
 public:
-    explicit TStatusBar(TComponent* owner);
-    ~TStatusBar() override;
-    const char* ClassName() const override { return "TStatusBar"; }
+    explicit TCustomStatusBar(TComponent* owner);
+    ~TCustomStatusBar() override;
+    const char* ClassName() const override { return "TCustomStatusBar"; }
+    bool HasProperty(const AnsiString& name) const override;
     TStatusPanel* AddPanel();
     int PanelCount() const { return static_cast<int>(FPanels.size()); }
     TStatusPanel* Panels(int index) const { return FPanels.at(static_cast<size_t>(index)).get(); }
@@ -69,11 +73,84 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
+    void WndProc(TMessage& message) override;
 private:
     std::vector<std::unique_ptr<TStatusPanel>> FPanels;
     bool FSimplePanel = false;
     bool FSizeGrip = true;
     AnsiString FSimpleText;
+};
+
+class TStatusBar : public TCustomStatusBar {
+public:
+    explicit TStatusBar(TComponent* owner) : TCustomStatusBar(owner) {}
+    const char* ClassName() const override { return "TStatusBar"; }
+};
+
+enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
+enum TTabPosition : uint8_t { tpTop, tpBottom, tpLeft, tpRight };
+
+class TTabStrings;
+
+// A tab window of the system class: the tabs' texts, their place and look, and the client area
+// the tabs leave. Descendants say which tab is selected and what choosing one does.
+class TCustomTabControl : public TWinControl {
+public:
+    explicit TCustomTabControl(TComponent* owner);
+    ~TCustomTabControl() override;
+    const char* ClassName() const override { return "TCustomTabControl"; }
+    TTabStyle GetStyle() const { return FStyle; }
+    void SetStyle(TTabStyle style);
+    // Left and right tabs stand in several rows of their own.
+    TTabPosition GetTabPosition() const { return FTabPosition; }
+    void SetTabPosition(TTabPosition position);
+    // Tab i shows image i of the list.
+    TImageList* GetImages() const { return FImages; }
+    void SetImages(TImageList* images);
+    // The tabs' texts; each change reaches the window at once.
+    TStrings* GetTabs() const;
+    void SetTabs(TStrings* tabs) { GetTabs()->Assign(tabs); }
+    void AdjustClientRect(TRect& rect) const override;
+    // The index of the tab at a client point, or -1.
+    int IndexOfTabAt(int x, int y) const;
+    TNotifyEvent OnChange;
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
+    void WndProc(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    // Writes the tabs into the window and selects SelectedTab.
+    void UpdateTabs();
+    // The texts changed.
+    virtual void TabsChanged() { UpdateTabs(); }
+    // The tab to show selected (-1: none).
+    virtual int SelectedTab() const = 0;
+    // The user chose tab index.
+    virtual void TabChosen(int index) = 0;
+    std::unique_ptr<TTabStrings> FTabs;
+    bool FTabsLocked = false;   // the texts are being rewritten: the window waits
+private:
+    friend class TTabStrings;
+    TTabStyle FStyle = tsTabs;
+    TTabPosition FTabPosition = tpTop;
+    TImageList* FImages = nullptr;
+};
+
+// Tabs given as texts; TabIndex is the selected one (-1: none).
+class TTabControl : public TCustomTabControl {
+public:
+    explicit TTabControl(TComponent* owner) : TCustomTabControl(owner) {}
+    const char* ClassName() const override { return "TTabControl"; }
+    // -1 when the selected tab was deleted.
+    int GetTabIndex() const { return FTabIndex; }
+    // Selects a tab without an OnChange; out of range selects none.
+    void SetTabIndex(int index);
+protected:
+    int SelectedTab() const override { return FTabIndex; }
+    void TabsChanged() override;
+    void TabChosen(int index) override;
+private:
+    int FTabIndex = -1;
 };
 
 class TPageControl;
@@ -95,9 +172,8 @@ private:
     TPageControl* FPageControl = nullptr;
 };
 
-enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
-
-class TPageControl : public TWinControl {
+// Its tabs are its pages' captions.
+class TPageControl : public TCustomTabControl {
 public:
     explicit TPageControl(TComponent* owner);
     ~TPageControl() override;
@@ -108,21 +184,17 @@ public:
     void SetActivePage(TTabSheet* page);
     int GetActivePageIndex() const;
     void SetActivePageIndex(int index);
-    TTabStyle GetStyle() const { return FStyle; }
-    void SetStyle(TTabStyle style);
-    void AdjustClientRect(TRect& rect) const override;
-    TNotifyEvent OnChange;
 protected:
-    void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
-    void WndProc(TMessage& message) override;
+    int SelectedTab() const override { return GetActivePageIndex(); }
+    void TabChosen(int index) override;
 private:
     friend class TTabSheet;
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
-    void UpdateTabs();
+    // The tabs' texts from the pages' captions.
+    void UpdatePageTabs();
     void ShowActivePage();
     std::vector<TTabSheet*> FPages;
     TTabSheet* FActivePage = nullptr;
-    TTabStyle FStyle = tsTabs;
 };

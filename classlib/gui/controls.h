@@ -55,6 +55,10 @@ enum : TCursor {
 };
 HCURSOR CursorHandle(TCursor cursor);
 
+// The sides of a control that carry a bevel.
+using TBevelEdges = uint8_t;
+enum : TBevelEdges { beLeft = 1, beTop = 2, beRight = 4, beBottom = 8 };
+
 // Control styles (what a control is and does).
 using TControlStyle = uint32_t;
 enum : TControlStyle {
@@ -287,6 +291,8 @@ public:
     void SelectFirst();
 
     TBrush* GetBrush() { return FBrush.get(); }
+    TBevelEdges GetBevelEdges() const { return FBevelEdges; }
+    void SetBevelEdges(TBevelEdges edges) { FBevelEdges = edges; }
 
     void SetBounds(int left, int top, int width, int height) override;
     TRect GetClientRect() const override;
@@ -344,6 +350,7 @@ protected:
     std::vector<TWinControl*> FTabList;    // windowed children in tab order
     std::unique_ptr<TBrush> FBrush;
     bool FTabStop = false;
+    TBevelEdges FBevelEdges = beLeft | beTop | beRight | beBottom;
 
 private:
     bool FSubclassed = false;

@@ -1,5 +1,7 @@
 #include "classlib/gui/panel.h"
 
+#include "classlib/gui/gui_internal.h"
+
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
     FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csOpaque | csDoubleClicks |
                     csReplicatable;
@@ -8,6 +10,10 @@ TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
     FParentColor = false;
     FColor = clBtnFace;
     FBrush->SetColor(FColor);
+}
+
+bool TCustomPanel::HasProperty(const AnsiString& name) const {
+    return gui_internal::NameIn(name, {"BorderStyle", "Color", "ParentColor"});
 }
 
 void TCustomPanel::CreateParams(TCreateParams& p) {

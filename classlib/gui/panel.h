@@ -8,6 +8,7 @@ class TCustomPanel : public TCustomControl {
 public:
     explicit TCustomPanel(TComponent* owner);
     const char* ClassName() const override { return "TCustomPanel"; }
+    bool HasProperty(const AnsiString& name) const override;
     TBevelCut GetBevelInner() const { return FBevelInner; }
     void SetBevelInner(TBevelCut v);
     TBevelCut GetBevelOuter() const { return FBevelOuter; }

@@ -7,8 +7,6 @@
 #include "classlib/gui/bitmap.h"
 #include "classlib/gui/controls.h"
 
-enum TButtonLayout : int { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-
 // A windowless button with a glyph and a caption. With a GroupIndex it stays down when clicked
 // and the other speed buttons of its parent with the same GroupIndex come up; with AllowAllUp a
 // click on the down one raises it.

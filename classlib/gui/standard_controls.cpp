@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/gui/application.h"
+#include "classlib/gui/gui_internal.h"
 #include "classlib/gui/handles.h"
 
 // ---- TButton ----------------------------------------------------------------------------
@@ -63,6 +64,10 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
     FParentColor = false;
     FColor = clWindow;
     FBrush->SetColor(FColor);
+}
+
+bool TCustomEdit::HasProperty(const AnsiString& name) const {
+    return gui_internal::NameIn(name, {"BorderStyle", "BevelEdges", "Color", "ParentColor"});
 }
 
 void TCustomEdit::CreateParams(TCreateParams& p) {
@@ -359,6 +364,10 @@ TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
     FHeight = 17;
 }
 
+bool TCustomLabel::HasProperty(const AnsiString& name) const {
+    return gui_internal::NameIn(name, {"Color", "ParentColor"});
+}
+
 void TCustomLabel::Loaded() {
     TGraphicControl::Loaded();
     AdjustBounds();
@@ -480,6 +489,10 @@ TStaticText::TStaticText(TComponent* owner) : TWinControl(owner) {
     FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csReplicatable | csDoubleClicks;
     FWidth = 65;
     FHeight = 17;
+}
+
+bool TStaticText::HasProperty(const AnsiString& name) const {
+    return gui_internal::NameIn(name, {"Color", "ParentColor"});
 }
 
 void TStaticText::CreateParams(TCreateParams& p) {

@@ -37,6 +37,7 @@ class TCustomEdit : public TWinControl {
 public:
     explicit TCustomEdit(TComponent* owner);
     const char* ClassName() const override { return "TCustomEdit"; }
+    bool HasProperty(const AnsiString& name) const override;
 
     bool GetReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool v);
@@ -137,6 +138,7 @@ class TCustomLabel : public TGraphicControl {
 public:
     explicit TCustomLabel(TComponent* owner);
     const char* ClassName() const override { return "TCustomLabel"; }
+    bool HasProperty(const AnsiString& name) const override;
     TAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment v);
     bool GetAutoSize() const { return FAutoSize; }
@@ -180,6 +182,7 @@ class TStaticText : public TWinControl {
 public:
     explicit TStaticText(TComponent* owner);
     const char* ClassName() const override { return "TStaticText"; }
+    bool HasProperty(const AnsiString& name) const override;
     TAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment v);
     TStaticBorderStyle GetBorderStyle() const { return FBorderStyle; }

@@ -29,7 +29,7 @@ void gui_internal::EnsureCommonControls() {
     if (done) return;
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX),
                              ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
-                                 ICC_BAR_CLASSES};
+                                 ICC_BAR_CLASSES | ICC_USEREX_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&icc);
     done = true;
 }
