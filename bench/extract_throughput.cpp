@@ -3,7 +3,7 @@
 // same run decoding without writing files, against the raw codec over the same entries held
 // in memory: the traditional decryption, zlib's raw inflate and the CRC-32, block by block.
 //
-// usage: extract_throughput ARCHIVE DESTDIR [--password P] [--runs N]
+// usage: extract_throughput ARCHIVE DESTDIR [--password P] [--runs N] [--workers N]
 // Each extraction goes into a fresh folder DESTDIR\runN or DESTDIR\serialN (which the caller
 // removes), as the player's does. Prints the best time of each over the runs and the ratios to
 // the raw codec; the engine runs with its worker threads and on the calling thread alone.
@@ -138,16 +138,18 @@ int Engine(const AnsiString& archive, const AnsiString& dest, const std::string&
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: extract_throughput ARCHIVE DESTDIR [--password P] [--runs N]\n");
+        std::fprintf(stderr, "usage: extract_throughput ARCHIVE DESTDIR [--password P] [--runs N] [--workers N]\n");
         return 2;
     }
     const AnsiString archive = argv[1], dest = argv[2];
     std::string password;
     int runs = 3;
+    int workers = -1;   // the engine's default
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
         if (a == "--password") password = argv[i + 1];
         else if (a == "--runs") runs = std::max(1, StrToInt(argv[i + 1]));
+        else if (a == "--workers") workers = std::max(0, StrToInt(argv[i + 1]));
     }
     try {
         int64_t bytes = 0;
@@ -162,10 +164,10 @@ int main(int argc, char** argv) {
             ReadDirectory(archive);
             directory = std::min(directory, Seconds(std::chrono::steady_clock::now() - t0));
             t0 = std::chrono::steady_clock::now();
-            Engine(archive, dest, password, true);
+            Engine(archive, dest, password, true, workers);
             tested = std::min(tested, Seconds(std::chrono::steady_clock::now() - t0));
             t0 = std::chrono::steady_clock::now();
-            Engine(archive, dest + "\\run" + IntToStr(r), password, false);
+            Engine(archive, dest + "\\run" + IntToStr(r), password, false, workers);
             extracted = std::min(extracted, Seconds(std::chrono::steady_clock::now() - t0));
             t0 = std::chrono::steady_clock::now();
             Engine(archive, dest, password, true, 0);
