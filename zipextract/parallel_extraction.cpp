@@ -134,9 +134,11 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
 }
 
 void TUnZipRun::CollectOldest() {
-    std::shared_ptr<TExtractJob> job = std::move(FInFlight.front());
-    FInFlight.pop_front();
+    std::shared_ptr<TExtractJob> job = FInFlight.front();
+    // The job leaves the list only once its worker is done with it: a failure while waiting
+    // (in the message pump) leaves it for AbandonAll to wait for.
     FWorkers->Wait(job->Ticket, [this] { PumpMessages(); });
+    FInFlight.pop_front();
     FOwner.GetCurrentHeader()->Assign(&job->Header);
     if (job->Error) {
         FJobFailed = true;
@@ -162,9 +164,9 @@ void TUnZipRun::CollectAll() {
 
 void TUnZipRun::AbandonAll() {
     while (!FInFlight.empty()) {
-        std::shared_ptr<TExtractJob> job = std::move(FInFlight.front());
-        FInFlight.pop_front();
+        std::shared_ptr<TExtractJob> job = FInFlight.front();
         FWorkers->Wait(job->Ticket, nullptr);
+        FInFlight.pop_front();
         if (job->Kept) RemoveFile(job->FName);
     }
 }

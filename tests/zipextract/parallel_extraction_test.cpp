@@ -83,9 +83,12 @@ protected:
         std::map<std::string, std::string> Files;   // relative name -> bytes ("/" for a folder)
         std::set<std::string> Outside;              // anything below the scratch folder but the runs' own
         bool Canceled = false;
+        bool WriteFailed = false;
     };
-    TResult Run(int workers, const std::function<void(TArcUnZip&, TResult&)>& setUp = nullptr) {
+    TResult Run(int workers, const std::function<void(TArcUnZip&, TResult&)>& setUp = nullptr,
+                const std::function<void(const std::string& dest)>& prepare = nullptr) {
         const std::string dest = Base + "out" + std::to_string(workers);
+        if (prepare) prepare(ReplaceSingleByteChar(dest, '\\', '/'));
         TArcUnZip zip(nullptr);
         zip.SetZipName(Base + "a.zip");
         zip.SetDestDir(dest);
@@ -118,6 +121,8 @@ protected:
             r.Done = run.UnZip();
         } catch (const EUserCanceled&) {
             r.Canceled = true;
+        } catch (const ECantWriteUCF&) {
+            r.WriteFailed = true;
         }
         const fs::path root(ReplaceSingleByteChar(dest, '\\', '/'));
         if (fs::exists(root))
@@ -310,5 +315,34 @@ TEST_F(ParallelExtractionTest, CancelEndsBetweenEntries) {
         EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
     }
 }
+
+#ifndef _WIN32
+// A write that fails (here a file that is the full device) ends the run as it would on the
+// calling thread alone: the failing file is gone, and of the entries after it, which the
+// workers may already have written, no file stays.
+TEST_F(ParallelExtractionTest, FailedWriteEndsTheRunWithoutLeftovers) {
+    Archive(Book(200));
+    auto full = [](const std::string& dest) {
+        fs::create_directories(fs::path(dest) / "chapter2");
+        fs::create_symlink("/dev/full", fs::path(dest) / "chapter2" / "f100.htm");   // entry 101
+    };
+    const auto files = [](const TResult& r) {
+        std::set<std::string> names;
+        for (const auto& [name, bytes] : r.Files)
+            if (bytes != "/" && name.find(" @") == std::string::npos) names.insert(name);
+        return names;
+    };
+    const TResult serial = Run(0, nullptr, full);
+    EXPECT_TRUE(serial.WriteFailed);
+    EXPECT_EQ(serial.Files.count("chapter2/f100.htm"), 0u);
+    EXPECT_EQ(serial.Files.count("f99.htm"), 1u);
+    for (int workers : kWorkerCounts) {
+        const TResult r = Run(workers, nullptr, full);
+        EXPECT_TRUE(r.WriteFailed) << workers;
+        EXPECT_TRUE(files(r) == files(serial)) << workers;
+        EXPECT_EQ(r.Events.back(), serial.Events.back()) << workers;   // OnUnZipComplete, same count
+    }
+}
+#endif
 
 }  // namespace
