@@ -15,7 +15,8 @@
 #   (shared with run_bench.sh), the archive and the native build go to BUILD_DIR/bench
 #   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3; 5 or more for figures worth
 #   quoting): the median and the spread (fastest .. slowest) are shown, with the machine's
-#   load, since other work on it moves every figure.
+#   load, since other work on it moves every figure. On a disk, writing dominates both
+#   extractors; PW_BENCH_DIR=/dev/shm/... measures them on tmpfs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/bench/bench_env.sh" "$@"
