@@ -2,8 +2,8 @@
 # Speed of the extraction engine on the password-protected corpus archive (a measurement,
 # not a test). Prints, in one run:
 #   - the wall time of `ziptool extract --password` (x86_64 under Wine) and of Info-ZIP
-#     `unzip -q -P` (native), each into a fresh folder, and their ratio; the same for
-#     decoding alone (`ziptool test` against `unzip -t -q -P`);
+#     `unzip -q -P` (native), each into a fresh folder, taken in turns, and the ratio of their
+#     medians; the same for decoding alone (`ziptool test` against `unzip -t -q -P`);
 #   - the engine against the raw codec (the traditional decryption, zlib's raw inflate and
 #     the CRC-32 of the same bytes in memory), inside one process: under Wine, and natively
 #     from an optimised build without sanitisers.
@@ -13,8 +13,10 @@
 # usage: bench/run_extract_bench.sh [BUILD_DIR]
 #   BUILD_DIR (default build/) must hold the x86_64 build (scripts/build.sh). The corpus
 #   (shared with run_bench.sh), the archive and the native build go to BUILD_DIR/bench
-#   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3) and the best is shown
-#   (bench/bench_env.sh).
+#   (PW_BENCH_DIR). Each timing is made PW_BENCH_RUNS times (3; 5 or more for figures worth
+#   quoting): the median and the spread (fastest .. slowest) are shown, with the machine's
+#   load, since other work on it moves every figure. On a disk, writing dominates both
+#   extractors; PW_BENCH_DIR=/dev/shm/... measures them on tmpfs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/bench/bench_env.sh" "$@"
@@ -57,21 +59,48 @@ section_archive() {
 ziptool_extract() { run_wine "$ziptool" extract "$(winpath "$archive")" "$(winpath "$work")\\$(basename "$out")" --password "$password"; }
 ziptool_test() { run_wine "$ziptool" test "$(winpath "$archive")" --password "$password"; }
 
+# median_pair NAME_A NAME_B: runs the functions NAME_A and NAME_B in turns, $runs times each
+# (each after $before_each), and prints "MEDIAN_A MIN_A MAX_A MEDIAN_B MIN_B MAX_B".
+median_pair() {
+  local ta=() tb=() t0 t1
+  for _ in $(seq "$runs"); do
+    for f in "$1" "$2"; do
+      if [ -n "${before_each:-}" ]; then "$before_each"; fi
+      t0=$(date +%s.%N)
+      "$f" >/dev/null 2>&1 || { echo "failed: $f" >&2; return 1; }
+      t1=$(date +%s.%N)
+      if [ "$f" = "$1" ]; then ta+=("$(echo "$t1 - $t0" | bc -l)"); else tb+=("$(echo "$t1 - $t0" | bc -l)"); fi
+    done
+  done
+  python3 -c 'import statistics, sys
+n = int(sys.argv[1]); a = [float(x) for x in sys.argv[2:2 + n]]; b = [float(x) for x in sys.argv[2 + n:]]
+print("%.3f %.3f %.3f %.3f %.3f %.3f" % (statistics.median(a), min(a), max(a), statistics.median(b), min(b), max(b)))' \
+    "${#ta[@]}" "${ta[@]}" "${tb[@]}"
+}
+
+unzip_extract() { unzip -q -P "$password" "$archive" -d "$out"; }
+unzip_test() { unzip -t -q -P "$password" "$archive"; }
+
+# compare LABEL_A FUNC_A LABEL_B FUNC_B
+compare() {
+  local m
+  m=$(median_pair "$2" "$4") || return 1
+  read -r ma la ha mb lb hb <<<"$m"
+  printf '  %-30s median %s s  (%s .. %s)\n' "$1" "$ma" "$la" "$ha"
+  printf '  %-30s median %s s  (%s .. %s)\n' "$3" "$mb" "$lb" "$hb"
+  printf '  %-30s %s\n' "ratio of the medians" "$(ratio "$ma" "$mb")"
+}
+
 section_extract_vs_unzip() {
-  echo "== ziptool extract / test --password (x86_64, Wine) against Info-ZIP unzip -P (native), best of $runs"
+  echo "== ziptool extract / test --password (x86_64, Wine) against Info-ZIP unzip -P (native), $runs runs each, in turns"
+  echo "  load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
   if ! command -v unzip >/dev/null; then
     echo "  unzip: not installed, skipped"
     return
   fi
-  local a b
-  a=$(best_of ziptool_extract)
-  b=$(best_of unzip -q -P "$password" "$archive" -d "$out")
-  printf '  ziptool extract                %s s\n  unzip -q -P                    %s s\n' "$a" "$b"
-  printf '  ziptool / unzip                %s\n' "$(ratio "$a" "$b")"
-  a=$(best_of ziptool_test)
-  b=$(best_of unzip -t -q -P "$password" "$archive")
-  printf '  ziptool test (decode only)     %s s\n  unzip -t -q -P                 %s s\n' "$a" "$b"
-  printf '  ziptool / unzip                %s\n' "$(ratio "$a" "$b")"
+  compare "ziptool extract" ziptool_extract "unzip -q -P" unzip_extract
+  before_each="" compare "ziptool test (decode only)" ziptool_test "unzip -t -q -P" unzip_test
+  echo "  load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
 
 section_engine_vs_raw_codec() {
@@ -82,7 +111,7 @@ section_engine_vs_raw_codec() {
     --password "$password" --runs "$runs" | sed 's/^/    /'
   local native=$work/native
   cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DPW_SANITIZE=OFF -DPW_TESTS=OFF >/dev/null
-  cmake --build "$native" -j "$(nproc)" --target extract_throughput >/dev/null
+  cmake --build "$native" -j 4 --target extract_throughput >/dev/null
   echo "  native (Linux, Release):"
   rm -rf "$out"
   "$native/bench/extract_throughput" "$archive" "$out" --password "$password" --runs "$runs" | sed 's/^/    /'

@@ -11,8 +11,6 @@
 #include "ziparchive/record_fields.h"
 #include "classlib/little_endian.h"
 #include "ziparchive/zip_signatures.h"
-#include "zipextract/entry_decoders.h"
-#include "zipextract/legacy_decoders.h"
 #include "zipextract/extract_paths.h"
 #include "zipextract/file_stamps.h"
 #include "zipextract/unzip_run.h"
@@ -20,15 +18,6 @@
 namespace {
 
 constexpr uint16_t kMethodStored = 0;
-constexpr uint16_t kMethodShrink = 1;
-constexpr uint16_t kMethodReduce1 = 2;
-constexpr uint16_t kMethodReduce4 = 5;
-constexpr uint16_t kMethodImplode = 6;
-constexpr uint16_t kMethodDeflate = 8;
-constexpr int kHostDos = 0;
-constexpr int kHostNtfs = 11;
-// Read-only, hidden, system and archive: the attributes an extracted file may take over.
-constexpr uint32_t kRestoredAttributes = 0x27;
 constexpr size_t kMaxPromptLength = 300;
 constexpr int kIdYes = 6;
 constexpr uint32_t kMbYesNo = 4;
@@ -146,29 +135,7 @@ bool TUnZipRun::OverwriteAllowed(int index, AnsiString& fName) {
     return overwrite;
 }
 
-std::unique_ptr<TLFNFileStream> TUnZipRun::CreateOutput(int index, const AnsiString& fName) {
-    auto create = [&]() {
-        return std::make_unique<TLFNFileStream>(fName, FOwner.GetBufferSize(), FOwner.GetFlushFilesOnClose(),
-                                                fmCreate);
-    };
-    try {
-        return create();
-    } catch (const EFCreateError&) {
-        const int32_t attr = file_stamps::GetFileAttr(fName);
-        if (FOwner.GetReplaceReadOnly() && attr >= 0 && (attr & file_stamps::faReadOnly)) {
-            try {
-                file_stamps::SetFileAttr(fName, static_cast<uint32_t>(attr) & ~file_stamps::faReadOnly);
-                return create();
-            } catch (const Exception&) {
-            }
-        }
-    } catch (const Exception&) {
-    }
-    Skip(index, srCreateError, fName, "cannot create " + fName);
-    return nullptr;
-}
-
-TUnZipRun::TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart) {
+TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart, AnsiString& corruptReason) {
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
     const bool encrypted = h->IsEncrypted();
     TBlockDecrypter decrypt;
@@ -184,68 +151,22 @@ TUnZipRun::TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart
                       FOwner.GetEndRecord()->GetThisDisk() != 0 ? TNextDiskStream([this] { return NextDisk(); })
                                                                 : TNextDiskStream(),
                       stored ? TBlockDecrypter() : decrypt, [this] { PumpMessages(); });
-    FOutput.StartEntry(target, size, stored ? decrypt : TBlockDecrypter(), [this, size](int64_t done, int64_t total) {
-        if (FOwner.OnFilePercentDone) FOwner.OnFilePercentDone(&FOwner, static_cast<int>(PercentOf(done, size)));
-        if (FOwner.OnTotalPercentDone)
-            FOwner.OnTotalPercentDone(&FOwner, static_cast<int>(PercentOf(total, FTotalBytes)));
-    });
+    FEntryReported = 0;
+    FOutput.StartEntry(target, size, stored ? decrypt : TBlockDecrypter(),
+                       [this, size](int64_t done, int64_t) { ReportProgress(done, size); });
     FOwner.SetRunningCrc(0xFFFFFFFFu);
-    TDataFailure failure = dfNone;
-    FCorruptReason.clear();
-    try {
-        TBitInput bits(FInput);
-        const uint16_t method = h->CompressionMethod;
-        if (method == kMethodStored) {
-            CopyStoredEntry(FInput, FOutput);
-        } else if (method == kMethodDeflate) {
-            InflateEntry(FInput, FOutput);
-        } else if (method == kMethodShrink) {
-            Unshrink(bits, FOutput);
-        } else if (method >= kMethodReduce1 && method <= kMethodReduce4) {
-            Unreduce(bits, FOutput, method - kMethodReduce1 + 1, size);
-        } else if (method == kMethodImplode) {
-            Explode(bits, FOutput, h->Flag, size, h->GetCompressedSize());
-        } else {
-            // Anything newer than Deflate is not carried by this engine.
-            FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
-            failure = dfUnknownMethod;
-        }
-    } catch (const EBiggerThanUncompressed&) {
-        failure = dfTooLong;
-    } catch (const EFatalUnzipError&) {
-        failure = dfEndsEarly;
-    } catch (const EZCompressionError& e) {
-        failure = dfCorrupt;
-        FCorruptReason = e.Message;
-    }
+    const TDataFailure failure = DecodeEntryData(
+        FInput, FOutput, {h->CompressionMethod, h->Flag, size, h->GetCompressedSize()}, corruptReason);
     FOwner.SetRunningCrc(FOutput.RunningCrc());
     return failure;
 }
 
-void TUnZipRun::CloseOutput(std::unique_ptr<TLFNFileStream>& out, const AnsiString& fName, bool keep) {
-    if (!out) return;
-    bool written = true;
-    if (keep) {
-        try {
-            out->Flush();
-        } catch (const Exception&) {
-            written = false;
-        }
-    }
-    if (keep && written) {
-        // Date and attributes only now that size and CRC have checked out, set on the open
-        // file in one request after its last byte.
-        TZipHeaderInfo* h = FOwner.GetCurrentHeader();
-        const int host = h->VersionMadeBy >> 8;
-        // Only DOS and NTFS hosts keep DOS attributes in the low bits.
-        const bool attributes = FOwner.GetRetainAttributes() && (host == kHostDos || host == kHostNtfs);
-        file_stamps::SetHandleStamp(out->GetFileHandle(), RepairDosDateTime(h->DateTime),
-                                    attributes ? static_cast<int32_t>(h->ExternalAttributes & kRestoredAttributes)
-                                               : -1);
-    }
-    out.reset();
-    if (!keep || !written) RemoveFile(fName);
-    if (!written) throw ECantWriteUCF(msgCantWriteUncompressed);
+void TUnZipRun::ReportProgress(int64_t written, int64_t size) {
+    FTotalDone += written - FEntryReported;
+    FEntryReported = written;
+    if (FOwner.OnFilePercentDone) FOwner.OnFilePercentDone(&FOwner, static_cast<int>(PercentOf(written, size)));
+    if (FOwner.OnTotalPercentDone)
+        FOwner.OnTotalPercentDone(&FOwner, static_cast<int>(PercentOf(FTotalDone, FTotalBytes)));
 }
 
 void TUnZipRun::DamagedEntry(int index, uint32_t calcCrc, const AnsiString& why) {
@@ -256,14 +177,14 @@ void TUnZipRun::DamagedEntry(int index, uint32_t calcCrc, const AnsiString& why)
     EntryFailed(index, why);
 }
 
-void TUnZipRun::ReportDataFailure(int index, TDataFailure failure) {
+void TUnZipRun::ReportDataFailure(int index, TDataFailure failure, uint32_t crc, int64_t written,
+                                  const AnsiString& corruptReason) {
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
-    const uint32_t crc = FOutput.Crc();
     AnsiString why;
     switch (failure) {
     case dfCorrupt:
-        why = FCorruptReason.empty() ? AnsiString("corrupt compressed data")
-                                     : "corrupt compressed data (" + FCorruptReason + ")";
+        why = corruptReason.empty() ? AnsiString("corrupt compressed data")
+                                    : "corrupt compressed data (" + corruptReason + ")";
         break;
     case dfEndsEarly: why = "data ends before the entry does"; break;
     case dfTooLong: why = "more data than the stored size"; break;
@@ -271,8 +192,8 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure) {
         DamagedEntry(index, crc, Format("unsupported compression method %u", h->CompressionMethod));
         return;
     default:
-        why = FOutput.Written() != h->GetUncompressedSize()
-                  ? Format("size mismatch (%lld bytes, stored %lld)", static_cast<long long>(FOutput.Written()),
+        why = written != h->GetUncompressedSize()
+                  ? Format("size mismatch (%lld bytes, stored %lld)", static_cast<long long>(written),
                            static_cast<long long>(h->GetUncompressedSize()))
                   : Format("CRC mismatch (%08X, stored %08X)", crc, h->CRC32);
         break;
@@ -295,7 +216,12 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure) {
     EntryFailed(index, "wrong password or " + why);
 }
 
-void TUnZipRun::UnZipOneFile(int index) {
+void TUnZipRun::MakeFolder(const AnsiString& path) {
+    if (FWorkers) FinishIfInFlight(StripTrailingBackslash(path));
+    EnsureDir(path);
+}
+
+bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     FRetryEntry = false;
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
     h->Assign(FOwner.GetSortedList()->Header(index));
@@ -307,78 +233,107 @@ void TUnZipRun::UnZipOneFile(int index) {
     if (!EntryDestFolder(FOwner.GetDestDir(), dir, FOwner.GetRecreateDirs(), folder) ||
         (!isDir && !IsSafeRelativePath(h->GetFileName()))) {
         Skip(index, srUnsafeName, h->FullName(), "unsafe name, not extracted");
-        return;
+        return false;
     }
     // A name longer than the system takes cannot be written; it is refused before any folder
     // of it is made.
     if (!FTestOnly && !FitsPathLimit(folder + h->GetFileName())) {
         Skip(index, srUnsafeName, h->FullName(), "name too long, not extracted");
-        return;
+        return false;
     }
     if (isDir) {
-        if (!FTestOnly && FOwner.GetRecreateDirs() && !DirExists(folder)) EnsureDir(folder);
+        if (!FTestOnly && FOwner.GetRecreateDirs() && !DirExists(folder)) MakeFolder(folder);
         ++FFilesDone;
-        return;
+        return false;
     }
 
-    int64_t dataStart = 0;
     switch (LocateEntryData(dataStart)) {
     case lhFound: break;
-    case lhMissing: DamagedEntry(index, 0, "no local header where the directory points"); return;
-    case lhOtherName: DamagedEntry(index, 0, "the local header names another entry"); return;
+    case lhMissing: DamagedEntry(index, 0, "no local header where the directory points"); return false;
+    case lhOtherName: DamagedEntry(index, 0, "the local header names another entry"); return false;
     }
-    AnsiString fName = folder + h->GetFileName();
+    fName = folder + h->GetFileName();
     bool skip = false;
     if (FOwner.OnStartUnZip) FOwner.OnStartUnZip(&FOwner, index, fName, skip);
-    if (skip) return;
+    if (skip) return false;
     if (!FTestOnly) {
         // The name as it will be written, whatever the handler made of it.
         if (!IsInsideFolder(fName, FOwner.GetDestDir()) || !FitsPathLimit(fName)) {
             Skip(index, srUnsafeName, fName, "unsafe name, not extracted");
-            return;
+            return false;
         }
         // Entries come folder by folder: the folder of the last file need not be looked at again.
         const AnsiString fileDir = ExtractFilePath(fName);
         if (fileDir != FKnownFolder) {
-            if (!DirExists(fileDir)) EnsureDir(fileDir);
+            if (!DirExists(fileDir)) MakeFolder(fileDir);
             FKnownFolder = fileDir;
         }
     }
 
     if (h->IsEncrypted()) {
         const TPasswordResult pw = CheckPassword(index, dataStart);
-        if (pw == pwSkipped) return;
+        if (pw == pwSkipped) return false;
         if (pw == pwDamaged) {
             DamagedEntry(index, 0, "shorter than its encryption header");
-            return;
+            return false;
         }
     }
 
+    if (!FTestOnly) {
+        // Two entries of one name are written one after the other, as the archive orders them.
+        if (FWorkers) FinishIfInFlight(fName);
+        if (!OverwriteAllowed(index, fName)) return false;
+    }
+    return true;
+}
+
+void TUnZipRun::EndEntry(int index, const AnsiString& fName, TDataFailure failure, uint32_t crc, int64_t written,
+                         const AnsiString& corruptReason) {
+    TZipHeaderInfo* h = FOwner.GetCurrentHeader();
+    if (failure == dfNone && written == h->GetUncompressedSize() && crc == h->CRC32) {
+        if (FOwner.OnEndUnZip) FOwner.OnEndUnZip(&FOwner, index, fName);
+        ++FFilesDone;
+        return;
+    }
+    ReportDataFailure(index, failure, crc, written, corruptReason);
+}
+
+void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStart) {
+    TZipHeaderInfo* h = FOwner.GetCurrentHeader();
     std::unique_ptr<TLFNFileStream> out;
     if (!FTestOnly) {
-        if (!OverwriteAllowed(index, fName)) return;
-        out = CreateOutput(index, fName);
-        if (!out) return;
+        out = CreateEntryFile(fName, FFileOptions);
+        if (!out) {
+            Skip(index, srCreateError, fName, "cannot create " + fName);
+            return;
+        }
     }
-
     TDataFailure failure;
+    AnsiString corruptReason;
     try {
-        failure = Decompress(out.get(), dataStart);
+        failure = Decompress(out.get(), dataStart, corruptReason);
+        if (failure == dfUnknownMethod)
+            FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
     } catch (...) {
         // The run ends (disk full, a cancelled disk prompt, the archive unreadable), but no
         // partial file stays behind looking complete.
         try {
-            CloseOutput(out, fName, false);
+            CloseEntryFile(out, fName, false, *h, FFileOptions);
         } catch (...) {
         }
         throw;
     }
     const bool sound = failure == dfNone && FOutput.Written() == h->GetUncompressedSize() && FOutput.Crc() == h->CRC32;
-    CloseOutput(out, fName, sound);
-    if (!sound) {
-        ReportDataFailure(index, failure);
-        return;
-    }
-    if (FOwner.OnEndUnZip) FOwner.OnEndUnZip(&FOwner, index, fName);
-    ++FFilesDone;
+    CloseEntryFile(out, fName, sound, *h, FFileOptions);
+    EndEntry(index, fName, failure, FOutput.Crc(), FOutput.Written(), corruptReason);
+}
+
+void TUnZipRun::UnZipOneFile(int index) {
+    AnsiString fName;
+    int64_t dataStart = 0;
+    if (!StartEntry(index, fName, dataStart)) return;
+    if (FWorkers)
+        SubmitEntry(index, fName, dataStart);
+    else
+        FinishEntry(index, fName, dataStart);
 }

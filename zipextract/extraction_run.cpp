@@ -44,8 +44,6 @@ int64_t AddDeclaredSize(int64_t total, int64_t size) {
     return total > INT64_MAX - size ? INT64_MAX : total + size;
 }
 
-TUnZipRun::TUnZipRun(TArcUnZip& owner, bool testOnly) : FOwner(owner), FTestOnly(testOnly) {}
-
 // Between entries and blocks, throttled.
 void TUnZipRun::PumpMessages() {
     if (FOwner.GetDoProcessMessages()) ThrottledProcessMessages(FLastPump);
@@ -98,7 +96,7 @@ void TUnZipRun::OpenForUnZip() {
 
 void TUnZipRun::SelectEntries() {
     FTotalBytes = 0;
-    FOutput.ResetRun();
+    FTotalDone = 0;
     TSortedZip* list = FOwner.GetSortedList();
     const int count = list ? list->GetCount() : 0;
     FFilesToDo = count;
@@ -154,6 +152,9 @@ int TUnZipRun::UnZipFiles() {
         bool stopNow = false;
         if (FOwner.OnStartUnZipInfo) FOwner.OnStartUnZipInfo(&FOwner, FFilesToDo, FTotalBytes, stopNow);
         if (FFilesToDo > 0 && !stopNow) {
+            FFileOptions = {FOwner.GetBufferSize(), FOwner.GetFlushFilesOnClose(), FOwner.GetReplaceReadOnly(),
+                            FOwner.GetRetainAttributes()};
+            StartWorkers();
             const int count = FOwner.GetSortedList()->GetCount();
             for (int i = 0; i < count; ++i) {
                 if (!FOwner.GetDoAll() && !FOwner.GetSortedList()->Header(i)->MatchFlag) continue;
@@ -163,8 +164,15 @@ int TUnZipRun::UnZipFiles() {
                     UnZipOneFile(i);
                 } while (FRetryEntry);
             }
+            if (FWorkers) CollectAll();
+            StopWorkers();
         }
+    } catch (const EUserCanceled&) {
+        EndWorkersAfterFailure(true);
+        cleanUp();
+        throw;
     } catch (...) {
+        EndWorkersAfterFailure(false);
         cleanUp();
         throw;
     }

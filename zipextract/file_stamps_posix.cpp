@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <mutex>
 
 #include "zipextract/file_stamps.h"
 
@@ -21,7 +22,12 @@ bool DosToTime(uint32_t dos, time_t& when) {
     t.tm_mon = static_cast<int>((dos >> 21) & 0x0F) - 1;
     t.tm_year = static_cast<int>(dos >> 25) + 80;
     t.tm_isdst = -1;
-    when = mktime(&t);
+    // mktime reads the time zone into shared state; extraction workers call this at once.
+    static std::mutex zoneLock;
+    {
+        std::lock_guard<std::mutex> hold(zoneLock);
+        when = mktime(&t);
+    }
     return when != static_cast<time_t>(-1);
 }
 

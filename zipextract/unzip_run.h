@@ -3,8 +3,16 @@
 // overwrite rule, output file, decompression, CRC and size check, date and attributes),
 // and the clean-up. TArcUnZip::UnZip runs one; a test of an archive runs one that decodes
 // and checks every entry but writes nothing.
+//
+// Every event runs on the calling thread. With workers, an entry's events up to its output
+// file (OnStartUnZip, the password check, the overwrite rule) run on the calling thread as
+// it reaches the entry; its data is then decoded, checked and written by a worker, and its
+// end (OnEndUnZip, OnBadCRC, OnSkippingFile, its progress events) follows later on the
+// calling thread, entries in archive order. Which entries' ends come between two starts
+// depends on the archive alone, never on the number of workers or their timing.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -12,8 +20,12 @@
 #include "ziparchive/arc_unzip.h"
 #include "ziparchive/buffered_stream.h"
 #include "ziparchive/pump_throttle.h"
+#include "zipextract/entry_decode.h"
+#include "zipextract/entry_file.h"
 #include "zipextract/entry_input.h"
 #include "zipextract/entry_output.h"
+
+class TExtractWorkers;
 
 // Total + Size for the run's byte totals: declared sizes come from the archive (zip64 ones up
 // to 2^64 - 1), so the sum stops at the largest value and a negative size counts as 0.
@@ -23,11 +35,17 @@ class TUnZipRun {
 public:
     // TestOnly: nothing is written, no folder is created, no existing file is looked at.
     TUnZipRun(TArcUnZip& owner, bool testOnly);
+    ~TUnZipRun();
     TUnZipRun(const TUnZipRun&) = delete;
     TUnZipRun& operator=(const TUnZipRun&) = delete;
 
     // Extracts (or tests) the selected entries of ZipName; the number of entries done.
     int UnZip();
+
+    // Worker threads for the entries' data (default: as many as cores, at most 8). With 0,
+    // or for a spanned archive, or with OnDecrypt or OnBadPassword assigned (they need the
+    // entry's data on the calling thread), each entry is done whole before the next begins.
+    void SetWorkers(int count) { FWorkerCount = count < 0 ? 0 : count; }
 
     // Told once for every entry that failed or was refused, with a one-line reason
     // (besides the component's own events).
@@ -37,11 +55,11 @@ public:
     int FilesToDo() const { return FFilesToDo; }
     int FilesDone() const { return FFilesDone; }
     int64_t TotalBytes() const { return FTotalBytes; }
-    int64_t TotalDone() const { return FOutput.RunWritten(); }
+    int64_t TotalDone() const { return FTotalDone; }
 
 private:
-    // What went wrong with an entry's data.
-    enum TDataFailure { dfNone, dfCorrupt, dfEndsEarly, dfTooLong, dfUnknownMethod };
+    struct TExtractJob;
+    struct TWorkerState;
 
     void OpenForUnZip();
     int UnZipFiles();
@@ -49,6 +67,14 @@ private:
     void UnZipOneFile(int index);
 
     // Steps of one entry (entry_extraction.cpp).
+    // Everything before the output file: checks, events, password, overwrite rule. False when
+    // the entry ended there; otherwise FName and DataStart say where its data goes and lies.
+    bool StartEntry(int index, AnsiString& fName, int64_t& dataStart);
+    // The rest of the entry on the calling thread.
+    void FinishEntry(int index, const AnsiString& fName, int64_t dataStart);
+    // The outcome of an entry's data, in the component's events.
+    void EndEntry(int index, const AnsiString& fName, TDataFailure failure, uint32_t crc, int64_t written,
+                  const AnsiString& corruptReason);
     // Finds the entry's local header and the start of its data.
     enum TLocalHeader { lhFound, lhMissing, lhOtherName };
     TLocalHeader LocateEntryData(int64_t& dataStart);
@@ -56,12 +82,11 @@ private:
     enum TPasswordResult { pwAccepted, pwSkipped, pwDamaged };
     TPasswordResult CheckPassword(int index, int64_t dataStart);
     bool OverwriteAllowed(int index, AnsiString& fName);
-    std::unique_ptr<TLFNFileStream> CreateOutput(int index, const AnsiString& fName);
-    TDataFailure Decompress(TStream* target, int64_t dataStart);
-    // Flushes and closes the output; a kept file gets its date and attributes first, a
-    // file not kept is deleted. A failed flush deletes the file and raises ECantWriteUCF.
-    void CloseOutput(std::unique_ptr<TLFNFileStream>& out, const AnsiString& fName, bool keep);
-    void ReportDataFailure(int index, TDataFailure failure);
+    TDataFailure Decompress(TStream* target, int64_t dataStart, AnsiString& corruptReason);
+    // Progress events after a block: Written bytes of the entry so far.
+    void ReportProgress(int64_t written, int64_t size);
+    void ReportDataFailure(int index, TDataFailure failure, uint32_t crc, int64_t written,
+                           const AnsiString& corruptReason);
     // An entry whose data cannot be decoded at all: OnBadCRC, and out of the totals.
     void DamagedEntry(int index, uint32_t calcCrc, const AnsiString& why);
     void Skip(int index, TSkipReason reason, const AnsiString& name, const AnsiString& why);
@@ -69,20 +94,48 @@ private:
     void EntryFailed(int index, const AnsiString& why);
     void PumpMessages();
     TStream* NextDisk();
+    // Creates a folder of an entry; an entry in flight whose file would stand in its way is
+    // finished first.
+    void MakeFolder(const AnsiString& path);
+
+    // Entries in flight on the workers (parallel_extraction.cpp).
+    bool StartWorkers();
+    void StopWorkers();
+    void SubmitEntry(int index, const AnsiString& fName, int64_t dataStart);
+    void RunJob(TExtractJob& job, TWorkerState& worker);
+    void CollectOldest();
+    void CollectAll();
+    // After a failure: waits for the entries in flight and deletes what they wrote, with no
+    // events; they were started but not finished.
+    void AbandonAll();
+    // After a failure: with FinishInFlight (a cancel) the entries in flight end first, as far
+    // as they can; the rest are abandoned; then the workers end.
+    void EndWorkersAfterFailure(bool finishInFlight);
+    // Finishes the entries in flight first when one writes FName.
+    void FinishIfInFlight(const AnsiString& fName);
 
     TArcUnZip& FOwner;
     const bool FTestOnly;
     TEntryInput FInput;
     TEntryOutput FOutput;
+    TEntryFileOptions FFileOptions;
     int64_t FTotalBytes = 0;
+    int64_t FTotalDone = 0;
+    int64_t FEntryReported = 0;         // bytes of the current entry in progress events so far
     int FFilesToDo = 0;
     int FFilesDone = 0;
+    int FWorkerCount;
     bool FRetryEntry = false;
     bool FSkipRetry = false;
     AnsiString FCandidate;
-    AnsiString FCorruptReason;          // the decoder's own words for the last corrupt entry
     TPumpClock::time_point FLastPump;
     int64_t FArchiveSize = -1;          // of an archive in one file, for the run
     std::vector<uint8_t> FSkipBuffer;   // local name and extra field, read past
     AnsiString FKnownFolder;            // the folder of the last file written
+
+    AnsiString FWorkerZipName;                          // the archive the workers read
+    std::deque<std::shared_ptr<TExtractJob>> FInFlight;  // archive order
+    bool FJobFailed = false;                            // a job's own error ended the run
+    std::vector<std::unique_ptr<TWorkerState>> FWorkerStates;
+    std::unique_ptr<TExtractWorkers> FWorkers;           // last: its threads end first
 };

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Time to open a book to its home page (a measurement, not a test): books of about 5 MB and
+# 50 MB are made from web-like corpora (bench/make_corpus.py) with the builder's writer
+# settings (open_book_maker), then each is started PW_BENCH_RUNS times (5) by open_book_timer,
+# which waits until the browser window reports the home page's address and closes the book.
+# Prints every time, the median and the spread, and the machine's load.
+#
+# The player's clean-up deletes folder trees, so the books run in the sandbox of
+# tests/player/run_in_sandbox.sh (a Wine prefix whose drives all lie in one scratch folder).
+# Needs a display: it starts its own Xvfb when DISPLAY is not set.
+#
+# usage: bench/run_open_book_bench.sh [BUILD_DIR]
+#   BUILD_DIR (default build/) must hold the x86_64 build with qvplay, open_book_maker and
+#   open_book_timer. Corpora and books go to BUILD_DIR/bench (PW_BENCH_DIR).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/bench_env.sh" "$@"
+stub=$build/win64/player/qvplay.exe
+maker=$build/win64/bench/open_book_maker.exe
+timer=$build/win64/bench/open_book_timer.exe
+for f in "$stub" "$maker" "$timer"; do
+  [ -f "$f" ] || { echo "missing $f: build the x86_64 targets qvplay open_book_maker open_book_timer" >&2; exit 1; }
+done
+
+started_xvfb=0
+cleanup() { if [ "$started_xvfb" = 1 ]; then xvfb_stop; fi; }
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  xvfb_start 1
+  started_xvfb=1
+fi
+
+echo "== opening books to their home page (x86_64 under Wine), $runs runs each"
+echo "  load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
+# The corpus packs to about 64% of its size: 8 MB and 78 MB of pages make books of about 5 MB
+# and 50 MB.
+for size in 5:8 50:78; do
+  mb=${size%%:*}
+  site=$work/book-site-$mb
+  book=$work/book-$mb.exe
+  python3 "$root/bench/make_corpus.py" "$site" --mb "${size##*:}" >/dev/null
+  if [ ! -f "$book" ] || [ "$book" -ot "$site.stamp" ] || [ "$book" -ot "$stub" ]; then
+    home=$(cd "$site" && find . -maxdepth 1 -name '*.htm*' | sort | head -1 | sed 's|^\./||')
+    [ -n "$home" ] || { echo "no page at the top of $site" >&2; exit 1; }
+    run_wine "$maker" "$(winpath "$site")" "$(winpath "$stub")" "$(winpath "$book")" "$home" >/dev/null
+  fi
+  echo "  book of $(mb_of "$book") MB, $(find "$site" -type f | wc -l) files:"
+  PW_SANDBOX_TIMEOUT=900 "$root/tests/player/run_in_sandbox.sh" "$work/open-book-sandbox" "$work/open-book-artifacts" \
+    "$timer" "$book" -- "Z:\\$(basename "$book")" "Z:\\location.txt" "$runs" 2>&1 | grep -v 'Wine Gecko' | sed 's/^/  /'
+done
+echo "  load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,0 +1,348 @@
+// Extraction with worker threads against extraction on the calling thread alone: the same
+// files, the same events in an order that does not depend on the number of workers, handlers
+// that still rename and skip, damaged entries that fail alone, same-named entries written in
+// archive order, hostile names that reach nothing outside, and a cancel that ends between
+// entries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "classlib/fileio.h"
+#include "ziparchive/arc_exceptions.h"
+#include "ziparchive/arc_unzip.h"
+#include "ziparchive/file_utils.h"
+#include "zipextract/unzip_run.h"
+#include "tests/support/tempdir.h"
+#include "tests/zipextract/zip_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kWorkerCounts[] = {1, 2, 8};
+
+std::string Page(size_t n, int salt) {
+    std::string s;
+    for (size_t i = 0; s.size() < n; ++i) s += "<p>paragraph " + std::to_string(i * 31 + salt) + " of a page</p>\n";
+    s.resize(n);
+    return s;
+}
+
+// Bytes that do not compress, different for every salt.
+std::string Noise(size_t n, uint32_t salt) {
+    std::string s(n, '\0');
+    uint32_t x = 0x9E3779B9u ^ salt;
+    for (char& c : s) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    return s;
+}
+
+// A book-like archive: folders, pages, a few large and incompressible files, empty files,
+// stored and deflated, some encrypted with the password "pw".
+std::vector<TTestEntry> Book(int files) {
+    std::vector<TTestEntry> entries;
+    entries.push_back({"css/", ""});
+    for (int i = 0; i < files; ++i) {
+        const std::string folder = i % 3 == 0 ? "" : (i % 3 == 1 ? "chapter" + std::to_string(i % 7) + "/" : "css/");
+        TTestEntry e{folder + "f" + std::to_string(i) + ".htm", Page(static_cast<size_t>(100 + (i * 977) % 20000), i)};
+        if (i % 17 == 5) e.Data = Noise(static_cast<size_t>(70000 + i * 13), static_cast<uint32_t>(i));
+        if (i % 23 == 7) e.Data.clear();
+        if (i % 5 == 2) e.Method = 0;
+        if (i % 4 == 1) {
+            e.Encrypt = true;
+            e.Password = "pw";
+            e.DataDescriptor = i % 8 == 1;
+        }
+        e.DosTime = 0x5A8E5B2Cu + static_cast<uint32_t>(i);
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+class ParallelExtractionTest : public ::testing::Test {
+protected:
+    ParallelExtractionTest() : Base(ReplaceSingleByteChar(Tmp.Path(), '/', '\\')) {}
+
+    void Archive(const std::vector<TTestEntry>& entries, std::vector<TPlacement>* where = nullptr) {
+        Bytes = BuildZip(entries, where);
+        WriteWholeFile(Tmp.Path() + "a.zip", Bytes);
+    }
+
+    // One run into a fresh folder "outN" with Workers workers (0: the calling thread alone);
+    // the events are recorded in order.
+    struct TResult {
+        int Done = 0;
+        std::vector<std::string> Events;
+        std::map<std::string, std::string> Files;   // relative name -> bytes ("/" for a folder)
+        std::set<std::string> Outside;              // anything below the scratch folder but the runs' own
+        bool Canceled = false;
+        bool WriteFailed = false;
+    };
+    TResult Run(int workers, const std::function<void(TArcUnZip&, TResult&)>& setUp = nullptr,
+                const std::function<void(const std::string& dest)>& prepare = nullptr) {
+        const std::string dest = Base + "out" + std::to_string(workers);
+        if (prepare) prepare(ReplaceSingleByteChar(dest, '\\', '/'));
+        TArcUnZip zip(nullptr);
+        zip.SetZipName(Base + "a.zip");
+        zip.SetDestDir(dest);
+        zip.SetRecreateDirs(true);
+        zip.SetRetainAttributes(true);
+        zip.SetDoAll(true);
+        zip.SetOverwriteMode(Always);
+        zip.Password = "pw";
+        TResult r;
+        auto rel = [&](const AnsiString& name) {
+            return name.compare(0, dest.size(), dest) == 0 ? name.substr(dest.size()) : "!" + name;
+        };
+        zip.OnStartUnZip = [&](TObject*, int i, AnsiString& name, bool&) {
+            r.Events.push_back("start " + std::to_string(i) + " " + rel(name));
+        };
+        zip.OnEndUnZip = [&](TObject*, int i, const AnsiString& name) {
+            r.Events.push_back("end " + std::to_string(i) + " " + rel(name));
+        };
+        zip.OnSkippingFile = [&](TObject*, TSkipReason why, const AnsiString& name, int i, bool&) {
+            r.Events.push_back("skip " + std::to_string(i) + " " + std::to_string(why) + " " + rel(name));
+        };
+        zip.OnBadCRC = [&](TObject*, int32_t, int32_t, int i) { r.Events.push_back("badcrc " + std::to_string(i)); };
+        zip.OnFilePercentDone = [&](TObject*, int p) { r.Events.push_back("file% " + std::to_string(p)); };
+        zip.OnTotalPercentDone = [&](TObject*, int p) { r.Events.push_back("total% " + std::to_string(p)); };
+        zip.OnUnZipComplete = [&](TObject*, int n) { r.Events.push_back("complete " + std::to_string(n)); };
+        if (setUp) setUp(zip, r);
+        TUnZipRun run(zip, false);
+        run.SetWorkers(workers);
+        try {
+            r.Done = run.UnZip();
+        } catch (const EUserCanceled&) {
+            r.Canceled = true;
+        } catch (const ECantWriteUCF&) {
+            r.WriteFailed = true;
+        }
+        const fs::path root(ReplaceSingleByteChar(dest, '\\', '/'));
+        if (fs::exists(root))
+            for (const auto& e : fs::recursive_directory_iterator(root)) {
+                const std::string name = fs::relative(e.path(), root).generic_string();
+                r.Files[name] = e.is_directory() ? "/" : ReadWholeFile(e.path().string());
+                if (!e.is_directory())
+                    r.Files[name + " @"] = std::to_string(GetFileDosDateTime(ReplaceSingleByteChar(e.path().string(), '/', '\\')));
+            }
+        for (const auto& e : fs::directory_iterator(fs::path(Tmp.Path()))) {
+            const std::string name = e.path().filename().string();
+            if (name != "a.zip" && name.rfind("out", 0) != 0) r.Outside.insert(name);
+        }
+        return r;
+    }
+
+    // The events of each entry in their order, without the order between entries.
+    static std::map<std::string, std::vector<std::string>> PerEntry(const std::vector<std::string>& events) {
+        // An entry's progress events come before its end, with workers after later starts.
+        std::map<std::string, std::vector<std::string>> by;
+        std::vector<std::string> progress;
+        for (const std::string& e : events) {
+            const size_t sp = e.find(' ');
+            const std::string kind = e.substr(0, sp);
+            if (kind == "file%") {
+                progress.push_back(e);
+            } else if (kind == "complete") {
+                by["run"].push_back(e);
+            } else if (kind != "total%") {
+                const std::string rest = e.substr(sp + 1);
+                std::vector<std::string>& entry = by[rest.substr(0, rest.find(' '))];
+                if (kind != "start") entry.insert(entry.end(), progress.begin(), progress.end());
+                if (kind != "start") progress.clear();
+                entry.push_back(e);
+            }
+        }
+        return by;
+    }
+
+    TempDir Tmp;
+    const std::string Base;
+    std::string Bytes;
+};
+
+// The same files with the same dates, whatever the number of workers; the events come in one
+// order for every number of workers, and each entry sees its own events as it would on the
+// calling thread alone.
+TEST_F(ParallelExtractionTest, SameTreeAndEventsForAnyNumberOfWorkers) {
+    std::vector<TPlacement> where;
+    std::vector<TTestEntry> entries = Book(300);
+    Archive(entries, &where);
+    const TResult serial = Run(0);
+    EXPECT_EQ(serial.Done, 301);
+    EXPECT_EQ(serial.Files.at("chapter1/f1.htm"), entries[2].Data);
+    const TResult one = Run(1);
+    for (int workers : kWorkerCounts) {
+        const TResult r = workers == 1 ? one : Run(workers);
+        EXPECT_EQ(r.Done, serial.Done) << workers;
+        EXPECT_TRUE(r.Files == serial.Files) << workers;
+        EXPECT_TRUE(r.Events == one.Events) << workers;
+        EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+        EXPECT_EQ(r.Events.back(), "complete 301");
+    }
+    // The last total progress event reaches 100 in both ways of running.
+    const auto lastTotal = [](const TResult& r) {
+        return *std::find_if(r.Events.rbegin(), r.Events.rend(), [](const std::string& e) { return e.rfind("total%", 0) == 0; });
+    };
+    EXPECT_EQ(lastTotal(one), "total% 100");
+    EXPECT_EQ(lastTotal(serial), "total% 100");
+}
+
+// OnStartUnZip still decides for every entry: renamed entries land under their new names,
+// skipped ones are not written, a redirect outside the destination is refused.
+TEST_F(ParallelExtractionTest, HandlersStillRenameAndSkip) {
+    Archive(Book(120));
+    auto setUp = [this](TArcUnZip& zip, TResult&) {
+        auto inner = zip.OnStartUnZip;
+        zip.OnStartUnZip = [this, inner, &zip](TObject* s, int i, AnsiString& name, bool& skip) {
+            if (i % 5 == 0) skip = true;
+            if (i % 5 == 1) name = ChangeFileExt(name, ".renamed");
+            if (i == 42) name = Base + "escaped.htm";
+            inner(s, i, name, skip);
+        };
+    };
+    const TResult serial = Run(0, setUp);
+    EXPECT_EQ(serial.Files.count("chapter4/f4.htm"), 0u);   // entry 5, skipped
+    EXPECT_EQ(serial.Files.count("f0.renamed"), 1u);         // entry 1, renamed
+    for (int workers : kWorkerCounts) {
+        const TResult r = Run(workers, setUp);
+        EXPECT_EQ(r.Done, serial.Done) << workers;
+        EXPECT_TRUE(r.Files == serial.Files) << workers;
+        EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+        EXPECT_TRUE(r.Outside.empty()) << workers;
+    }
+}
+
+// A damaged entry among sound ones fails alone, reported once and leaving no file; a file
+// that cannot be created is skipped alone; the rest extracts.
+TEST_F(ParallelExtractionTest, DamagedEntryFailsAlone) {
+    std::vector<TPlacement> where;
+    std::vector<TTestEntry> entries = Book(150);
+    entries[20].DeclaredCrc = Crc32(entries[20].Data) ^ 1;   // chapter5/f19.htm
+    Archive(entries, &where);
+    Bytes[static_cast<size_t>(where[40].Data + where[40].DataLength / 2)] ^= 0x55;   // f39.htm, deflated
+    WriteWholeFile(Tmp.Path() + "a.zip", Bytes);
+    // A folder where entry 60's file (css/f59.htm) would go: it cannot be created.
+    for (int workers : {0, 2, 8}) {
+        fs::create_directories(fs::path(Tmp.Path()) / ("out" + std::to_string(workers)) / "css" / "f59.htm");
+        const TResult r = Run(workers);
+        EXPECT_EQ(r.Done, 151 - 3) << workers;
+        EXPECT_EQ(r.Files.count("chapter5/f19.htm"), 0u) << workers;
+        EXPECT_EQ(r.Files.count("f39.htm"), 0u) << workers;
+        EXPECT_EQ(r.Files.at("css/f59.htm"), "/") << workers;
+        EXPECT_EQ(r.Files.at("f60.htm"), entries[61].Data) << workers;
+        const auto by = PerEntry(r.Events);
+        EXPECT_EQ(by.at("20").back(), "badcrc 20") << workers;
+        EXPECT_EQ(std::count(r.Events.begin(), r.Events.end(), "badcrc 40"), 1) << workers;
+        EXPECT_EQ(by.at("60").back().rfind("skip 60 ", 0), 0u) << workers;
+    }
+}
+
+// Entries of one name are written in archive order: the last one wins, or with OverwriteMode
+// Never the first one stays; a file whose name is later needed as a folder is written first.
+TEST_F(ParallelExtractionTest, SameNamesKeepArchiveOrder) {
+    std::vector<TTestEntry> entries;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 30; ++i)
+            entries.push_back({(round == 1 ? "PAGE" : "page") + std::to_string(i) + ".htm",
+                               Page(static_cast<size_t>(40000 + 1000 * round), round * 100 + i)});
+    entries.push_back({"a", "a file"});
+    entries.push_back({"a/b.htm", "below a file"});
+    Archive(entries);
+    for (TUZOverwriteMode mode : {Always, Never}) {
+        auto setUp = [mode](TArcUnZip& zip, TResult&) { zip.SetOverwriteMode(mode); };
+        fs::remove_all(fs::path(Tmp.Path()) / "out0");
+        const TResult serial = Run(0, setUp);
+        EXPECT_EQ(serial.Files.at("a"), "a file");
+        for (int workers : kWorkerCounts) {
+            fs::remove_all(fs::path(Tmp.Path()) / ("out" + std::to_string(workers)));
+            const TResult r = Run(workers, setUp);
+            EXPECT_EQ(r.Done, serial.Done) << workers << " mode " << static_cast<int>(mode);
+            EXPECT_TRUE(r.Files == serial.Files) << workers << " mode " << static_cast<int>(mode);
+            EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers << " mode " << static_cast<int>(mode);
+        }
+    }
+}
+
+// Hostile names and a handler redirecting outside write nothing outside the destination,
+// with workers as without.
+TEST_F(ParallelExtractionTest, HostileNamesWriteNothingOutside) {
+    std::vector<TTestEntry> entries;
+    for (const char* n : {"../x1.txt", "a/../../x2.txt", "..\\x3.txt", "\\\\srv\\share\\x4.txt", "sub/c:d.txt",
+                          "CON", "x/lpt1/y.txt", "../", "sub/../../dir/"})
+        entries.push_back({n, "evil"});
+    for (int i = 0; i < 40; ++i) entries.push_back({"ok" + std::to_string(i) + ".htm", Page(3000, i)});
+    Archive(entries);
+    auto setUp = [this](TArcUnZip& zip, TResult&) {
+        auto inner = zip.OnStartUnZip;
+        zip.OnStartUnZip = [this, inner](TObject* s, int i, AnsiString& name, bool& skip) {
+            if (i == 20) name = Base + "redirected.htm";
+            if (i == 21) name = Base + "out8\\..\\up.htm";
+            inner(s, i, name, skip);
+        };
+    };
+    for (int workers : {0, 8}) {
+        const TResult r = Run(workers, setUp);
+        EXPECT_EQ(r.Done, 38) << workers;
+        EXPECT_TRUE(r.Outside.empty()) << workers;
+        EXPECT_EQ(r.Files.size(), 2u * 38) << workers;   // each file with its date
+    }
+}
+
+// A cancel asked for by a handler ends the run between entries: the entries already started
+// end as they would have, nothing after them is written, and the run raises EUserCanceled.
+TEST_F(ParallelExtractionTest, CancelEndsBetweenEntries) {
+    Archive(Book(200));
+    auto setUp = [](TArcUnZip& zip, TResult&) {
+        auto inner = zip.OnStartUnZip;
+        zip.OnStartUnZip = [inner, &zip](TObject* s, int i, AnsiString& name, bool& skip) {
+            if (i == 90) zip.SetCancel(true);
+            inner(s, i, name, skip);
+        };
+    };
+    const TResult serial = Run(0, setUp);
+    EXPECT_TRUE(serial.Canceled);
+    for (int workers : kWorkerCounts) {
+        const TResult r = Run(workers, setUp);
+        EXPECT_TRUE(r.Canceled) << workers;
+        EXPECT_TRUE(r.Files == serial.Files) << workers;
+        EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+    }
+}
+
+#ifndef _WIN32
+// A write that fails (here a file that is the full device) ends the run as it would on the
+// calling thread alone: the failing file is gone, and of the entries after it, which the
+// workers may already have written, no file stays.
+TEST_F(ParallelExtractionTest, FailedWriteEndsTheRunWithoutLeftovers) {
+    Archive(Book(200));
+    auto full = [](const std::string& dest) {
+        fs::create_directories(fs::path(dest) / "chapter2");
+        fs::create_symlink("/dev/full", fs::path(dest) / "chapter2" / "f100.htm");   // entry 101
+    };
+    const auto files = [](const TResult& r) {
+        std::set<std::string> names;
+        for (const auto& [name, bytes] : r.Files)
+            if (bytes != "/" && name.find(" @") == std::string::npos) names.insert(name);
+        return names;
+    };
+    const TResult serial = Run(0, nullptr, full);
+    EXPECT_TRUE(serial.WriteFailed);
+    EXPECT_EQ(serial.Files.count("chapter2/f100.htm"), 0u);
+    EXPECT_EQ(serial.Files.count("f99.htm"), 1u);
+    for (int workers : kWorkerCounts) {
+        const TResult r = Run(workers, nullptr, full);
+        EXPECT_TRUE(r.WriteFailed) << workers;
+        EXPECT_TRUE(files(r) == files(serial)) << workers;
+        EXPECT_EQ(r.Events.back(), serial.Events.back()) << workers;   // OnUnZipComplete, same count
+    }
+}
+#endif
+
+}  // namespace

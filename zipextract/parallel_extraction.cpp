@@ -1,0 +1,202 @@
+// Entries on worker threads: the calling thread hands an entry whose events have run to the
+// workers, which create its file, decode, decipher, check and write it, then close (or
+// delete) it; the calling thread later takes the entries back in archive order and raises
+// their end events. At most kWindow entries are in flight: a fixed number, so that where the
+// end events fall between the start events depends on the archive alone.
+#include <algorithm>
+#include <exception>
+
+#include "classlib/fileio.h"
+#include "ziparchive/arc_exceptions.h"
+#include "ziparchive/file_utils.h"
+#include "zipextract/extract_paths.h"
+#include "zipextract/extract_workers.h"
+#include "zipextract/unzip_run.h"
+
+namespace {
+
+constexpr size_t kWindow = 64;
+constexpr uint16_t kMethodStored = 0;
+
+// Names compared as the system compares them: ASCII letters without case.
+AnsiString FoldName(const AnsiString& name) {
+    AnsiString s = name;
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+}  // namespace
+
+// One entry handed to the workers: what the calling thread decided, and what the worker found.
+struct TUnZipRun::TExtractJob {
+    int Index = 0;
+    TZipHeaderInfo Header;   // the entry as the calling thread left it (sizes after the password check)
+    AnsiString FName;
+    AnsiString FoldedName;
+    int64_t DataStart = 0;
+    TZipKeys Keys;           // the cipher's state after the encryption header
+    bool RecordProgress = false;
+
+    bool CreateFailed = false;
+    bool Kept = false;       // a sound file stays on disk
+    TDataFailure Failure = dfNone;
+    AnsiString CorruptReason;
+    uint32_t Crc = 0;
+    int64_t Written = 0;
+    std::vector<int64_t> Progress;   // bytes written after each block, when events want them
+    std::exception_ptr Error;        // ends the run when the entry's turn comes
+    std::shared_ptr<TExtractWorkers::TTicket> Ticket;
+};
+
+// A worker's own buffers and its own handle on the archive.
+struct TUnZipRun::TWorkerState {
+    TEntryInput Input;
+    TEntryOutput Output;
+    std::unique_ptr<TFileStream> Archive;
+};
+
+TUnZipRun::TUnZipRun(TArcUnZip& owner, bool testOnly)
+    : FOwner(owner), FTestOnly(testOnly), FWorkerCount(TExtractWorkers::DefaultCount()) {}
+
+TUnZipRun::~TUnZipRun() = default;
+
+bool TUnZipRun::StartWorkers() {
+    if (FWorkerCount <= 0 || FOwner.GetEndRecord()->GetThisDisk() != 0 || FOwner.OnDecrypt || FOwner.OnBadPassword)
+        return false;
+    FWorkerZipName = FOwner.GetZipName();
+    FJobFailed = false;
+    FWorkers = std::make_unique<TExtractWorkers>(FWorkerCount);
+    FWorkerStates.clear();
+    for (int i = 0; i < FWorkers->Count(); ++i) FWorkerStates.push_back(std::make_unique<TWorkerState>());
+    return true;
+}
+
+void TUnZipRun::StopWorkers() {
+    FWorkers.reset();
+    FWorkerStates.clear();
+    FInFlight.clear();
+}
+
+void TUnZipRun::SubmitEntry(int index, const AnsiString& fName, int64_t dataStart) {
+    auto job = std::make_shared<TExtractJob>();
+    job->Index = index;
+    job->Header.Assign(FOwner.GetCurrentHeader());
+    job->FName = fName;
+    job->FoldedName = FoldName(fName);
+    job->DataStart = dataStart;
+    job->Keys = FOwner.GetKeys();
+    job->RecordProgress = FOwner.OnFilePercentDone || FOwner.OnTotalPercentDone;
+    TExtractJob* j = job.get();
+    job->Ticket = FWorkers->Submit([this, j](int worker) { RunJob(*j, *FWorkerStates[static_cast<size_t>(worker)]); });
+    FInFlight.push_back(std::move(job));
+    while (FInFlight.size() > kWindow) CollectOldest();
+}
+
+void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
+    std::unique_ptr<TLFNFileStream> out;
+    try {
+        if (!w.Archive) w.Archive = std::make_unique<TFileStream>(FWorkerZipName, fmOpenRead | fmShareDenyNone);
+        if (!FTestOnly) {
+            out = CreateEntryFile(job.FName, FFileOptions);
+            if (!out) {
+                job.CreateFailed = true;
+                return;
+            }
+        }
+        const TZipHeaderInfo& h = job.Header;
+        const bool encrypted = h.IsEncrypted();
+        TBlockDecrypter decrypt;
+        if (encrypted) decrypt = [&job](uint8_t* b, int32_t n) { job.Keys.DecryptBuffer(b, static_cast<size_t>(n)); };
+        const bool stored = h.CompressionMethod == kMethodStored;
+        const int64_t size = h.GetUncompressedSize();
+        w.Archive->Seek(job.DataStart + (encrypted ? kEncryptionHeaderSize : 0), soBeginning);
+        w.Input.StartEntry(w.Archive.get(), h.GetCompressedSize(), TNextDiskStream(),
+                           stored ? TBlockDecrypter() : decrypt, nullptr);
+        TOutputProgress progress;
+        if (job.RecordProgress) progress = [&job](int64_t done, int64_t) { job.Progress.push_back(done); };
+        w.Output.StartEntry(out.get(), size, stored ? decrypt : TBlockDecrypter(), std::move(progress));
+        job.Failure = DecodeEntryData(w.Input, w.Output, {h.CompressionMethod, h.Flag, size, h.GetCompressedSize()},
+                                      job.CorruptReason);
+        job.Crc = w.Output.Crc();
+        job.Written = w.Output.Written();
+        const bool sound = job.Failure == dfNone && job.Written == size && job.Crc == h.CRC32;
+        CloseEntryFile(out, job.FName, sound, h, FFileOptions);
+        job.Kept = sound && !FTestOnly;
+    } catch (...) {
+        job.Error = std::current_exception();
+        // No partial file stays behind looking complete.
+        try {
+            CloseEntryFile(out, job.FName, false, job.Header, FFileOptions);
+        } catch (...) {
+        }
+    }
+}
+
+void TUnZipRun::CollectOldest() {
+    std::shared_ptr<TExtractJob> job = FInFlight.front();
+    // The job leaves the list only once its worker is done with it: a failure while waiting
+    // (in the message pump) leaves it for AbandonAll to wait for.
+    FWorkers->Wait(job->Ticket, [this] { PumpMessages(); });
+    FInFlight.pop_front();
+    FOwner.GetCurrentHeader()->Assign(&job->Header);
+    if (job->Error) {
+        FJobFailed = true;
+        std::rethrow_exception(job->Error);
+    }
+    if (job->CreateFailed) {
+        Skip(job->Index, srCreateError, job->FName, "cannot create " + job->FName);
+        return;
+    }
+    const int64_t size = job->Header.GetUncompressedSize();
+    FEntryReported = 0;
+    for (int64_t done : job->Progress) ReportProgress(done, size);
+    FTotalDone += job->Written - FEntryReported;   // blocks no event asked for
+    if (job->Failure == dfUnknownMethod)
+        FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
+    FOwner.SetRunningCrc(~job->Crc);
+    EndEntry(job->Index, job->FName, job->Failure, job->Crc, job->Written, job->CorruptReason);
+}
+
+void TUnZipRun::CollectAll() {
+    while (!FInFlight.empty()) CollectOldest();
+}
+
+void TUnZipRun::AbandonAll() {
+    while (!FInFlight.empty()) {
+        std::shared_ptr<TExtractJob> job = FInFlight.front();
+        FWorkers->Wait(job->Ticket, nullptr);
+        FInFlight.pop_front();
+        if (job->Kept) RemoveFile(job->FName);
+    }
+}
+
+void TUnZipRun::EndWorkersAfterFailure(bool finishInFlight) {
+    if (!FWorkers) return;
+    try {
+        // A cancel between entries lets the entries in flight end as they would have; any
+        // other failure ends the run at once, as it would without workers.
+        if (finishInFlight && !FJobFailed) CollectAll();
+    } catch (...) {
+    }
+    try {
+        AbandonAll();
+    } catch (...) {
+    }
+    StopWorkers();
+}
+
+void TUnZipRun::FinishIfInFlight(const AnsiString& name) {
+    const AnsiString folded = FoldName(name);
+    for (const std::shared_ptr<TExtractJob>& job : FInFlight) {
+        const AnsiString& f = job->FoldedName;
+        if (folded == f || (folded.size() > f.size() && folded.compare(0, f.size(), f) == 0 && folded[f.size()] == '\\')) {
+            // The entry being started keeps its own header through the others' ends.
+            TZipHeaderInfo current;
+            current.Assign(FOwner.GetCurrentHeader());
+            CollectAll();
+            FOwner.GetCurrentHeader()->Assign(&current);
+            return;
+        }
+    }
+}
