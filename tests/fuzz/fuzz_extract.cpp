@@ -108,8 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gDestination = Normalised(dest);
     try {
         zip.SetZipName(path);
-        TUnZipRun(zip, false).UnZip();
-        TUnZipRun(zip, true).UnZip();
+        // One run through the workers, one on the calling thread alone.
+        TUnZipRun threaded(zip, false);
+        threaded.SetWorkers(2);
+        threaded.UnZip();
+        TUnZipRun serial(zip, true);
+        serial.SetWorkers(0);
+        serial.UnZip();
     } catch (const Exception&) {
     }
     gDestination.clear();
