@@ -516,6 +516,16 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     }
     EXPECT_TRUE(textNearStart);
 
+    // The header losing a column the view still lists: the columns it has are painted, the
+    // rest of it is background.
+    RECT third;
+    ASSERT_TRUE(SendMessageA(header, HDM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&third)));
+    SendMessageA(view->GetHandle(), LVM_DELETECOLUMN, 2, 0);
+    ASSERT_EQ(view->GetColumns()->Count(), 3);
+    Redraw(view->GetHandle());
+    EXPECT_EQ(Pixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR));
+    EXPECT_EQ(Pixel(header, third.right - 1, mid), FormRGB());
+
     skin->Restore();
     EXPECT_EQ(skin->GetHeader(), nullptr);
     Redraw(view->GetHandle());
@@ -532,11 +542,12 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     iconSkin->Restore();
 }
 
-// Controls freed before their skins and skins freed first, painted and skinned and unskinned:
-// the skin query goes back to the control's own answer, no panel or up-down is left, and no
-// GDI object stays alive.
+// Controls freed before their skins, skins freed first and the form freed first, painted,
+// skinned and unskinned: the skin query goes back to the control's own answer, no panel or
+// up-down is left, and no GDI object stays alive.
 TEST_F(SkinStdViews, TeardownInAnyOrderWithoutGrowth) {
-    auto cycle = [&](bool controlsFirst) {
+    enum TOrder { oControlsFirst, oSkinsFirst, oFormFirst };
+    auto cycle = [&](TOrder order) {
         TToolButton *plain, *dropDown;
         auto* picker = Add<TDateTimePicker>(10, 40, 140, 24);
         auto* time = Add<TDateTimePicker>(160, 40, 140, 24);
@@ -561,7 +572,11 @@ TEST_F(SkinStdViews, TeardownInAnyOrderWithoutGrowth) {
         Host().Engine->SetActive(true);
         for (auto& s : skins) s->ApplySkinColours();
         Redraw(Form->GetHandle());
-        if (controlsFirst) {
+        if (order == oFormFirst) {
+            Form.reset();
+            skins.clear();
+            SetUp();
+        } else if (order == oControlsFirst) {
             for (TControl* c : controls) delete c;
             skins.clear();
         } else {
@@ -576,9 +591,8 @@ TEST_F(SkinStdViews, TeardownInAnyOrderWithoutGrowth) {
             for (TControl* c : controls) delete c;
         }
     };
-    cycle(true);
-    cycle(false);
+    for (TOrder order : {oControlsFirst, oSkinsFirst, oFormFirst}) cycle(order);
     const long live = LiveGdiObjectCount();
-    for (int i = 0; i < 20; ++i) cycle(i % 2 == 0);
+    for (int i = 0; i < 21; ++i) cycle(static_cast<TOrder>(i % 3));
     EXPECT_EQ(LiveGdiObjectCount(), live);
 }
