@@ -46,6 +46,7 @@ void TlumSkinListView::HookHeader() {
     if (!header) return;
     try {
         FHeaderHook = std::make_unique<TSubclassHook>(header, [this](TMessage& m) { HeaderProc(m); });
+        InvalidateRect(header, nullptr, TRUE);   // it may have been painted natively already
     } catch (...) {
         FHeaderHook.reset();   // the header stays native
     }

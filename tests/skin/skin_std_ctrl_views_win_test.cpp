@@ -483,7 +483,7 @@ TEST_F(SkinStdViews, HeaderCaptionPlaces) {
 }
 
 // The report view's header on screen in the skin's colours, native again after Restore; a
-// list view without a header hooks nothing.
+// list view hooks the header it has, and the one it gets later.
 TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     auto* view = Add<TListView>(20, 20, 320, 150);
     view->SetViewStyle(vsReport);
@@ -535,10 +535,15 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     auto* icons = Add<TListView>(20, 200, 200, 100);
     auto iconSkin = Skin<TlumSkinListView>(icons);
     ASSERT_NE(iconSkin, nullptr);
-    if (!icons->GetHeaderHandle()) {
-        EXPECT_EQ(iconSkin->GetHeader(), nullptr);
-    }
     Redraw(icons->GetHandle());
+    EXPECT_EQ(iconSkin->GetHeader(), icons->GetHeaderHandle());
+    // Made a report view (a new window with a header): the new header is taken on.
+    icons->SetViewStyle(vsReport);
+    icons->GetColumns()->Add()->SetCaption("column");
+    Redraw(icons->GetHandle());
+    ASSERT_NE(icons->GetHeaderHandle(), nullptr);
+    EXPECT_EQ(iconSkin->GetHeader(), icons->GetHeaderHandle());
+    EXPECT_EQ(Pixel(iconSkin->GetHeader(), 3, 3), FormRGB());
     iconSkin->Restore();
 }
 
