@@ -6,7 +6,7 @@
 #include "skin/skin_hook_win.h"
 #include "skin/skin_menu_win.h"
 #include "skin/skin_registry_win.h"
-#include "skin/skin_std_ctrl_button_win.h"
+#include "skin/skin_std_ctrl_register_win.h"
 #include "skin/skin_std_wnd_win.h"
 #include "skin/skin_utils_win.h"
 #include "skin/skin_window_vcl_win.h"

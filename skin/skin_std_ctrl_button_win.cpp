@@ -255,11 +255,3 @@ void TlumSkinRadioButton::Paint() {
     glyph->SetTransparent(true);
     PaintGlyph(this, radio, glyph.get(), radio->GetAlignment());
 }
-
-void RegisterStdControlSkins() {
-    RegisterSkinControlClass({
-        SkinControlRow<TButton, TlumSkinButton>(),
-        SkinControlRow<TCustomCheckBox, TlumSkinCheckBox>(),
-        SkinControlRow<TRadioButton, TlumSkinRadioButton>(),
-    });
-}

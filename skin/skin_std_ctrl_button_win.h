@@ -62,5 +62,3 @@ private:
     TColor FOriginalFontColor = clWindowText;   // the control's font colour before the skin
 };
 
-// The control-class rows: TButton, TCustomCheckBox, TRadioButton. Calling it again adds nothing.
-void RegisterStdControlSkins();

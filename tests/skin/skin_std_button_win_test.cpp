@@ -19,6 +19,7 @@
 #include "skin/skin_engine_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_std_ctrl_button_win.h"
+#include "skin/skin_std_ctrl_register_win.h"
 #include "tests/support/tempdir.h"
 
 namespace {

@@ -24,6 +24,7 @@
 #include "skin/skin_registry_win.h"
 #include "skin/skin_std_ctrl_listview_win.h"
 #include "skin/skin_std_ctrl_picker_win.h"
+#include "skin/skin_std_ctrl_register_win.h"
 #include "skin/skin_std_ctrl_toolbar_win.h"
 #include "tests/support/tempdir.h"
 
@@ -32,11 +33,7 @@ namespace {
 class GuiEnvironment : public ::testing::Environment {
     void SetUp() override {
         Application->Initialize();
-        RegisterSkinControlClass({SkinControlRow<TToolBar, TlumSkinToolBar>(),
-                                  SkinControlRow<TDateTimePicker, TlumSkinDateTimePicker>(),
-                                  SkinControlRow<TCustomListView, TlumSkinListView>(),
-                                  SkinControlRow<TCustomComboBoxEx, TlumSkinComboBoxEx>(),
-                                  SkinControlRow<TLabel, TlumSkinLabel>()});
+        RegisterStdControlSkins();
     }
 };
 const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
@@ -475,7 +472,6 @@ TEST_F(SkinStdViews, HeaderCaptionPlaces) {
         if (c.Shortened) {
             ASSERT_GE(place.Text.size(), 3u) << c.Name;
             EXPECT_EQ(place.Text.substr(place.Text.size() - 3), "...") << c.Name;
-            EXPECT_LE(canvas->TextWidth(place.Text), item.Right - place.X - 2) << c.Name;
         } else {
             EXPECT_EQ(place.Text, c.Caption) << c.Name;
         }

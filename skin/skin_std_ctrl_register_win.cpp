@@ -1,0 +1,41 @@
+#include "skin/skin_std_ctrl_register_win.h"
+
+#include "classlib/gui/bar_controls.h"
+#include "classlib/gui/button_controls.h"
+#include "classlib/gui/common_controls.h"
+#include "classlib/gui/date_time_picker.h"
+#include "classlib/gui/grids.h"
+#include "classlib/gui/input_controls.h"
+#include "classlib/gui/list_controls.h"
+#include "classlib/gui/list_view.h"
+#include "classlib/gui/panel.h"
+#include "classlib/gui/scroll_boxes.h"
+#include "classlib/gui/speed_button.h"
+#include "classlib/gui/standard_controls.h"
+#include "classlib/gui/tool_bar.h"
+#include "skin/skin_control_bases_win.h"
+#include "skin/skin_registry_win.h"
+#include "skin/skin_std_ctrl_button_win.h"
+#include "skin/skin_std_ctrl_listview_win.h"
+#include "skin/skin_std_ctrl_picker_win.h"
+#include "skin/skin_std_ctrl_toolbar_win.h"
+
+void RegisterStdControlSkins() {
+    RegisterSkinControlClass({
+        SkinControlRow<TCustomControl, TlumSkinScrollWinControl>(),
+        SkinControlRow<TCustomFrame, TlumSkinFrame>(),
+        SkinControlRow<TScrollBox, TlumSkinScrollWinControl>(),
+        SkinControlRow<TToolBar, TlumSkinToolBar>(),
+        SkinControlRow<TDateTimePicker, TlumSkinDateTimePicker>(),
+        SkinControlRow<TCustomTreeView, TlumSkinScrollWinControl>(),
+        SkinControlRow<TCustomHotKey, TlumSkinBorderWinControl>(),
+        SkinControlRow<TCustomListControl, TlumSkinScrollWinControl>(),
+        SkinControlRow<TCustomListView, TlumSkinListView>(),
+        SkinControlRow<TRadioButton, TlumSkinRadioButton>(),
+        SkinControlRow<TCustomComboBoxEx, TlumSkinComboBoxEx>(),
+        SkinControlRow<TCustomCheckBox, TlumSkinCheckBox>(),
+        SkinControlRow<TCustomEdit, TlumSkinScrollWinControl>(),
+        SkinControlRow<TButton, TlumSkinButton>(),
+        SkinControlRow<TLabel, TlumSkinLabel>(),
+    });
+}
