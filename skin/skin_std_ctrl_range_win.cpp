@@ -105,10 +105,12 @@ void TlumSkinTrackBar::Paint() {
     }
 
     // The selection: two lines along the channel's middle, in the inverse of the channel there.
-    auto ticPos = [&](int index) {
-        return static_cast<int>(SendMessageA(wnd, TBM_GETTICPOS, static_cast<WPARAM>(index), 0));
-    };
     const int start = vertical ? c.Top : c.Left, end = vertical ? c.Bottom : c.Right;
+    // -1 for a tick the window does not have; a place off the channel is as good as none.
+    auto ticPos = [&](int index) {
+        const int p = static_cast<int>(SendMessageA(wnd, TBM_GETTICPOS, static_cast<WPARAM>(index), 0));
+        return p >= start && p <= end ? p : -1;
+    };
     if (bar->GetSelStart() < bar->GetSelEnd()) {
         const int from = bar->GetSelStart() < 1 ? -1 : ticPos(bar->GetSelStart());
         const int to = bar->GetSelEnd() >= bar->GetMax() ? -1 : ticPos(bar->GetSelEnd());
@@ -139,7 +141,12 @@ void TlumSkinTrackBar::Paint() {
             TBitmap sized;
             sized.SetPixelFormat(pf24bit);
             sized.SetSize(thumb.Width(), thumb.Height());
-            StretchDrawBitmap(&slider, sized.GetCanvas(), TRect(0, 0, thumb.Width(), thumb.Height()));
+            // Whole pixels only: a smoothed edge would mix the transparent colour into the thumb.
+            HDC dc = sized.GetCanvas()->GetHandle();
+            const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+            StretchBlt(dc, 0, 0, thumb.Width(), thumb.Height(), slider.GetCanvas()->GetHandle(), 0, 0,
+                       slider.GetWidth(), slider.GetHeight(), SRCCOPY);
+            SetStretchBltMode(dc, oldMode);
             sized.SetTransparentMode(tmFixed);
             sized.SetTransparentColor(SkinTransparentColor(this));
             sized.SetTransparent(true);

@@ -18,6 +18,7 @@
 #include "classlib/gui/forms.h"
 #include "classlib/gui/grids.h"
 #include "classlib/gui/handles.h"
+#include "classlib/gui/image_list.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_res_win.h"
@@ -261,6 +262,43 @@ TEST_F(SkinStdBars, DoubledAmpersandsAreCentredAsShown) {
     const int expected = ((r.right - r.left) - measure.GetCanvas()->TextWidth("&&&&")) / 2;
     EXPECT_GE(first, expected);
     EXPECT_LE(first, expected + 3);
+}
+
+// A tab shows the image the window names only when the list holds it, upright on the bottom too.
+TEST_F(SkinStdBars, TabImagesOnlyForIndexesTheListHolds) {
+    auto* images = new TImageList(Form.get(), 16, 16);
+    {
+        TBitmap picture;   // red over blue: shows which way up it is drawn
+        picture.SetSize(16, 16);
+        FillRectColor(picture.GetCanvas(), TRect(0, 0, 16, 8), clRed);
+        FillRectColor(picture.GetCanvas(), TRect(0, 8, 16, 16), clBlue);
+        images->AddMasked(&picture, clFuchsia);
+    }
+    for (TTabPosition position : {tpTop, tpBottom}) {
+        auto* tabs = Add<TTabControl>(20, 20, 300, 150);
+        tabs->SetTabPosition(position);
+        tabs->SetImages(images);
+        tabs->GetTabs()->Add("Image");     // image 0
+        tabs->GetTabs()->Add("Beyond");    // image 1: the list has none
+        tabs->SetTabIndex(0);
+        Skin(tabs);
+        Redraw(tabs);
+        HWND wnd = tabs->GetHandle();
+        auto firstRow = [&](int index, COLORREF colour) {
+            const RECT r = TabRect(tabs, index);
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    if (ClientPixel(wnd, x, y) == colour) return y;
+            return -1;
+        };
+        const int red = firstRow(0, Rgb(clRed)), blue = firstRow(0, Rgb(clBlue));
+        EXPECT_GE(red, 0) << int(position);
+        EXPECT_GT(blue, red) << int(position);
+        EXPECT_EQ(firstRow(1, Rgb(clRed)), -1) << int(position);
+        EXPECT_EQ(firstRow(1, Rgb(clBlue)), -1) << int(position);
+        Skins.clear();
+        delete tabs;
+    }
 }
 
 TEST_F(SkinStdBars, TrackBarDragMovesPositionAndSlider) {
