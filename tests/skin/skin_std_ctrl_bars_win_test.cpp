@@ -264,8 +264,11 @@ TEST_F(SkinStdBars, DoubledAmpersandsAreCentredAsShown) {
     EXPECT_LE(first, expected + 3);
 }
 
-// A tab shows the image the window names only when the list holds it, upright on the bottom too.
-TEST_F(SkinStdBars, TabImagesOnlyForIndexesTheListHolds) {
+// A tab shows the image the window names only when the list holds it, upright on the bottom too;
+// a tab the window has beyond the control's texts is drawn plain, and the others still are.
+TEST_F(SkinStdBars, TabsShowOnlyWhatTheirListsHold) {
+    const COLORREF selectedPixel = SkinPixel(SKIN2_TABCONTROL, 1, 2, 1, 1);
+    const COLORREF plainPixel = SkinPixel(SKIN2_TABCONTROL, 2, 2, 1, 1);
     auto* images = new TImageList(Form.get(), 16, 16);
     {
         TBitmap picture;   // red over blue: shows which way up it is drawn
@@ -281,9 +284,18 @@ TEST_F(SkinStdBars, TabImagesOnlyForIndexesTheListHolds) {
         tabs->GetTabs()->Add("Image");     // image 0
         tabs->GetTabs()->Add("Beyond");    // image 1: the list has none
         tabs->SetTabIndex(0);
+        HWND wnd = tabs->GetHandle();
+        char extra[] = "Extra";
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = extra;
+        ASSERT_EQ(SendMessageA(wnd, TCM_INSERTITEMA, 2, reinterpret_cast<LPARAM>(&item)), 2);
         Skin(tabs);
         Redraw(tabs);
-        HWND wnd = tabs->GetHandle();
+        for (int index : {0, 2}) {
+            const POINT p = TabCorner(TabRect(tabs, index), position);
+            EXPECT_EQ(ClientPixel(wnd, p.x, p.y), index == 0 ? selectedPixel : plainPixel) << int(position) << " " << index;
+        }
         auto firstRow = [&](int index, COLORREF colour) {
             const RECT r = TabRect(tabs, index);
             for (int y = r.top; y < r.bottom; ++y)
@@ -525,7 +537,8 @@ TEST_F(SkinStdBars, GridHeadingColourComesBackAfterReloads) {
 // Skins whose control goes first and controls whose skin goes first, painted and clicked, leave
 // no GDI object behind and no skin answering the query; the grid gets its colour back.
 TEST_F(SkinStdBars, TeardownInAnyOrderWithoutGrowth) {
-    auto cycle = [&](bool controlsFirst) {
+    enum TOrder { oControlsFirst, oSkinsFirst, oSkinsFirstInactive };
+    auto cycle = [&](TOrder order) {
         auto* grid = Add<TDrawGrid>(10, 10, 120, 80);
         grid->SetFixedColor(clLime);
         auto* tabs = Add<TTabControl>(140, 10, 160, 80);
@@ -551,11 +564,17 @@ TEST_F(SkinStdBars, TeardownInAnyOrderWithoutGrowth) {
         SendMessageA(upDown->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
         SendMessageA(tabs->GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
         Pump(20);
-        if (controlsFirst) {
+        if (order == oControlsFirst) {
             for (TWinControl* c : controls) delete c;
             Skins.clear();
         } else {
+            if (order == oSkinsFirstInactive) {   // the skin taken off first, as a switched-off engine does
+                Host().Engine->SetActive(false);
+                for (auto& s : Skins) s->ApplySkinColours();
+                EXPECT_EQ(grid->GetFixedColor(), clLime);
+            }
             for (auto& s : Skins) s->Restore();
+            Host().Engine->SetActive(true);
             Skins.clear();
             EXPECT_EQ(grid->GetFixedColor(), clLime);
             for (TWinControl* c : controls) {
@@ -564,9 +583,8 @@ TEST_F(SkinStdBars, TeardownInAnyOrderWithoutGrowth) {
             }
         }
     };
-    cycle(true);
-    cycle(false);
+    for (TOrder order : {oControlsFirst, oSkinsFirst, oSkinsFirstInactive}) cycle(order);
     const long live = LiveGdiObjectCount();
-    for (int i = 0; i < 20; ++i) cycle(i % 2 == 0);
+    for (int i = 0; i < 21; ++i) cycle(static_cast<TOrder>(i % 3));
     EXPECT_EQ(LiveGdiObjectCount(), live);
 }
