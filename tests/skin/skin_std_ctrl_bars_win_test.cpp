@@ -534,6 +534,31 @@ TEST_F(SkinStdBars, GridHeadingColourComesBackAfterReloads) {
     EXPECT_EQ(grid->GetFixedColor(), own);
 }
 
+// A skin without any of these pictures: nothing is drawn from them, nothing fails, the track bar
+// keeps its own look; the default skin loaded again brings them back.
+TEST_F(SkinStdBars, MissingSkinPicturesDrawNothingFromThem) {
+    auto load = [](const std::string& file) {
+        const std::string bytes = ReadWholeFile(file);
+        Host().Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    };
+    load(std::string(SKIN_FIXTURE_DIR) + "/terminator_only.lsk");
+    auto* tabs = Add<TTabControl>(10, 10, 200, 80);
+    tabs->GetTabs()->Add("One");
+    tabs->SetTabIndex(0);
+    auto* track = Add<TTrackBar>(10, 100, 160, 40);
+    auto* progress = Add<TProgressBar>(10, 150, 160, 14);
+    progress->SetPosition(60);
+    auto* upDown = Add<TUpDown>(220, 10, 17, 30);
+    std::vector<TWinControl*> controls = {tabs, track, progress, upDown};
+    for (TWinControl* c : controls) Skin(c);
+    for (TWinControl* c : controls) Redraw(c);
+    EXPECT_EQ(static_cast<TlumSkinTrackBar*>(Skins[1].get())->GetChannelBitmap(), nullptr);
+    load(SKIN_DEFAULT_FILE);
+    for (auto& s : Skins) s->ApplySkinColours();
+    EXPECT_NE(static_cast<TlumSkinTrackBar*>(Skins[1].get())->GetChannelBitmap(), nullptr);
+    for (TWinControl* c : controls) Redraw(c);
+}
+
 // Skins whose control goes first and controls whose skin goes first, painted and clicked, leave
 // no GDI object behind and no skin answering the query; the grid gets its colour back.
 TEST_F(SkinStdBars, TeardownInAnyOrderWithoutGrowth) {
