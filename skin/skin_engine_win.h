@@ -93,6 +93,8 @@ public:
     void SkinWindow(HWND window, bool fromHook) override;
     TColor GetSkinColor(uint8_t index) const override { return FReader->GetSkinColor(index); }
     TlumSkinScrollBtnRes* GetScrollBtnRes() override { return &FScrollBtnRes; }
+    TlumSkinProgressBarRes* GetProgressBarRes() { return &FProgressBarRes; }
+    TlumSkinTabRes* GetTabRes() { return &FTabRes; }
 
     // Further stored skins, held for the application; the engine never switches to them.
     TlumSkinCollection* GetAdditionalBuiltInSkins() { return &FAdditionalBuiltInSkins; }

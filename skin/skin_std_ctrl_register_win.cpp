@@ -16,8 +16,11 @@
 #include "skin/skin_control_bases_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_std_ctrl_button_win.h"
+#include "skin/skin_std_ctrl_grid_win.h"
 #include "skin/skin_std_ctrl_listview_win.h"
 #include "skin/skin_std_ctrl_picker_win.h"
+#include "skin/skin_std_ctrl_range_win.h"
+#include "skin/skin_std_ctrl_tabs_win.h"
 #include "skin/skin_std_ctrl_toolbar_win.h"
 
 void RegisterStdControlSkins() {
@@ -26,9 +29,15 @@ void RegisterStdControlSkins() {
         SkinControlRow<TCustomFrame, TlumSkinFrame>(),
         SkinControlRow<TScrollBox, TlumSkinScrollWinControl>(),
         SkinControlRow<TToolBar, TlumSkinToolBar>(),
+        SkinControlRow<TCustomStatusBar, TlumSkinStatusBar>(),
         SkinControlRow<TDateTimePicker, TlumSkinDateTimePicker>(),
         SkinControlRow<TCustomTreeView, TlumSkinScrollWinControl>(),
+        SkinControlRow<TCustomUpDown, TlumSkinUpDown>(),
         SkinControlRow<TCustomHotKey, TlumSkinBorderWinControl>(),
+        SkinControlRow<TProgressBar, TlumSkinProgressBar>(),
+        SkinControlRow<TTrackBar, TlumSkinTrackBar>(),
+        SkinControlRow<TCustomTabControl, TlumSkinTabControl>(),
+        SkinControlRow<TCustomGrid, TlumSkinGrid>(),
         SkinControlRow<TCustomListControl, TlumSkinScrollWinControl>(),
         SkinControlRow<TCustomListView, TlumSkinListView>(),
         SkinControlRow<TRadioButton, TlumSkinRadioButton>(),
