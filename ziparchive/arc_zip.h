@@ -24,6 +24,7 @@
 #include "ziparchive/stored_path.h"
 
 class TRawDeflater;
+struct TPrefetchedEntry;
 
 enum TZipAction : uint8_t { zaUpdate = 0, zaReplace = 1, zaFreshen = 2 };
 enum TUpdateAction : uint8_t { uaReplacing = 0, uaKeeping = 1 };
@@ -138,6 +139,15 @@ public:
     void SetSearchAttributes(uint32_t v) { FSearchAttributes = v; }
     uint32_t SourceOpenMode = fmOpenRead | fmShareDenyNone;
     int64_t GetTotalBytes() const { return FTotalBytes; }
+    // Worker threads that read and compress files ahead of the calling thread, which still
+    // raises every event and writes the archive in order: 0 means one per core, at most
+    // kMaxWorkerThreads; 1 means none (the calling thread does everything). The archive's
+    // bytes do not depend on it.
+    int GetWorkerThreads() const { return FWorkerThreads; }
+    void SetWorkerThreads(int v) { FWorkerThreads = v < 0 ? 0 : v; }
+    static constexpr int kMaxWorkerThreads = 8;
+    // Memory the workers may hold at once (file contents and their compressed bytes).
+    static constexpr uint64_t kWorkerMemory = 64u << 20;
 
     // ---- file list expansion and stored names (zip_file_list.cpp) -----------------------
     // Turns FilesList (names, folder entries ending in "\", wildcard patterns) into the
@@ -220,8 +230,18 @@ protected:
     void PlaceLocalHeader();
     bool MultiPart() const { return GetMultiMode() != mmNone; }
 
+    // The seed of the encryption headers' random bytes, taken once per run; tests replace it.
+    virtual uint32_t EncryptionSeed();
+    // Opens a source file for reading with SourceOpenMode. The worker threads call it too:
+    // an override must be safe to call from several threads at once.
+    virtual std::unique_ptr<TLFNFileStream> OpenSourceFile(const AnsiString& path, int32_t bufferSize) const;
+    // Zips FilesList[First..] in order, each through ZipOneFile, with workers reading and
+    // compressing ahead when the run allows them; the number of entries written.
+    int ZipListedFiles(int first);
+
     // ---- one entry (zip_entry_writer.cpp) -------------------------------------------------
-    bool ZipOneFile(const AnsiString& path);
+    // Ready: the file as a worker read and compressed it (null: the calling thread reads it).
+    bool ZipOneFile(const AnsiString& path, TPrefetchedEntry* ready = nullptr);
     int64_t StoreEntry();
     int64_t DeflateEntry();
     int32_t ReadEntryData(void* buffer, int32_t count);
@@ -248,7 +268,14 @@ private:
     void CheckCancel();
 
     bool ZipFolderEntry(const AnsiString& path);
-    TEntryResult ZipFileEntry(const AnsiString& path);
+    TEntryResult ZipFileEntry(const AnsiString& path, TPrefetchedEntry* ready);
+    // Whether a worker's result can stand for the file as the calling thread would zip it now.
+    bool UsablePrefetch(const AnsiString& path, const TPrefetchedEntry& ready) const;
+    // The entry's data from a worker's result: the reads' progress events and the writes in
+    // the order the calling thread's own loops would have made them.
+    int64_t ReplayPrefetched(TPrefetchedEntry& ready);
+    // Progress of N more source bytes read for the current entry.
+    void CountEntryRead(int32_t n);
     bool OpenSource(const AnsiString& path);
     bool EntryAccepted(const AnsiString& path, int64_t size);
     void SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize);
@@ -280,6 +307,7 @@ private:
     std::unique_ptr<TStringList> FNoCompressList;
     bool FAddDirEntriesOnRecurse = false;
     uint32_t FSearchAttributes = 0x3F;
+    int FWorkerThreads = 0;
 
     // State of one run.
     std::unique_ptr<TS_BufferStream> FOutputStream;

@@ -8,6 +8,7 @@
 #include "classlib/file_find.h"
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/archive_output_stream.h"
+#include "ziparchive/entry_prefetch.h"
 #include "ziparchive/file_utils.h"
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/writer_platform.h"
@@ -42,10 +43,11 @@ bool TArcZip::NeedsLocalZip64(int64_t sizeAtOpen) const {
     return worst >= kMarker32;
 }
 
-bool TArcZip::ZipOneFile(const AnsiString& path) {
+bool TArcZip::ZipOneFile(const AnsiString& path, TPrefetchedEntry* ready) {
     if (EndsWithChar(path, '\\')) return ZipFolderEntry(path);
+    if (ready && !UsablePrefetch(path, *ready)) ready = nullptr;
     for (;;) {
-        switch (ZipFileEntry(path)) {
+        switch (ZipFileEntry(path, ready)) {
         case erWritten:
             return true;
         case erSkipped:
@@ -59,6 +61,7 @@ bool TArcZip::ZipOneFile(const AnsiString& path) {
             if (!retry) return false;
             FEntryHeader = std::make_unique<TZipHeaderInfo>();
             FEntryHeader->OEMConvert = FOEMConvert;
+            ready = nullptr;
             break;
         }
         }
@@ -113,10 +116,21 @@ bool TArcZip::EntryAccepted(const AnsiString& path, int64_t size) {
     return false;
 }
 
+std::unique_ptr<TLFNFileStream> TArcZip::OpenSourceFile(const AnsiString& path, int32_t bufferSize) const {
+    return std::make_unique<TLFNFileStream>(path, bufferSize, false, SourceOpenMode);
+}
+
+bool TArcZip::UsablePrefetch(const AnsiString& path, const TPrefetchedEntry& ready) const {
+    // The level, the no-compress list or the mode may have been changed by a handler since
+    // the workers started: then the file is zipped as the settings say now.
+    const bool store = FPackLevel == 0 || IsNoCompress(path);
+    return ready.Ready && !MultiPart() && ready.Stored == store && (store || ready.Level == FPackLevel);
+}
+
 bool TArcZip::OpenSource(const AnsiString& path) {
     for (;;) {
         try {
-            FSourceStream = std::make_unique<TLFNFileStream>(path, FBufferSize, false, SourceOpenMode);
+            FSourceStream = OpenSourceFile(path, FBufferSize);
             return true;
         } catch (const EStreamError&) {
             // Locked or gone since the list was made: reported, and the run goes on.
@@ -127,16 +141,22 @@ bool TArcZip::OpenSource(const AnsiString& path) {
     }
 }
 
-TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
-    const uint32_t attr = writer_platform::FileGetAttr(path);
-    if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) {
-        if (OnNoSuchFile) OnNoSuchFile(this, path);
-        return erSkipped;
-    }
+TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedEntry* ready) {
     TZipHeaderInfo& h = *FEntryHeader;
-    h.ExternalAttributes = attr;
-    if (!OpenSource(path)) return erSkipped;
-    const arc_platform::TFileStamp stamp = arc_platform::FileStampOf(FSourceStream->GetFileHandle());
+    arc_platform::TFileStamp stamp;
+    if (ready) {
+        h.ExternalAttributes = ready->Attributes;
+        stamp = ready->Stamp;
+    } else {
+        const uint32_t attr = writer_platform::FileGetAttr(path);
+        if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) {
+            if (OnNoSuchFile) OnNoSuchFile(this, path);
+            return erSkipped;
+        }
+        h.ExternalAttributes = attr;
+        if (!OpenSource(path)) return erSkipped;
+        stamp = arc_platform::FileStampOf(FSourceStream->GetFileHandle());
+    }
     h.DateTime = DateTimeToFileDate(stamp.Valid ? stamp.Date : Now());
     FEntrySizeAtOpen = stamp.Valid ? stamp.Size : FSourceStream->GetSize();
 
@@ -172,15 +192,21 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
     const bool encrypted = !Password.empty();
     FFromSnapshot = false;
     FSourceGrew = false;
-    if (encrypted) {
+    if (ready) {
+        // Read whole by a worker, as PrecomputeCrc reads a small file: one reading.
+        FEntryReadLimit = ready->BytesRead;
+        FSourceGrew = ready->Grew;
+        FFromSnapshot = true;
+        if (encrypted) h.CRC32 = ready->Crc;
+    } else if (encrypted) {
         PrecomputeCrc();
-        WriteEncryptionHeader(Password);
     }
+    if (encrypted) WriteEncryptionHeader(Password);
     FCrc = 0xFFFFFFFFu;
-    const bool store = FPackLevel == 0 || IsNoCompress(path);
-    const int64_t produced = store ? StoreEntry() : DeflateEntry();
+    const bool store = ready ? ready->Stored : FPackLevel == 0 || IsNoCompress(path);
+    const int64_t produced = ready ? ReplayPrefetched(*ready) : store ? StoreEntry() : DeflateEntry();
     const int64_t bytesRead = FEntryBytesDone;
-    const uint32_t crc = FFromSnapshot ? h.CRC32 : ~FCrc;
+    const uint32_t crc = ready ? ready->Crc : FFromSnapshot ? h.CRC32 : ~FCrc;
     if (encrypted && (bytesRead != FEntryReadLimit || crc != h.CRC32)) return erChanged;
 
     // A file that shrank is stored as read; one that grew as it was at open. Either is told.
@@ -341,6 +367,11 @@ int32_t TArcZip::ReadEntryData(void* buffer, int32_t count) {
         if (n <= 0) return 0;
         FCrc = UpdateRunningCrc(FCrc, buffer, n);
     }
+    CountEntryRead(n);
+    return n;
+}
+
+void TArcZip::CountEntryRead(int32_t n) {
     FEntryBytesDone += n;
     FBytesDone += n;
     if (OnFilePercentDone) {
@@ -349,7 +380,20 @@ int32_t TArcZip::ReadEntryData(void* buffer, int32_t count) {
         OnFilePercentDone(this, static_cast<int>(MultiPart() ? percent / 2 : percent));
     }
     if (OnTotalPercentDone) OnTotalPercentDone(this, static_cast<int>(PercentOf(FBytesDone, FTotalBytes)));
-    return n;
+}
+
+int64_t TArcZip::ReplayPrefetched(TPrefetchedEntry& ready) {
+    uint8_t* data = ready.Data.data();
+    int64_t total = 0;
+    for (const int32_t step : ready.Steps) {
+        if (step > 0) {
+            CountEntryRead(step);
+            continue;
+        }
+        WriteEntryData(data + total, -step);
+        total -= step;
+    }
+    return total;
 }
 
 void TArcZip::WriteEntryData(void* buffer, int32_t count) {

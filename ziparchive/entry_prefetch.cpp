@@ -1,0 +1,133 @@
+#include "ziparchive/entry_prefetch.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+#include "classlib/file_find.h"
+#include "ziparchive/buffered_stream.h"
+#include "ziparchive/raw_deflater.h"
+#include "ziparchive/writer_platform.h"
+
+TDeflaterPool::TDeflaterPool(int level) : FLevel(level) {}
+TDeflaterPool::~TDeflaterPool() = default;
+
+std::unique_ptr<TRawDeflater> TDeflaterPool::Take() {
+    {
+        std::lock_guard<std::mutex> guard(FLock);
+        if (!FFree.empty()) {
+            std::unique_ptr<TRawDeflater> d = std::move(FFree.back());
+            FFree.pop_back();
+            return d;
+        }
+    }
+    return std::make_unique<TRawDeflater>(FLevel);
+}
+
+void TDeflaterPool::GiveBack(std::unique_ptr<TRawDeflater> deflater) {
+    deflater->Reset();
+    std::lock_guard<std::mutex> guard(FLock);
+    FFree.push_back(std::move(deflater));
+}
+
+namespace {
+
+// The writer's store loop: a read of up to one buffer, then its write.
+void StoreSteps(TPrefetchedEntry& e, int32_t bufferSize) {
+    for (int64_t done = 0; done < e.BytesRead;) {
+        const int32_t n = static_cast<int32_t>(std::min<int64_t>(bufferSize, e.BytesRead - done));
+        e.Steps.push_back(n);
+        e.Steps.push_back(-n);
+        done += n;
+    }
+}
+
+// The writer's Deflate loop (same buffer sizes, same calls), over the bytes in memory.
+void DeflateSteps(TPrefetchedEntry& e, const std::vector<uint8_t>& source, TRawDeflater& deflater,
+                  int32_t bufferSize) {
+    z_stream& z = deflater.Stream();
+    size_t readPos = 0, outPos = 0;
+    e.Data.resize(static_cast<size_t>(bufferSize));
+    z.next_out = e.Data.data();
+    z.avail_out = static_cast<uInt>(bufferSize);
+    z.avail_in = 0;
+    int flush = Z_NO_FLUSH;
+    for (;;) {
+        if (z.avail_in == 0 && flush != Z_FINISH) {
+            const size_t left = static_cast<size_t>(e.BytesRead) - readPos;
+            const int32_t n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(bufferSize), left));
+            z.next_in = const_cast<Bytef*>(source.data() + readPos);
+            z.avail_in = static_cast<uInt>(n);
+            readPos += static_cast<size_t>(n);
+            if (n == 0)
+                flush = Z_FINISH;
+            else
+                e.Steps.push_back(n);
+        }
+        const int result = deflater.Deflate(flush);
+        if (z.avail_out != 0 && flush != Z_FINISH) continue;
+        const int32_t produced = bufferSize - static_cast<int32_t>(z.avail_out);
+        if (produced > 0) {
+            e.Steps.push_back(-produced);
+            outPos += static_cast<size_t>(produced);
+        }
+        if (result == Z_STREAM_END) break;
+        e.Data.resize(outPos + static_cast<size_t>(bufferSize));
+        z.next_out = e.Data.data() + outPos;
+        z.avail_out = static_cast<uInt>(bufferSize);
+    }
+    e.Data.resize(outPos);
+    e.Data.shrink_to_fit();
+}
+
+void Prefetch(const AnsiString& path, bool store, const TPrefetchSettings& s, TPrefetchedEntry& e) {
+    const uint32_t attr = writer_platform::FileGetAttr(path);
+    if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) return;
+    std::unique_ptr<TLFNFileStream> source = s.OpenSource(path);
+    const arc_platform::TFileStamp stamp = arc_platform::FileStampOf(source->GetFileHandle());
+    if (!stamp.Valid || stamp.Size < 0 || stamp.Size > s.WholeReadLimit) return;
+
+    const size_t want = static_cast<size_t>(stamp.Size) + 1;   // one more tells growth
+    const uint64_t bound = store ? 0 : deflateBound(nullptr, static_cast<uLong>(want)) + 2u * s.DeflateBufferSize;
+    if (!s.Reserve(want + bound)) return;
+    std::vector<uint8_t> bytes(want);
+    size_t got = 0;
+    while (got < want) {
+        const int32_t n = source->Read(bytes.data() + got, static_cast<int32_t>(want - got));
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    source.reset();
+    e.Grew = got > static_cast<size_t>(stamp.Size);
+    e.BytesRead = std::min<int64_t>(static_cast<int64_t>(got), stamp.Size);
+    e.Crc = static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(e.BytesRead)));
+    e.Attributes = attr;
+    e.Stamp = stamp;
+    e.Stored = store;
+    if (store) {
+        StoreSteps(e, s.StoreBufferSize);
+        bytes.resize(static_cast<size_t>(e.BytesRead));
+        e.Data = std::move(bytes);
+    } else {
+        e.Level = s.Deflaters->Level();
+        std::unique_ptr<TRawDeflater> deflater = s.Deflaters->Take();
+        DeflateSteps(e, bytes, *deflater, s.DeflateBufferSize);
+        s.Deflaters->GiveBack(std::move(deflater));
+        std::vector<uint8_t>().swap(bytes);
+    }
+    s.Shrink(e.Data.capacity() + e.Steps.capacity() * sizeof(int32_t));
+    e.Ready = true;
+}
+
+}  // namespace
+
+void PrefetchEntry(const AnsiString& path, bool store, const TPrefetchSettings& settings, TPrefetchedEntry& entry) {
+    entry = TPrefetchedEntry();
+    try {
+        Prefetch(path, store, settings, entry);
+    } catch (...) {
+        // Locked, gone, out of memory, a zlib failure: the calling thread tries again and
+        // reports what it meets.
+        entry = TPrefetchedEntry();
+    }
+}

@@ -1,0 +1,66 @@
+// The part of writing an entry that needs no event and no output: a worker thread reads a
+// source file whole, takes its CRC and compresses it (or keeps it, for a stored entry)
+// the way the writer's own loops would, recording where those loops read and where they
+// write. The calling thread then raises the entry's events and writes its bytes in the
+// same steps, so the archive and the events come out as if it had done the work itself.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "classlib/sysutils.h"
+#include "ziparchive/arc_platform.h"
+
+class TLFNFileStream;
+class TRawDeflater;
+
+// Deflate states of one level shared by the workers: each job takes one and gives it back,
+// so that a run allocates one per thread rather than one per file.
+class TDeflaterPool {
+public:
+    explicit TDeflaterPool(int level);
+    ~TDeflaterPool();
+    std::unique_ptr<TRawDeflater> Take();   // reset and ready
+    void GiveBack(std::unique_ptr<TRawDeflater> deflater);
+    int Level() const { return FLevel; }
+
+private:
+    const int FLevel;
+    std::mutex FLock;
+    std::vector<std::unique_ptr<TRawDeflater>> FFree;
+};
+
+struct TPrefetchedEntry {
+    // False: the worker left this file to the calling thread (missing, unreadable, larger
+    // than the whole-read limit, ...), which zips it as it would without workers.
+    bool Ready = false;
+    uint32_t Attributes = 0;
+    arc_platform::TFileStamp Stamp;   // valid when Ready; Stamp.Size is the size at open
+    int64_t BytesRead = 0;            // never more than the size at open
+    bool Grew = false;                // the file held more than its size at open
+    uint32_t Crc = 0;                 // final (inverted) CRC-32 of the bytes read
+    bool Stored = false;
+    int Level = 0;
+    std::vector<uint8_t> Data;        // the stored bytes or the raw Deflate stream
+    // The writer's steps in order: n > 0 reads n source bytes, n < 0 writes -n bytes of Data.
+    std::vector<int32_t> Steps;
+};
+
+struct TPrefetchSettings {
+    TDeflaterPool* Deflaters = nullptr;
+    int64_t WholeReadLimit = 0;
+    int32_t DeflateBufferSize = 0;
+    int32_t StoreBufferSize = 0;
+    // Opens a source for reading; called on worker threads.
+    std::function<std::unique_ptr<TLFNFileStream>(const AnsiString& path)> OpenSource;
+    // Blocks until Bytes may be held in memory; false when the run is stopping.
+    std::function<bool(uint64_t bytes)> Reserve;
+    // Gives back all but Bytes of the reservation.
+    std::function<void(uint64_t bytes)> Shrink;
+};
+
+// Fills Entry for the file at Path. Never raises: whatever goes wrong leaves Entry not
+// Ready, and the calling thread meets the same condition itself (and reports it).
+void PrefetchEntry(const AnsiString& path, bool store, const TPrefetchSettings& settings, TPrefetchedEntry& entry);
