@@ -146,8 +146,10 @@ public:
     int GetWorkerThreads() const { return FWorkerThreads; }
     void SetWorkerThreads(int v) { FWorkerThreads = v < 0 ? 0 : v; }
     static constexpr int kMaxWorkerThreads = 8;
-    // Memory the workers may hold at once (file contents and their compressed bytes).
+    // Memory the workers may hold at once (file contents and their compressed bytes), and
+    // the largest file they take: a larger one is zipped by the calling thread as it reads.
     static constexpr uint64_t kWorkerMemory = 64u << 20;
+    static constexpr int64_t kWorkerChunkLimit = 16 << 20;
 
     // ---- file list expansion and stored names (zip_file_list.cpp) -----------------------
     // Turns FilesList (names, folder entries ending in "\", wildcard patterns) into the

@@ -80,27 +80,48 @@ void DeflateSteps(TPrefetchedEntry& e, const std::vector<uint8_t>& source, TRawD
     e.Data.shrink_to_fit();
 }
 
+// Reads up to Count bytes at the source's position into Buffer; the number read.
+size_t ReadUpTo(TLFNFileStream& source, uint8_t* buffer, size_t count) {
+    size_t got = 0;
+    while (got < count) {
+        const int32_t n = source.Read(buffer + got, static_cast<int32_t>(std::min<size_t>(count - got, 1u << 30)));
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
 void Prefetch(const AnsiString& path, bool store, const TPrefetchSettings& s, TPrefetchedEntry& e) {
     const uint32_t attr = writer_platform::FileGetAttr(path);
     if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) return;
     std::unique_ptr<TLFNFileStream> source = s.OpenSource(path);
     const arc_platform::TFileStamp stamp = arc_platform::FileStampOf(source->GetFileHandle());
-    if (!stamp.Valid || stamp.Size < 0 || stamp.Size > s.WholeReadLimit) return;
+    if (!stamp.Valid || stamp.Size < 0 || stamp.Size > s.ChunkLimit) return;
+    const size_t size = static_cast<size_t>(stamp.Size);
+    const uint64_t bound = store ? 0 : deflateBound(nullptr, static_cast<uLong>(size)) + 2u * s.DeflateBufferSize;
+    if (!s.Reserve(size + 1 + bound)) return;
 
-    const size_t want = static_cast<size_t>(stamp.Size) + 1;   // one more tells growth
-    const uint64_t bound = store ? 0 : deflateBound(nullptr, static_cast<uLong>(want)) + 2u * s.DeflateBufferSize;
-    if (!s.Reserve(want + bound)) return;
-    std::vector<uint8_t> bytes(want);
-    size_t got = 0;
-    while (got < want) {
-        const int32_t n = source->Read(bytes.data() + got, static_cast<int32_t>(want - got));
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
+    std::vector<uint8_t> bytes;
+    e.TwoReadings = s.Encrypted && stamp.Size > s.WholeReadLimit;
+    if (!e.TwoReadings) {
+        bytes.resize(size + 1);   // one more tells growth
+        const size_t got = ReadUpTo(*source, bytes.data(), size + 1);
+        e.Grew = got > size;
+        e.BytesRead = e.ReadLimit = static_cast<int64_t>(std::min(got, size));
+        e.Crc = e.FirstCrc = static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(e.BytesRead)));
+    } else {
+        // The CRC first, then the data up to where the first reading stopped, then a probe.
+        bytes.resize(size);
+        const size_t first = ReadUpTo(*source, bytes.data(), size);
+        e.ReadLimit = static_cast<int64_t>(first);
+        e.FirstCrc = static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(first)));
+        source->Seek(0, soBeginning);
+        e.BytesRead = static_cast<int64_t>(ReadUpTo(*source, bytes.data(), first));
+        e.Crc = static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(e.BytesRead)));
+        uint8_t probe = 0;
+        e.Grew = source->Read(&probe, 1) > 0;
     }
     source.reset();
-    e.Grew = got > static_cast<size_t>(stamp.Size);
-    e.BytesRead = std::min<int64_t>(static_cast<int64_t>(got), stamp.Size);
-    e.Crc = static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(e.BytesRead)));
     e.Attributes = attr;
     e.Stamp = stamp;
     e.Stored = store;

@@ -34,13 +34,18 @@ private:
 
 struct TPrefetchedEntry {
     // False: the worker left this file to the calling thread (missing, unreadable, larger
-    // than the whole-read limit, ...), which zips it as it would without workers.
+    // than the chunk limit, ...), which zips it as it would without workers.
     bool Ready = false;
     uint32_t Attributes = 0;
     arc_platform::TFileStamp Stamp;   // valid when Ready; Stamp.Size is the size at open
-    int64_t BytesRead = 0;            // never more than the size at open
-    bool Grew = false;                // the file held more than its size at open
-    uint32_t Crc = 0;                 // final (inverted) CRC-32 of the bytes read
+    // A file above the whole-read limit with a password is read twice, as the calling thread
+    // would: first for the CRC that the encryption header carries, then for the data.
+    bool TwoReadings = false;
+    int64_t ReadLimit = 0;            // bytes of the first reading (the data's limit)
+    uint32_t FirstCrc = 0;            // final CRC-32 of the first reading
+    int64_t BytesRead = 0;            // of the data, never more than ReadLimit
+    bool Grew = false;                // a byte was left after the data
+    uint32_t Crc = 0;                 // final (inverted) CRC-32 of the data
     bool Stored = false;
     int Level = 0;
     std::vector<uint8_t> Data;        // the stored bytes or the raw Deflate stream
@@ -51,6 +56,8 @@ struct TPrefetchedEntry {
 struct TPrefetchSettings {
     TDeflaterPool* Deflaters = nullptr;
     int64_t WholeReadLimit = 0;
+    int64_t ChunkLimit = 0;           // larger files stay with the calling thread
+    bool Encrypted = false;
     int32_t DeflateBufferSize = 0;
     int32_t StoreBufferSize = 0;
     // Opens a source for reading; called on worker threads.

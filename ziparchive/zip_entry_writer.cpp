@@ -124,7 +124,9 @@ bool TArcZip::UsablePrefetch(const AnsiString& path, const TPrefetchedEntry& rea
     // The level, the no-compress list or the mode may have been changed by a handler since
     // the workers started: then the file is zipped as the settings say now.
     const bool store = FPackLevel == 0 || IsNoCompress(path);
-    return ready.Ready && !MultiPart() && ready.Stored == store && (store || ready.Level == FPackLevel);
+    const bool twoReadings = !Password.empty() && ready.Stamp.Size > kWholeReadLimit;
+    return ready.Ready && !MultiPart() && ready.Stored == store && (store || ready.Level == FPackLevel) &&
+           ready.TwoReadings == twoReadings;
 }
 
 bool TArcZip::OpenSource(const AnsiString& path) {
@@ -193,11 +195,11 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedE
     FFromSnapshot = false;
     FSourceGrew = false;
     if (ready) {
-        // Read whole by a worker, as PrecomputeCrc reads a small file: one reading.
-        FEntryReadLimit = ready->BytesRead;
+        // A worker read the file as PrecomputeCrc and the data loops would.
+        FEntryReadLimit = ready->ReadLimit;
         FSourceGrew = ready->Grew;
         FFromSnapshot = true;
-        if (encrypted) h.CRC32 = ready->Crc;
+        if (encrypted) h.CRC32 = ready->FirstCrc;
     } else if (encrypted) {
         PrecomputeCrc();
     }

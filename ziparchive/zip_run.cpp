@@ -170,6 +170,8 @@ int TArcZip::ZipListedFiles(int first) {
         for (size_t i = 0; i < paths.size(); ++i) store[i] = FPackLevel == 0 || IsNoCompress(paths[i]);
         settings.Deflaters = deflaters.get();
         settings.WholeReadLimit = kWholeReadLimit;
+        settings.ChunkLimit = kWorkerChunkLimit;
+        settings.Encrypted = !Password.empty();
         settings.DeflateBufferSize = 0xFFFF;
         settings.StoreBufferSize = 0x8000;
         settings.OpenSource = [this](const AnsiString& path) { return OpenSourceFile(path, 256 << 10); };
