@@ -281,6 +281,8 @@ private:
     bool OpenSource(const AnsiString& path);
     bool EntryAccepted(const AnsiString& path, int64_t size);
     void SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize);
+    // The method, CRC, flags and sizes of an entry a worker read and compressed.
+    void SetFinalFields(const TPrefetchedEntry& ready, bool encrypted);
     void RewriteLocalHeader(int64_t headerLength);
     void DropEntryOutput();
     // Multi-part: the local header (once, with the final values) and the data onto the parts.

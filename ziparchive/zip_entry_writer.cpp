@@ -186,6 +186,9 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedE
         FDataOut = FEntryTemp.get();
     } else {
         const int64_t offset = FOutputStream->GetPosition();
+        // A worker's result knows the final values: the header is written once (going back
+        // to rewrite it costs a flush and two seeks per entry).
+        if (ready) SetFinalFields(*ready, !Password.empty());
         h.WriteLocalHeader(FOutputStream.get());
         headerLength = FOutputStream->GetPosition() - offset;
         FDataOut = FOutputStream.get();
@@ -223,7 +226,7 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedE
     SetEntrySizes(bytesRead, compressed);
     if (MultiPart())
         PlaceSpannedEntry();
-    else
+    else if (!ready)
         RewriteLocalHeader(headerLength);
 
     // The central record carries zip64 values only where they are needed.
@@ -243,6 +246,17 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedE
     if (FResetArchiveBitOnZip) ClearArchiveBit(path);
     if (OnEndZip) OnEndZip(this, path, bytesRead, compressed, FOutputStream->GetPosition());
     return erWritten;
+}
+
+void TArcZip::SetFinalFields(const TPrefetchedEntry& ready, bool encrypted) {
+    TZipHeaderInfo& h = *FEntryHeader;
+    h.CompressionMethod = ready.Stored ? 0 : 8;
+    // With a password the header's check bytes come from the first reading; the entry is
+    // taken out again when the data's CRC differs.
+    h.CRC32 = encrypted ? ready.FirstCrc : ready.Crc;
+    h.Flag = static_cast<uint16_t>((encrypted ? kFlagEncrypted : 0) | LevelFlags(FPackLevel));
+    SetEntrySizes(ready.BytesRead,
+                  static_cast<int64_t>(ready.Data.size()) + (encrypted ? kEncryptionHeaderSize : 0));
 }
 
 void TArcZip::SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize) {
