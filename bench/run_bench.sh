@@ -6,7 +6,9 @@
 #   - the writer's throughput against raw zlib level-6 Deflate plus the traditional
 #     encryption of the same bytes, inside one process (under Wine, and natively from an
 #     optimised build without sanitisers), and their ratio;
-#   - the check of ziptool's archive by unzip -t, 7z t and Python's zipfile.
+#   - the check of ziptool's archive by unzip -t, 7z t and Python's zipfile;
+#   - zlib's own speed on one thread (CPU time): Debian's mingw library against the one the
+#     project builds from Debian's source package (cmake/pw_zlib.cmake).
 #
 # usage: bench/run_bench.sh [BUILD_DIR]
 #   BUILD_DIR (default build/) must hold the x86_64 build (scripts/build.sh). The corpus
@@ -88,7 +90,23 @@ section_check_archive() {
     --gbk-names --tools | sed 's/^/  /'
 }
 
+section_zlib() {
+  echo "== zlib on one thread (CPU time, median of $runs): Debian's mingw library against the project's build"
+  local debian=$work/win64-debian-zlib
+  cmake -S "$root" -B "$debian" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DPW_TESTS=OFF -DPW_ZLIB_SOURCE=/nonexistent >/dev/null
+  cmake --build "$debian" -j 4 --target zlib_speed >/dev/null
+  if ! grep -q "pw_zlib" "$build/win64/CMakeCache.txt" 2>/dev/null; then
+    echo "  (the x86_64 build uses Debian's library too: scripts/install-deps.sh fetches the source)"
+  fi
+  for round in 1 2; do
+    run_wine "$debian/bench/zlib_speed.exe" "$(winpath "$corpus")" --runs "$runs" | sed "s/^/  Debian's  (round $round) /"
+    run_wine "$build/win64/bench/zlib_speed.exe" "$(winpath "$corpus")" --runs "$runs" | sed "s/^/  project's (round $round) /"
+  done
+}
+
 section_corpus
 section_create_vs_infozip
 section_writer_vs_raw_codec
 section_check_archive
+section_zlib
