@@ -250,6 +250,8 @@ protected:
     void WriteEntryData(void* buffer, int32_t count);
     void PrecomputeCrc();
     void WriteEncryptionHeader(const AnsiString& password);
+    // One random byte of an encryption header from the run's generator.
+    static uint8_t EncryptionHeaderByte(std::mt19937& random);
     void ClearArchiveBit(const AnsiString& path);
     // Whether an entry of this size (at open) gets the zip64 block in its local header. It is
     // decided before the first write of the header, so that the header keeps its length
@@ -338,6 +340,9 @@ private:
     std::vector<uint8_t> FDeflateOutput;
     std::vector<uint8_t> FSnapshot;  // the whole of a small source file
     bool FFromSnapshot = false;
+    TPrefetchedEntry* FEntryReady = nullptr;   // the worker's result for the current entry
+    bool FEntryPreEncrypted = false;           // its data is cipher text already
+    AnsiString FPrefetchPassword;              // the password the workers encrypt with
     bool FSourceGrew = false;
     std::chrono::steady_clock::time_point FLastPump;
 

@@ -91,7 +91,25 @@ size_t ReadUpTo(TLFNFileStream& source, uint8_t* buffer, size_t count) {
     return got;
 }
 
-void Prefetch(const AnsiString& path, bool store, const TPrefetchSettings& s, TPrefetchedEntry& e) {
+// The encryption header the entry gets when the random bytes for Index are the ones drawn
+// for it, and the data encrypted after it.
+void PreEncrypt(size_t index, const TPrefetchSettings& s, TPrefetchedEntry& e) {
+    constexpr int kRandomBytes = kEncryptionHeaderSize - 2;
+    const size_t at = index * kRandomBytes;
+    if (at + kRandomBytes > s.HeaderRandom.size()) return;
+    std::copy(s.HeaderRandom.begin() + static_cast<std::ptrdiff_t>(at),
+              s.HeaderRandom.begin() + static_cast<std::ptrdiff_t>(at + kRandomBytes), e.HeaderPlain);
+    e.HeaderPlain[10] = static_cast<uint8_t>(e.FirstCrc >> 16);
+    e.HeaderPlain[11] = static_cast<uint8_t>(e.FirstCrc >> 24);
+    TZipKeys keys;
+    keys.InitKeys(s.Password);
+    for (int i = 0; i < kEncryptionHeaderSize; ++i) e.HeaderCipher[i] = keys.EncryptByte(e.HeaderPlain[i]);
+    e.DataKeys = keys;
+    keys.EncryptBuffer(e.Data.data(), e.Data.size());
+    e.PreEncrypted = true;
+}
+
+void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& s, TPrefetchedEntry& e) {
     const uint32_t attr = writer_platform::FileGetAttr(path);
     if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) return;
     std::unique_ptr<TLFNFileStream> source = s.OpenSource(path);
@@ -136,16 +154,18 @@ void Prefetch(const AnsiString& path, bool store, const TPrefetchSettings& s, TP
         s.Deflaters->GiveBack(std::move(deflater));
         std::vector<uint8_t>().swap(bytes);
     }
+    if (!s.HeaderRandom.empty()) PreEncrypt(index, s, e);
     s.Shrink(e.Data.capacity() + e.Steps.capacity() * sizeof(int32_t));
     e.Ready = true;
 }
 
 }  // namespace
 
-void PrefetchEntry(const AnsiString& path, bool store, const TPrefetchSettings& settings, TPrefetchedEntry& entry) {
+void PrefetchEntry(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& settings,
+                   TPrefetchedEntry& entry) {
     entry = TPrefetchedEntry();
     try {
-        Prefetch(path, store, settings, entry);
+        Prefetch(path, index, store, settings, entry);
     } catch (...) {
         // Locked, gone, out of memory, a zlib failure: the calling thread tries again and
         // reports what it meets.

@@ -12,6 +12,7 @@
 
 #include "classlib/sysutils.h"
 #include "ziparchive/arc_platform.h"
+#include "ziparchive/zip_crypt.h"
 
 class TLFNFileStream;
 class TRawDeflater;
@@ -51,6 +52,15 @@ struct TPrefetchedEntry {
     std::vector<uint8_t> Data;        // the stored bytes or the raw Deflate stream
     // The writer's steps in order: n > 0 reads n source bytes, n < 0 writes -n bytes of Data.
     std::vector<int32_t> Steps;
+    // With a password, the worker encrypts too, with the random header bytes this entry
+    // gets when no entry before it is left out: Data is then cipher text, and HeaderCipher
+    // the encryption header to write. The calling thread uses them only when its own header
+    // comes out the same (HeaderPlain); else it decrypts Data with DataKeys and encrypts it
+    // itself.
+    bool PreEncrypted = false;
+    uint8_t HeaderPlain[kEncryptionHeaderSize] = {};
+    uint8_t HeaderCipher[kEncryptionHeaderSize] = {};
+    TZipKeys DataKeys;                // the keys after the header
 };
 
 struct TPrefetchSettings {
@@ -60,6 +70,10 @@ struct TPrefetchSettings {
     bool Encrypted = false;
     int32_t DeflateBufferSize = 0;
     int32_t StoreBufferSize = 0;
+    // With a password: the random bytes (kEncryptionHeaderSize - 2 per entry) of the
+    // encryption header that each index would get; empty: the calling thread encrypts.
+    std::string Password;
+    std::vector<uint8_t> HeaderRandom;
     // Opens a source for reading; called on worker threads.
     std::function<std::unique_ptr<TLFNFileStream>(const AnsiString& path)> OpenSource;
     // Blocks until Bytes may be held in memory; false when the run is stopping.
@@ -70,4 +84,5 @@ struct TPrefetchSettings {
 
 // Fills Entry for the file at Path. Never raises: whatever goes wrong leaves Entry not
 // Ready, and the calling thread meets the same condition itself (and reports it).
-void PrefetchEntry(const AnsiString& path, bool store, const TPrefetchSettings& settings, TPrefetchedEntry& entry);
+void PrefetchEntry(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& settings,
+                   TPrefetchedEntry& entry);

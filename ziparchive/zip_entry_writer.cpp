@@ -145,6 +145,8 @@ bool TArcZip::OpenSource(const AnsiString& path) {
 
 TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedEntry* ready) {
     TZipHeaderInfo& h = *FEntryHeader;
+    FEntryReady = ready;
+    FEntryPreEncrypted = false;
     arc_platform::TFileStamp stamp;
     if (ready) {
         h.ExternalAttributes = ready->Attributes;
@@ -359,14 +361,25 @@ void TArcZip::PrecomputeCrc() {
     FEntryHeader->CRC32 = ~running;
 }
 
+uint8_t TArcZip::EncryptionHeaderByte(std::mt19937& random) { return static_cast<uint8_t>((random() % 0x7FFF) >> 7); }
+
 void TArcZip::WriteEncryptionHeader(const AnsiString& password) {
     FKeys.InitKeys(password);
     uint8_t header[kEncryptionHeaderSize];
-    for (int i = 0; i < kEncryptionHeaderSize - 2; ++i)
-        header[i] = static_cast<uint8_t>((FRandom() % 0x7FFF) >> 7);
+    for (int i = 0; i < kEncryptionHeaderSize - 2; ++i) header[i] = EncryptionHeaderByte(FRandom);
     const uint32_t crc = FEntryHeader->CRC32;
     header[10] = static_cast<uint8_t>(crc >> 16);
     header[11] = static_cast<uint8_t>(crc >> 24);
+    TPrefetchedEntry* ready = FEntryReady;
+    if (ready && ready->PreEncrypted && !OnEncrypt && password == FPrefetchPassword &&
+        std::memcmp(header, ready->HeaderPlain, kEncryptionHeaderSize) == 0) {
+        // The worker guessed this header: its cipher text is what this thread would make.
+        FKeys = ready->DataKeys;
+        FEntryPreEncrypted = true;
+        if (FDataOut->Write(ready->HeaderCipher, kEncryptionHeaderSize) != kEncryptionHeaderSize)
+            throw ENotEnoughRoom(msgNotEnoughRoom);
+        return;
+    }
     for (uint8_t& b : header) b = FKeys.EncryptByte(b);
     if (FDataOut->Write(header, kEncryptionHeaderSize) != kEncryptionHeaderSize)
         throw ENotEnoughRoom(msgNotEnoughRoom);
@@ -399,6 +412,13 @@ void TArcZip::CountEntryRead(int32_t n) {
 }
 
 int64_t TArcZip::ReplayPrefetched(TPrefetchedEntry& ready) {
+    if (ready.PreEncrypted && !FEntryPreEncrypted) {
+        // Encrypted after another header than this entry got: back to the plain bytes,
+        // which WriteEntryData encrypts as it writes them.
+        TZipKeys keys = ready.DataKeys;
+        keys.DecryptBuffer(ready.Data.data(), ready.Data.size());
+        ready.PreEncrypted = false;
+    }
     uint8_t* data = ready.Data.data();
     int64_t total = 0;
     for (const int32_t step : ready.Steps) {
@@ -413,7 +433,7 @@ int64_t TArcZip::ReplayPrefetched(TPrefetchedEntry& ready) {
 }
 
 void TArcZip::WriteEntryData(void* buffer, int32_t count) {
-    if (!Password.empty()) {
+    if (!Password.empty() && !FEntryPreEncrypted) {
         if (OnEncrypt)
             OnEncrypt(this, static_cast<uint8_t*>(buffer), count, Password);
         else

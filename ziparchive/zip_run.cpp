@@ -172,6 +172,20 @@ int TArcZip::ZipListedFiles(int first) {
         settings.WholeReadLimit = kWholeReadLimit;
         settings.ChunkLimit = kWorkerChunkLimit;
         settings.Encrypted = !Password.empty();
+        if (settings.Encrypted && !OnEncrypt) {
+            // The header bytes each file gets when every file before it is written: the
+            // generator's draws continue in order, one header per file (folders draw none).
+            // Where a file is left out or retried, the calling thread sees other bytes
+            // and encrypts itself.
+            std::mt19937 ahead = FRandom;
+            settings.Password = Password;
+            settings.HeaderRandom.resize(paths.size() * (kEncryptionHeaderSize - 2));
+            for (size_t i = 0; i < paths.size(); ++i)
+                if (!EndsWithChar(paths[i], '\\'))
+                    for (int b = 0; b < kEncryptionHeaderSize - 2; ++b)
+                        settings.HeaderRandom[i * (kEncryptionHeaderSize - 2) + static_cast<size_t>(b)] =
+                            EncryptionHeaderByte(ahead);
+        }
         settings.DeflateBufferSize = 0xFFFF;
         settings.StoreBufferSize = 0x8000;
         settings.OpenSource = [this](const AnsiString& path) { return OpenSourceFile(path, 256 << 10); };
@@ -182,7 +196,7 @@ int TArcZip::ZipListedFiles(int first) {
                 TPrefetchSettings mine = settings;
                 mine.Reserve = [&p, i](uint64_t bytes) { return p.Reserve(i, bytes); };
                 mine.Shrink = [&p, i](uint64_t bytes) { p.Shrink(i, bytes); };
-                PrefetchEntry(paths[i], store[i] != 0, mine, prefetched[i]);
+                PrefetchEntry(paths[i], i, store[i] != 0, mine, prefetched[i]);
             });
     }
 
@@ -196,6 +210,7 @@ int TArcZip::ZipListedFiles(int first) {
         }
         FEntryHeader = std::make_unique<TZipHeaderInfo>();
         FEntryHeader->OEMConvert = FOEMConvert;
+        FPrefetchPassword = settings.Password;
         const bool written = ZipOneFile(path, ready);
         if (pipeline) {
             prefetched[i] = TPrefetchedEntry();
