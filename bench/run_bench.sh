@@ -96,7 +96,9 @@ section_zlib() {
   cmake -S "$root" -B "$debian" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DPW_TESTS=OFF -DPW_ZLIB_SOURCE=/nonexistent >/dev/null
   cmake --build "$debian" -j 4 --target zlib_speed >/dev/null
-  if ! grep -q "pw_zlib" "$build/win64/CMakeCache.txt" 2>/dev/null; then
+  local source
+  source=$(sed -n 's/^PW_ZLIB_SOURCE:PATH=//p' "$build/win64/CMakeCache.txt" 2>/dev/null)
+  if [ -z "$source" ] || [ ! -f "$source/deflate.c" ]; then
     echo "  (the x86_64 build uses Debian's library too: scripts/install-deps.sh fetches the source)"
   fi
   for round in 1 2; do

@@ -237,9 +237,9 @@ protected:
     // Opens a source file for reading with SourceOpenMode. The worker threads call it too:
     // an override must be safe to call from several threads at once.
     virtual std::unique_ptr<TLFNFileStream> OpenSourceFile(const AnsiString& path, int32_t bufferSize) const;
-    // Zips FilesList[First..] in order, each through ZipOneFile, with workers reading and
+    // Zips FilesList in order, each file through ZipOneFile, with workers reading and
     // compressing ahead when the run allows them; the number of entries written.
-    int ZipListedFiles(int first);
+    int ZipListedFiles();
 
     // ---- one entry (zip_entry_writer.cpp) -------------------------------------------------
     // Ready: the file as a worker read and compressed it (null: the calling thread reads it).

@@ -6,6 +6,7 @@
 
 #include "classlib/file_find.h"
 #include "ziparchive/buffered_stream.h"
+#include "ziparchive/parallel_pipeline.h"
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/writer_platform.h"
 
@@ -109,7 +110,8 @@ void PreEncrypt(size_t index, const TPrefetchSettings& s, TPrefetchedEntry& e) {
     e.PreEncrypted = true;
 }
 
-void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& s, TPrefetchedEntry& e) {
+void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& s, TOrderedPipeline& pipeline,
+              TPrefetchedEntry& e) {
     const uint32_t attr = writer_platform::FileGetAttr(path);
     if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) return;
     std::unique_ptr<TLFNFileStream> source = s.OpenSource(path);
@@ -117,7 +119,7 @@ void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchS
     if (!stamp.Valid || stamp.Size < 0 || stamp.Size > s.ChunkLimit) return;
     const size_t size = static_cast<size_t>(stamp.Size);
     const uint64_t bound = store ? 0 : deflateBound(nullptr, static_cast<uLong>(size)) + 2u * s.DeflateBufferSize;
-    if (!s.Reserve(size + 1 + bound)) return;
+    if (!pipeline.Reserve(index, size + 1 + bound)) return;
 
     std::vector<uint8_t> bytes;
     e.TwoReadings = s.Encrypted && stamp.Size > s.WholeReadLimit;
@@ -155,17 +157,17 @@ void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchS
         std::vector<uint8_t>().swap(bytes);
     }
     if (!s.HeaderRandom.empty()) PreEncrypt(index, s, e);
-    s.Shrink(e.Data.capacity() + e.Steps.capacity() * sizeof(int32_t));
+    pipeline.Shrink(index, e.Data.capacity() + e.Steps.capacity() * sizeof(int32_t));
     e.Ready = true;
 }
 
 }  // namespace
 
 void PrefetchEntry(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& settings,
-                   TPrefetchedEntry& entry) {
+                   TOrderedPipeline& pipeline, TPrefetchedEntry& entry) {
     entry = TPrefetchedEntry();
     try {
-        Prefetch(path, index, store, settings, entry);
+        Prefetch(path, index, store, settings, pipeline, entry);
     } catch (...) {
         // Locked, gone, out of memory, a zlib failure: the calling thread tries again and
         // reports what it meets.

@@ -15,6 +15,7 @@
 #include "ziparchive/zip_crypt.h"
 
 class TLFNFileStream;
+class TOrderedPipeline;
 class TRawDeflater;
 
 // Deflate states of one level shared by the workers: each job takes one and gives it back,
@@ -76,13 +77,10 @@ struct TPrefetchSettings {
     std::vector<uint8_t> HeaderRandom;
     // Opens a source for reading; called on worker threads.
     std::function<std::unique_ptr<TLFNFileStream>(const AnsiString& path)> OpenSource;
-    // Blocks until Bytes may be held in memory; false when the run is stopping.
-    std::function<bool(uint64_t bytes)> Reserve;
-    // Gives back all but Bytes of the reservation.
-    std::function<void(uint64_t bytes)> Shrink;
 };
 
-// Fills Entry for the file at Path. Never raises: whatever goes wrong leaves Entry not
-// Ready, and the calling thread meets the same condition itself (and reports it).
+// Fills Entry for the file at Path, job Index of Pipeline (whose memory budget it reserves
+// from). Never raises: whatever goes wrong leaves Entry not Ready, and the calling thread
+// meets the same condition itself (and reports it).
 void PrefetchEntry(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& settings,
-                   TPrefetchedEntry& entry);
+                   TOrderedPipeline& pipeline, TPrefetchedEntry& entry);

@@ -124,7 +124,7 @@ int TArcZip::ProcessFiles() {
             count += MergeExistingEntries();
         }
 
-        count += ZipListedFiles(0);
+        count += ZipListedFiles();
 
         WriteCentralDirectory();
         WriteEndRecord();
@@ -149,11 +149,11 @@ int TArcZip::ProcessFiles() {
 
 uint32_t TArcZip::EncryptionSeed() { return RunSeed(this); }
 
-int TArcZip::ZipListedFiles(int first) {
+int TArcZip::ZipListedFiles() {
     const int n = FFilesList->Count();
     std::vector<AnsiString> paths;
-    paths.reserve(static_cast<size_t>(n > first ? n - first : 0));
-    for (int i = first; i < n; ++i) paths.push_back(FFilesList->Get(i));
+    paths.reserve(static_cast<size_t>(n > 0 ? n : 0));
+    for (int i = 0; i < n; ++i) paths.push_back(FFilesList->Get(i));
 
     // Workers take the files' reading and compressing off this thread; multi-part runs
     // move entries across disks as they are written and keep to this thread.
@@ -193,10 +193,7 @@ int TArcZip::ZipListedFiles(int first) {
             paths.size(), threads, 64u * threads, kWorkerMemory,
             [&paths, &prefetched, &settings, store = std::move(store)](size_t i, TOrderedPipeline& p) {
                 if (EndsWithChar(paths[i], '\\')) return;   // folders are the calling thread's
-                TPrefetchSettings mine = settings;
-                mine.Reserve = [&p, i](uint64_t bytes) { return p.Reserve(i, bytes); };
-                mine.Shrink = [&p, i](uint64_t bytes) { p.Shrink(i, bytes); };
-                PrefetchEntry(paths[i], i, store[i] != 0, mine, prefetched[i]);
+                PrefetchEntry(paths[i], i, store[i] != 0, settings, p, prefetched[i]);
             });
     }
 
