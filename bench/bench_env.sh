@@ -3,6 +3,8 @@
 #   $1 or PW_BUILD_DIR (default build/): the build holding the x86_64 configuration.
 #   PW_BENCH_DIR (default BUILD_DIR/bench): the corpus, archives and the native build.
 #   PW_BENCH_RUNS (default 3): how often each timing is made.
+# The machine may be busy with other work while a bench runs: the scripts print medians
+# with their spread, and time what they compare in alternation so that both see the same load.
 build=$(cd "${1:-${PW_BUILD_DIR:-$root/build}}" && pwd)
 work=${PW_BENCH_DIR:-$build/bench}
 runs=${PW_BENCH_RUNS:-3}
@@ -31,6 +33,25 @@ best_of() {
   done
   printf '%.3f' "$best"
 }
+
+# time_once CMD...: the wall time of one run of CMD in seconds (its output discarded).
+time_once() {
+  local t0 t1
+  t0=$(date +%s.%N)
+  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+  t1=$(date +%s.%N)
+  echo "$t1 - $t0" | bc -l
+}
+
+# spread T...: "median s (fastest-slowest)" of the times given.
+spread() {
+  python3 -c 'import statistics, sys
+t = sorted(float(x) for x in sys.argv[1:])
+print("%.3f s (%.3f-%.3f)" % (statistics.median(t), t[0], t[-1]))' "$@"
+}
+
+# median T...: the median alone.
+median() { python3 -c 'import statistics, sys; print("%.3f" % statistics.median(float(x) for x in sys.argv[1:]))' "$@"; }
 
 mb_of() { python3 -c 'import os,sys; print("%.1f" % (os.path.getsize(sys.argv[1]) / 1e6))' "$1"; }
 ratio() { printf '%.3f' "$(echo "$1 / $2" | bc -l)"; }

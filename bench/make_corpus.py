@@ -2,7 +2,8 @@
 """Writes the benchmark corpus: a deterministic folder of about 100 MB shaped like a web
 site. About 70% of the bytes are HTML, CSS and JavaScript text in many files and
 sub-folders (Chinese and English text, as the books this system packs hold), about 30%
-are incompressible "images" (random bytes with picture names).
+are incompressible: "images" (random bytes with picture names) and a few large "media"
+files (video and sound clips of 5 to 9 MB, larger than the writer reads whole).
 
 usage: make_corpus.py OUTDIR [--mb N] [--seed S] [--ascii-names]
 
@@ -18,7 +19,7 @@ import random
 import shutil
 import sys
 
-VERSION = 2
+VERSION = 3
 
 ENGLISH = ("the of and to in is that for it as was with be by on not he this are or his from at which but "
            "have an they you were her she there been one all we their has would when what more if no out "
@@ -143,7 +144,14 @@ def make(out, total, seed, ascii_names):
             f.write(data)
         written += len(data)
         k += 1
+    # The media files come out of the images' share.
+    os.makedirs(os.path.join(out, "media"), exist_ok=True)
     written = 0
+    for i, (mb, ext) in enumerate(((5, "mp4"), (7, "avi"), (9, "mp3"))):
+        size = min(mb * 1000 * 1000, image_goal - written)
+        with open(os.path.join(out, "media", "clip%02d.%s" % (i, ext)), "wb") as f:
+            f.write(rnd.randbytes(size))
+        written += size
     while written < image_goal:
         size = min(image_size(rnd), image_goal - written)
         folder = rnd.choice(["images"] + folders)

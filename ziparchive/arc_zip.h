@@ -24,6 +24,7 @@
 #include "ziparchive/stored_path.h"
 
 class TRawDeflater;
+struct TPrefetchedEntry;
 
 enum TZipAction : uint8_t { zaUpdate = 0, zaReplace = 1, zaFreshen = 2 };
 enum TUpdateAction : uint8_t { uaReplacing = 0, uaKeeping = 1 };
@@ -138,6 +139,17 @@ public:
     void SetSearchAttributes(uint32_t v) { FSearchAttributes = v; }
     uint32_t SourceOpenMode = fmOpenRead | fmShareDenyNone;
     int64_t GetTotalBytes() const { return FTotalBytes; }
+    // Worker threads that read and compress files ahead of the calling thread, which still
+    // raises every event and writes the archive in order: 0 means one per core, at most
+    // kMaxWorkerThreads; 1 means none (the calling thread does everything). The archive's
+    // bytes do not depend on it.
+    int GetWorkerThreads() const { return FWorkerThreads; }
+    void SetWorkerThreads(int v) { FWorkerThreads = v < 0 ? 0 : v; }
+    static constexpr int kMaxWorkerThreads = 8;
+    // Memory the workers may hold at once (file contents and their compressed bytes), and
+    // the largest file they take: a larger one is zipped by the calling thread as it reads.
+    static constexpr uint64_t kWorkerMemory = 64u << 20;
+    static constexpr int64_t kWorkerChunkLimit = 16 << 20;
 
     // ---- file list expansion and stored names (zip_file_list.cpp) -----------------------
     // Turns FilesList (names, folder entries ending in "\", wildcard patterns) into the
@@ -220,14 +232,26 @@ protected:
     void PlaceLocalHeader();
     bool MultiPart() const { return GetMultiMode() != mmNone; }
 
+    // The seed of the encryption headers' random bytes, taken once per run; tests replace it.
+    virtual uint32_t EncryptionSeed();
+    // Opens a source file for reading with SourceOpenMode. The worker threads call it too:
+    // an override must be safe to call from several threads at once.
+    virtual std::unique_ptr<TLFNFileStream> OpenSourceFile(const AnsiString& path, int32_t bufferSize) const;
+    // Zips FilesList in order, each file through ZipOneFile, with workers reading and
+    // compressing ahead when the run allows them; the number of entries written.
+    int ZipListedFiles();
+
     // ---- one entry (zip_entry_writer.cpp) -------------------------------------------------
-    bool ZipOneFile(const AnsiString& path);
+    // Ready: the file as a worker read and compressed it (null: the calling thread reads it).
+    bool ZipOneFile(const AnsiString& path, TPrefetchedEntry* ready = nullptr);
     int64_t StoreEntry();
     int64_t DeflateEntry();
     int32_t ReadEntryData(void* buffer, int32_t count);
     void WriteEntryData(void* buffer, int32_t count);
     void PrecomputeCrc();
     void WriteEncryptionHeader(const AnsiString& password);
+    // One random byte of an encryption header from the run's generator.
+    static uint8_t EncryptionHeaderByte(std::mt19937& random);
     void ClearArchiveBit(const AnsiString& path);
     // Whether an entry of this size (at open) gets the zip64 block in its local header. It is
     // decided before the first write of the header, so that the header keeps its length
@@ -248,10 +272,19 @@ private:
     void CheckCancel();
 
     bool ZipFolderEntry(const AnsiString& path);
-    TEntryResult ZipFileEntry(const AnsiString& path);
+    TEntryResult ZipFileEntry(const AnsiString& path, TPrefetchedEntry* ready);
+    // Whether a worker's result can stand for the file as the calling thread would zip it now.
+    bool UsablePrefetch(const AnsiString& path, const TPrefetchedEntry& ready) const;
+    // The entry's data from a worker's result: the reads' progress events and the writes in
+    // the order the calling thread's own loops would have made them.
+    int64_t ReplayPrefetched(TPrefetchedEntry& ready);
+    // Progress of N more source bytes read for the current entry.
+    void CountEntryRead(int32_t n);
     bool OpenSource(const AnsiString& path);
     bool EntryAccepted(const AnsiString& path, int64_t size);
     void SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize);
+    // The method, CRC, flags and sizes of an entry a worker read and compressed.
+    void SetFinalFields(const TPrefetchedEntry& ready, bool encrypted);
     void RewriteLocalHeader(int64_t headerLength);
     void DropEntryOutput();
     // Multi-part: the local header (once, with the final values) and the data onto the parts.
@@ -280,6 +313,7 @@ private:
     std::unique_ptr<TStringList> FNoCompressList;
     bool FAddDirEntriesOnRecurse = false;
     uint32_t FSearchAttributes = 0x3F;
+    int FWorkerThreads = 0;
 
     // State of one run.
     std::unique_ptr<TS_BufferStream> FOutputStream;
@@ -306,6 +340,9 @@ private:
     std::vector<uint8_t> FDeflateOutput;
     std::vector<uint8_t> FSnapshot;  // the whole of a small source file
     bool FFromSnapshot = false;
+    TPrefetchedEntry* FEntryReady = nullptr;   // the worker's result for the current entry
+    bool FEntryPreEncrypted = false;           // its data is cipher text already
+    AnsiString FPrefetchPassword;              // the password the workers encrypt with
     bool FSourceGrew = false;
     std::chrono::steady_clock::time_point FLastPump;
 

@@ -15,14 +15,20 @@ void TZipKeys::UpdateKeys(uint8_t c) {
     Key2 = UpdateCrcByte(Key2, static_cast<uint8_t>(Key1 >> 24));
 }
 
+// The buffer loops work on a local copy of the keys: written through a byte pointer, which
+// may alias anything, the members would be stored and reloaded for every byte.
 void TZipKeys::DecryptBuffer(void* buffer, size_t count) {
+    TZipKeys k = *this;
     uint8_t* p = static_cast<uint8_t*>(buffer);
-    for (size_t i = 0; i < count; ++i) p[i] = DecryptOne(p[i]);
+    for (size_t i = 0; i < count; ++i) p[i] = k.DecryptOne(p[i]);
+    *this = k;
 }
 
 void TZipKeys::EncryptBuffer(void* buffer, size_t count) {
+    TZipKeys k = *this;
     uint8_t* p = static_cast<uint8_t*>(buffer);
-    for (size_t i = 0; i < count; ++i) p[i] = EncryptByte(p[i]);
+    for (size_t i = 0; i < count; ++i) p[i] = k.EncryptByte(p[i]);
+    *this = k;
 }
 
 uint8_t TZipKeys::DecryptHeader(const std::string& password, uint8_t header[kEncryptionHeaderSize]) {

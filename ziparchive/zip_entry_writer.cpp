@@ -8,6 +8,7 @@
 #include "classlib/file_find.h"
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/archive_output_stream.h"
+#include "ziparchive/entry_prefetch.h"
 #include "ziparchive/file_utils.h"
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/writer_platform.h"
@@ -42,10 +43,11 @@ bool TArcZip::NeedsLocalZip64(int64_t sizeAtOpen) const {
     return worst >= kMarker32;
 }
 
-bool TArcZip::ZipOneFile(const AnsiString& path) {
+bool TArcZip::ZipOneFile(const AnsiString& path, TPrefetchedEntry* ready) {
     if (EndsWithChar(path, '\\')) return ZipFolderEntry(path);
+    if (ready && !UsablePrefetch(path, *ready)) ready = nullptr;
     for (;;) {
-        switch (ZipFileEntry(path)) {
+        switch (ZipFileEntry(path, ready)) {
         case erWritten:
             return true;
         case erSkipped:
@@ -59,6 +61,7 @@ bool TArcZip::ZipOneFile(const AnsiString& path) {
             if (!retry) return false;
             FEntryHeader = std::make_unique<TZipHeaderInfo>();
             FEntryHeader->OEMConvert = FOEMConvert;
+            ready = nullptr;
             break;
         }
         }
@@ -113,10 +116,23 @@ bool TArcZip::EntryAccepted(const AnsiString& path, int64_t size) {
     return false;
 }
 
+std::unique_ptr<TLFNFileStream> TArcZip::OpenSourceFile(const AnsiString& path, int32_t bufferSize) const {
+    return std::make_unique<TLFNFileStream>(path, bufferSize, false, SourceOpenMode);
+}
+
+bool TArcZip::UsablePrefetch(const AnsiString& path, const TPrefetchedEntry& ready) const {
+    // The level, the no-compress list or the mode may have been changed by a handler since
+    // the workers started: then the file is zipped as the settings say now.
+    const bool store = FPackLevel == 0 || IsNoCompress(path);
+    const bool twoReadings = !Password.empty() && ready.Stamp.Size > kWholeReadLimit;
+    return ready.Ready && !MultiPart() && ready.Stored == store && (store || ready.Level == FPackLevel) &&
+           ready.TwoReadings == twoReadings;
+}
+
 bool TArcZip::OpenSource(const AnsiString& path) {
     for (;;) {
         try {
-            FSourceStream = std::make_unique<TLFNFileStream>(path, FBufferSize, false, SourceOpenMode);
+            FSourceStream = OpenSourceFile(path, FBufferSize);
             return true;
         } catch (const EStreamError&) {
             // Locked or gone since the list was made: reported, and the run goes on.
@@ -127,16 +143,24 @@ bool TArcZip::OpenSource(const AnsiString& path) {
     }
 }
 
-TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
-    const uint32_t attr = writer_platform::FileGetAttr(path);
-    if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) {
-        if (OnNoSuchFile) OnNoSuchFile(this, path);
-        return erSkipped;
-    }
+TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedEntry* ready) {
     TZipHeaderInfo& h = *FEntryHeader;
-    h.ExternalAttributes = attr;
-    if (!OpenSource(path)) return erSkipped;
-    const arc_platform::TFileStamp stamp = arc_platform::FileStampOf(FSourceStream->GetFileHandle());
+    FEntryReady = ready;
+    FEntryPreEncrypted = false;
+    arc_platform::TFileStamp stamp;
+    if (ready) {
+        h.ExternalAttributes = ready->Attributes;
+        stamp = ready->Stamp;
+    } else {
+        const uint32_t attr = writer_platform::FileGetAttr(path);
+        if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) {
+            if (OnNoSuchFile) OnNoSuchFile(this, path);
+            return erSkipped;
+        }
+        h.ExternalAttributes = attr;
+        if (!OpenSource(path)) return erSkipped;
+        stamp = arc_platform::FileStampOf(FSourceStream->GetFileHandle());
+    }
     h.DateTime = DateTimeToFileDate(stamp.Valid ? stamp.Date : Now());
     FEntrySizeAtOpen = stamp.Valid ? stamp.Size : FSourceStream->GetSize();
 
@@ -164,6 +188,9 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
         FDataOut = FEntryTemp.get();
     } else {
         const int64_t offset = FOutputStream->GetPosition();
+        // A worker's result knows the final values: the header is written once (going back
+        // to rewrite it costs a flush and two seeks per entry).
+        if (ready) SetFinalFields(*ready, !Password.empty());
         h.WriteLocalHeader(FOutputStream.get());
         headerLength = FOutputStream->GetPosition() - offset;
         FDataOut = FOutputStream.get();
@@ -172,15 +199,21 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
     const bool encrypted = !Password.empty();
     FFromSnapshot = false;
     FSourceGrew = false;
-    if (encrypted) {
+    if (ready) {
+        // A worker read the file as PrecomputeCrc and the data loops would.
+        FEntryReadLimit = ready->ReadLimit;
+        FSourceGrew = ready->Grew;
+        FFromSnapshot = true;
+        if (encrypted) h.CRC32 = ready->FirstCrc;
+    } else if (encrypted) {
         PrecomputeCrc();
-        WriteEncryptionHeader(Password);
     }
+    if (encrypted) WriteEncryptionHeader(Password);
     FCrc = 0xFFFFFFFFu;
-    const bool store = FPackLevel == 0 || IsNoCompress(path);
-    const int64_t produced = store ? StoreEntry() : DeflateEntry();
+    const bool store = ready ? ready->Stored : FPackLevel == 0 || IsNoCompress(path);
+    const int64_t produced = ready ? ReplayPrefetched(*ready) : store ? StoreEntry() : DeflateEntry();
     const int64_t bytesRead = FEntryBytesDone;
-    const uint32_t crc = FFromSnapshot ? h.CRC32 : ~FCrc;
+    const uint32_t crc = ready ? ready->Crc : FFromSnapshot ? h.CRC32 : ~FCrc;
     if (encrypted && (bytesRead != FEntryReadLimit || crc != h.CRC32)) return erChanged;
 
     // A file that shrank is stored as read; one that grew as it was at open. Either is told.
@@ -195,7 +228,7 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
     SetEntrySizes(bytesRead, compressed);
     if (MultiPart())
         PlaceSpannedEntry();
-    else
+    else if (!ready)
         RewriteLocalHeader(headerLength);
 
     // The central record carries zip64 values only where they are needed.
@@ -215,6 +248,17 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path) {
     if (FResetArchiveBitOnZip) ClearArchiveBit(path);
     if (OnEndZip) OnEndZip(this, path, bytesRead, compressed, FOutputStream->GetPosition());
     return erWritten;
+}
+
+void TArcZip::SetFinalFields(const TPrefetchedEntry& ready, bool encrypted) {
+    TZipHeaderInfo& h = *FEntryHeader;
+    h.CompressionMethod = ready.Stored ? 0 : 8;
+    // With a password the header's check bytes come from the first reading; the entry is
+    // taken out again when the data's CRC differs.
+    h.CRC32 = encrypted ? ready.FirstCrc : ready.Crc;
+    h.Flag = static_cast<uint16_t>((encrypted ? kFlagEncrypted : 0) | LevelFlags(FPackLevel));
+    SetEntrySizes(ready.BytesRead,
+                  static_cast<int64_t>(ready.Data.size()) + (encrypted ? kEncryptionHeaderSize : 0));
 }
 
 void TArcZip::SetEntrySizes(int64_t uncompressedSize, int64_t compressedSize) {
@@ -317,14 +361,25 @@ void TArcZip::PrecomputeCrc() {
     FEntryHeader->CRC32 = ~running;
 }
 
+uint8_t TArcZip::EncryptionHeaderByte(std::mt19937& random) { return static_cast<uint8_t>((random() % 0x7FFF) >> 7); }
+
 void TArcZip::WriteEncryptionHeader(const AnsiString& password) {
     FKeys.InitKeys(password);
     uint8_t header[kEncryptionHeaderSize];
-    for (int i = 0; i < kEncryptionHeaderSize - 2; ++i)
-        header[i] = static_cast<uint8_t>((FRandom() % 0x7FFF) >> 7);
+    for (int i = 0; i < kEncryptionHeaderSize - 2; ++i) header[i] = EncryptionHeaderByte(FRandom);
     const uint32_t crc = FEntryHeader->CRC32;
     header[10] = static_cast<uint8_t>(crc >> 16);
     header[11] = static_cast<uint8_t>(crc >> 24);
+    TPrefetchedEntry* ready = FEntryReady;
+    if (ready && ready->PreEncrypted && !OnEncrypt && password == FPrefetchPassword &&
+        std::memcmp(header, ready->HeaderPlain, kEncryptionHeaderSize) == 0) {
+        // The worker guessed this header: its cipher text is what this thread would make.
+        FKeys = ready->DataKeys;
+        FEntryPreEncrypted = true;
+        if (FDataOut->Write(ready->HeaderCipher, kEncryptionHeaderSize) != kEncryptionHeaderSize)
+            throw ENotEnoughRoom(msgNotEnoughRoom);
+        return;
+    }
     for (uint8_t& b : header) b = FKeys.EncryptByte(b);
     if (FDataOut->Write(header, kEncryptionHeaderSize) != kEncryptionHeaderSize)
         throw ENotEnoughRoom(msgNotEnoughRoom);
@@ -341,6 +396,11 @@ int32_t TArcZip::ReadEntryData(void* buffer, int32_t count) {
         if (n <= 0) return 0;
         FCrc = UpdateRunningCrc(FCrc, buffer, n);
     }
+    CountEntryRead(n);
+    return n;
+}
+
+void TArcZip::CountEntryRead(int32_t n) {
     FEntryBytesDone += n;
     FBytesDone += n;
     if (OnFilePercentDone) {
@@ -349,11 +409,31 @@ int32_t TArcZip::ReadEntryData(void* buffer, int32_t count) {
         OnFilePercentDone(this, static_cast<int>(MultiPart() ? percent / 2 : percent));
     }
     if (OnTotalPercentDone) OnTotalPercentDone(this, static_cast<int>(PercentOf(FBytesDone, FTotalBytes)));
-    return n;
+}
+
+int64_t TArcZip::ReplayPrefetched(TPrefetchedEntry& ready) {
+    if (ready.PreEncrypted && !FEntryPreEncrypted) {
+        // Encrypted after another header than this entry got: back to the plain bytes,
+        // which WriteEntryData encrypts as it writes them.
+        TZipKeys keys = ready.DataKeys;
+        keys.DecryptBuffer(ready.Data.data(), ready.Data.size());
+        ready.PreEncrypted = false;
+    }
+    uint8_t* data = ready.Data.data();
+    int64_t total = 0;
+    for (const int32_t step : ready.Steps) {
+        if (step > 0) {
+            CountEntryRead(step);
+            continue;
+        }
+        WriteEntryData(data + total, -step);
+        total -= step;
+    }
+    return total;
 }
 
 void TArcZip::WriteEntryData(void* buffer, int32_t count) {
-    if (!Password.empty()) {
+    if (!Password.empty() && !FEntryPreEncrypted) {
         if (OnEncrypt)
             OnEncrypt(this, static_cast<uint8_t*>(buffer), count, Password);
         else

@@ -6,7 +6,9 @@
 
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/archive_output_stream.h"
+#include "ziparchive/entry_prefetch.h"
 #include "ziparchive/file_utils.h"
+#include "ziparchive/parallel_pipeline.h"
 #include "ziparchive/pump_throttle.h"
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/record_buffer.h"
@@ -85,7 +87,7 @@ int TArcZip::ProcessFiles() {
     FCurrentDisk = 0;
     FKeepZipOpen = true;
     SortEntries(ByNone);
-    FRandom.seed(RunSeed(this));
+    FRandom.seed(EncryptionSeed());
     FLastPump = TPumpClock::time_point();   // the run's first check pumps at once
     FWorkingOnTemp = false;
     FOutputCreated = false;
@@ -122,23 +124,7 @@ int TArcZip::ProcessFiles() {
             count += MergeExistingEntries();
         }
 
-        const int n = FFilesList->Count();
-        for (int i = 0; i < n; ++i) {
-            const AnsiString path = FFilesList->Get(i);
-            FEntryHeader = std::make_unique<TZipHeaderInfo>();
-            FEntryHeader->OEMConvert = FOEMConvert;
-            if (!ZipOneFile(path)) {
-                FEntryHeader.reset();
-                continue;
-            }
-            TZipHeaderInfo* h = FEntryHeader.release();
-            FNewEntries->Add(h);
-            FNewEntriesByName->Add(h);
-            ++count;
-            FNewEndCentral->SetTotalEntries(FNewEndCentral->GetTotalEntries() + 1);
-            FNewEndCentral->SetEntriesThisDisk(FNewEndCentral->GetEntriesThisDisk() + 1);
-            if (FDisposeList) FDisposeList->Add(path);
-        }
+        count += ZipListedFiles();
 
         WriteCentralDirectory();
         WriteEndRecord();
@@ -158,6 +144,87 @@ int TArcZip::ProcessFiles() {
     // The archive is complete: a directory copy that cannot be saved does not undo it.
     if (MultiPart()) SaveConfigurationIfAsked();
     if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
+    return count;
+}
+
+uint32_t TArcZip::EncryptionSeed() { return RunSeed(this); }
+
+int TArcZip::ZipListedFiles() {
+    const int n = FFilesList->Count();
+    std::vector<AnsiString> paths;
+    paths.reserve(static_cast<size_t>(n > 0 ? n : 0));
+    for (int i = 0; i < n; ++i) paths.push_back(FFilesList->Get(i));
+
+    // Workers take the files' reading and compressing off this thread; multi-part runs
+    // move entries across disks as they are written and keep to this thread.
+    const unsigned threads = FWorkerThreads == 0 ? TOrderedPipeline::DefaultThreads(kMaxWorkerThreads)
+                                                 : static_cast<unsigned>(FWorkerThreads);
+    std::vector<TPrefetchedEntry> prefetched;
+    std::unique_ptr<TDeflaterPool> deflaters;
+    std::unique_ptr<TOrderedPipeline> pipeline;
+    TPrefetchSettings settings;
+    if (threads > 1 && !MultiPart() && paths.size() > 1) {
+        prefetched.resize(paths.size());
+        deflaters = std::make_unique<TDeflaterPool>(FPackLevel == 0 ? 1 : FPackLevel);
+        std::vector<uint8_t> store(paths.size());
+        for (size_t i = 0; i < paths.size(); ++i) store[i] = FPackLevel == 0 || IsNoCompress(paths[i]);
+        settings.Deflaters = deflaters.get();
+        settings.WholeReadLimit = kWholeReadLimit;
+        settings.ChunkLimit = kWorkerChunkLimit;
+        settings.Encrypted = !Password.empty();
+        if (settings.Encrypted && !OnEncrypt) {
+            // The header bytes each file gets when every file before it is written: the
+            // generator's draws continue in order, one header per file (folders draw none).
+            // Where a file is left out or retried, the calling thread sees other bytes
+            // and encrypts itself.
+            std::mt19937 ahead = FRandom;
+            settings.Password = Password;
+            settings.HeaderRandom.resize(paths.size() * (kEncryptionHeaderSize - 2));
+            for (size_t i = 0; i < paths.size(); ++i)
+                if (!EndsWithChar(paths[i], '\\'))
+                    for (int b = 0; b < kEncryptionHeaderSize - 2; ++b)
+                        settings.HeaderRandom[i * (kEncryptionHeaderSize - 2) + static_cast<size_t>(b)] =
+                            EncryptionHeaderByte(ahead);
+        }
+        settings.DeflateBufferSize = 0xFFFF;
+        settings.StoreBufferSize = 0x8000;
+        settings.OpenSource = [this](const AnsiString& path) { return OpenSourceFile(path, 256 << 10); };
+        pipeline = std::make_unique<TOrderedPipeline>(
+            paths.size(), threads, 64u * threads, kWorkerMemory,
+            [&paths, &prefetched, &settings, store = std::move(store)](size_t i, TOrderedPipeline& p) {
+                if (EndsWithChar(paths[i], '\\')) return;   // folders are the calling thread's
+                PrefetchEntry(paths[i], i, store[i] != 0, settings, p, prefetched[i]);
+            });
+    }
+
+    int count = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const AnsiString& path = paths[i];
+        TPrefetchedEntry* ready = nullptr;
+        if (pipeline) {
+            pipeline->WaitFor(i);
+            ready = &prefetched[i];
+        }
+        FEntryHeader = std::make_unique<TZipHeaderInfo>();
+        FEntryHeader->OEMConvert = FOEMConvert;
+        FPrefetchPassword = settings.Password;
+        const bool written = ZipOneFile(path, ready);
+        if (pipeline) {
+            prefetched[i] = TPrefetchedEntry();
+            pipeline->Release(i);
+        }
+        if (!written) {
+            FEntryHeader.reset();
+            continue;
+        }
+        TZipHeaderInfo* h = FEntryHeader.release();
+        FNewEntries->Add(h);
+        FNewEntriesByName->Add(h);
+        ++count;
+        FNewEndCentral->SetTotalEntries(FNewEndCentral->GetTotalEntries() + 1);
+        FNewEndCentral->SetEntriesThisDisk(FNewEndCentral->GetEntriesThisDisk() + 1);
+        if (FDisposeList) FDisposeList->Add(path);
+    }
     return count;
 }
 
@@ -246,7 +313,12 @@ void TArcZip::WriteRecord(const std::string& bytes) {
 
 void TArcZip::CloseOutput() {
     const int64_t written = FOutputStream->GetPosition();
-    FOutputStream->Flush();
+    try {
+        FOutputStream->Flush();
+    } catch (const EWriteError&) {
+        // The last buffered bytes did not fit: the disk is full, as for any other write.
+        throw ENotEnoughRoom(msgNotEnoughRoom);
+    }
     FOutputStream.reset();
     if (FileSizeByName(FOutputFileName) != written) throw ENotEnoughRoom(msgNotEnoughRoom);
 }
