@@ -64,6 +64,11 @@ void TlumSkinButton::Restore() {
 bool TlumSkinButton::BeforeMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_KEYDOWN: return m.WParam != VK_RETURN && m.WParam != VK_SPACE;
+    case BM_CLICK:
+        // A click the program (or another program) asks for: no mouse, so no activation rule.
+        m.Result = 0;
+        if (GetControl() && GetControl()->GetEnabled()) Click();   // may free this skin
+        return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         FMouseState |= msPressed;

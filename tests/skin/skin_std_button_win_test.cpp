@@ -208,6 +208,8 @@ TEST_F(SkinStdButton, ButtonClicksOncePerRealClick) {
         {"press, off and back, release", [&] { MoveTo(inside); Press(); MoveTo(outside); MoveTo(inside); Release(); }, 1},
         {"space", [&] { button->SetFocus(); Key(VK_SPACE, true); Key(VK_SPACE, false); }, 1},
         {"enter", [&] { button->SetFocus(); Key(VK_RETURN, true); Key(VK_RETURN, false); }, 1},
+        // Asked for by a program, while another window is active.
+        {"BM_CLICK, form inactive", [&] { SetForegroundWindow(bare); SendMessageA(button->GetHandle(), BM_CLICK, 0, 0); }, 1},
     };
     for (const Case& c : cases) {
         clicks = 0;
