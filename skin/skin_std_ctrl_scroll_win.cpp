@@ -120,6 +120,7 @@ void TlumSkinScrollBar::AfterMessage(TMessage& m) {
     TlumSkinControlVCL::AfterMessage(m);
     switch (m.Msg) {
     case SBM_SETSCROLLINFO:
+    case WM_SETFOCUS:   // our controls hear of focus here rather than through CM_GOTFOCUS
     case WM_KILLFOCUS:
     case CM_GOTFOCUS:
     case CM_LOSTFOCUS: Repaint(); break;

@@ -285,6 +285,34 @@ TEST_F(SkinStdBoxes, ScrollBarOverlayShowsTheSkinAndArrowClicksMovePosition) {
             EXPECT_EQ(Pixel(ow, p.x, p.y), ColorToRGB(picture->GetCanvas()->GetPixel(p.x, p.y)))
                 << c.Kind << " at " << p.x << "," << p.y;
 
+        // Focused: a dotted rectangle just inside the thumb, nothing else changes.
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetScrollBarInfo(bar->GetHandle(), OBJID_CLIENT, &info));
+        const TRect thumb = c.Kind == sbVertical ? TRect(0, info.xyThumbTop, c.Width, info.xyThumbBottom)
+                                                 : TRect(info.xyThumbTop, 0, info.xyThumbBottom, c.Height);
+        std::vector<TColor> before, after;
+        auto read = [&](std::vector<TColor>& into) {
+            into.clear();
+            for (int y = 0; y < c.Height; ++y)
+                for (int x = 0; x < c.Width; ++x) into.push_back(picture->GetCanvas()->GetPixel(x, y));
+        };
+        read(before);
+        bar->SetFocus();
+        Pump();
+        read(after);
+        int changedInside = 0, changedElsewhere = 0;
+        for (int y = 0; y < c.Height; ++y)
+            for (int x = 0; x < c.Width; ++x) {
+                const bool ring = (x == thumb.Left + 1 || x == thumb.Right - 2 || y == thumb.Top + 1 ||
+                                   y == thumb.Bottom - 2) &&
+                                  x >= thumb.Left + 1 && x <= thumb.Right - 2 && y >= thumb.Top + 1 && y <= thumb.Bottom - 2;
+                const bool changed = before[size_t(y * c.Width + x)] != after[size_t(y * c.Width + x)];
+                (ring ? changedInside : changedElsewhere) += changed;
+            }
+        EXPECT_GT(changedInside, 0) << c.Kind;
+        EXPECT_EQ(changedElsewhere, 0) << c.Kind;
+
         // The far arrow: one small step.
         const POINT arrow = c.Kind == sbVertical ? POINT{c.Width / 2, c.Height - 4} : POINT{c.Width - 4, c.Height / 2};
         ClickFromOutside(ScreenPoint(ow, arrow.x, arrow.y));
@@ -394,6 +422,14 @@ TEST_F(SkinStdBoxes, SpeedButtonFacesFollowTheMouseAndDown) {
     MoveTo(away);
     ASSERT_TRUE(button->GetDown());
     EXPECT_EQ(face(), Skin(SKIN2_TOOLBARDOWNCOLOR)) << "down, mouse elsewhere";
+    // Painting lays glyph and caption out without writing the layout into the button.
+    button->SetCaption("go");
+    button->SetSpacing(-1);
+    button->SetBiDiMode(bdRightToLeft);
+    Redraw(form);
+    EXPECT_EQ(button->GetMargin(), -1);
+    EXPECT_EQ(button->GetSpacing(), -1);
+    EXPECT_EQ(button->GetLayout(), blGlyphLeft);
 
     // The button's own face inside the band.
     other->SetTag(TlumSkinSpeedButton::NativeFaceTag);
