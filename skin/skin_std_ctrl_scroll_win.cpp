@@ -123,7 +123,9 @@ void TlumSkinScrollBar::AfterMessage(TMessage& m) {
     case WM_SETFOCUS:   // our controls hear of focus here rather than through CM_GOTFOCUS
     case WM_KILLFOCUS:
     case CM_GOTFOCUS:
-    case CM_LOSTFOCUS: Repaint(); break;
+    case CM_LOSTFOCUS:
+    case WM_MOVE:   // the overlay follows a moved or resized bar
+    case WM_SIZE: Repaint(); break;
     case CM_VISIBLECHANGED:
         if (FOverlay && GetControl()) FOverlay->SetVisible(GetControl()->GetVisible());
         break;
@@ -143,7 +145,10 @@ void TlumSkinScrollBar::Paint() {
     HWND wnd = GetControlHandle();
     if (!bar || !wnd) return;
     const int width = bar->GetWidth(), height = bar->GetHeight();
-    if (width <= 0 || height <= 0) return;
+    if (width <= 0 || height <= 0) {
+        FOverlay->SetVisible(false);   // nothing to cover; no stale picture left beside it
+        return;
+    }
     FOverlay->SetBounds(bar->GetLeft(), bar->GetTop(), width, height);
     TBitmap* bitmap = FOverlay->GetOverlayBitmap();
     bitmap->SetSize(FOverlay->GetWidth(), FOverlay->GetHeight());

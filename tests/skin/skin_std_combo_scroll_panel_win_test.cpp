@@ -317,6 +317,20 @@ TEST_F(SkinStdBoxes, ScrollBarOverlayShowsTheSkinAndArrowClicksMovePosition) {
         const POINT arrow = c.Kind == sbVertical ? POINT{c.Width / 2, c.Height - 4} : POINT{c.Width - 4, c.Height / 2};
         ClickFromOutside(ScreenPoint(ow, arrow.x, arrow.y));
         EXPECT_EQ(bar->GetPosition(), 3) << c.Kind;
+        // Moved, resized and hidden, the overlay goes along.
+        const bool vertical = c.Kind == sbVertical;
+        bar->SetBounds(c.Left + 10, c.Top + 5, c.Width - (vertical ? 0 : 20), c.Height - (vertical ? 20 : 0));
+        Pump();
+        EXPECT_EQ(overlay->GetBoundsRect(), bar->GetBoundsRect()) << c.Kind;
+        EXPECT_TRUE(overlay->GetVisible()) << c.Kind;
+        bar->SetBounds(c.Left, c.Top, vertical ? 0 : c.Width, vertical ? c.Height : 0);
+        Pump();
+        EXPECT_FALSE(overlay->GetVisible()) << "zero size " << c.Kind;
+        bar->SetBounds(c.Left, c.Top, c.Width, c.Height);
+        Pump();
+        EXPECT_TRUE(overlay->GetVisible()) << c.Kind;
+        bar->SetVisible(false);
+        EXPECT_FALSE(overlay->GetVisible()) << c.Kind;
         skin->Restore();
         EXPECT_FALSE(bar->GetControlStyle() & csAcceptsControls);
         skin.reset();
