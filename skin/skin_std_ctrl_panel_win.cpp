@@ -125,7 +125,6 @@ void TlumSkinSpeedButton::PaintFace(TCanvas* canvas) {
         canvas->GetBrush()->SetColor(fill);
         canvas->Rectangle(face);
     };
-    bool outline = true;
     if (pressed || button->GetDown()) {
         outlined(SkinColor(this, SKIN2_TOOLBARDOWNCOLOR));
     } else if ((FMouseState & msHot) && enabled) {
@@ -134,15 +133,9 @@ void TlumSkinSpeedButton::PaintFace(TCanvas* canvas) {
         outlined(SkinFormColor(this));
     } else {
         FillRectColor(canvas, face, SkinFormColor(this));
-        outline = false;
     }
-    if (timer) {
-        const TRect line(client.Left, face.Top - 1, client.Right, face.Top);
-        if (outline && (pressed || button->GetDown() || (FMouseState & msHot)))
-            FrameRectColor(canvas, line, clWhite);
-        else
-            FillRectColor(canvas, line, clWhite);
-    }
+    // A white row between the stacked buttons.
+    if (timer) FillRectColor(canvas, TRect(client.Left, face.Top - 1, client.Right, face.Top), clWhite);
 
     // Glyph and caption, laid out as the button lays them out itself; the button's own Margin,
     // Spacing and Layout stay as they are.
