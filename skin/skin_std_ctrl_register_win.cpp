@@ -16,10 +16,13 @@
 #include "skin/skin_control_bases_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_std_ctrl_button_win.h"
+#include "skin/skin_std_ctrl_combo_win.h"
 #include "skin/skin_std_ctrl_grid_win.h"
 #include "skin/skin_std_ctrl_listview_win.h"
+#include "skin/skin_std_ctrl_panel_win.h"
 #include "skin/skin_std_ctrl_picker_win.h"
 #include "skin/skin_std_ctrl_range_win.h"
+#include "skin/skin_std_ctrl_scroll_win.h"
 #include "skin/skin_std_ctrl_tabs_win.h"
 #include "skin/skin_std_ctrl_toolbar_win.h"
 
@@ -28,6 +31,7 @@ void RegisterStdControlSkins() {
         SkinControlRow<TCustomControl, TlumSkinScrollWinControl>(),
         SkinControlRow<TCustomFrame, TlumSkinFrame>(),
         SkinControlRow<TScrollBox, TlumSkinScrollWinControl>(),
+        SkinControlRow<TCoolBar, TlumSkinPanel>(),
         SkinControlRow<TToolBar, TlumSkinToolBar>(),
         SkinControlRow<TCustomStatusBar, TlumSkinStatusBar>(),
         SkinControlRow<TDateTimePicker, TlumSkinDateTimePicker>(),
@@ -38,9 +42,14 @@ void RegisterStdControlSkins() {
         SkinControlRow<TTrackBar, TlumSkinTrackBar>(),
         SkinControlRow<TCustomTabControl, TlumSkinTabControl>(),
         SkinControlRow<TCustomGrid, TlumSkinGrid>(),
+        SkinControlRow<TSpeedButton, TlumSkinSpeedButton>(),
+        SkinControlRow<TCustomPanel, TlumSkinPanel>(),
+        SkinControlRow<TCustomGroupBox, TlumSkinGroupBox>(),
+        SkinControlRow<TScrollBar, TlumSkinScrollBar>(),
         SkinControlRow<TCustomListControl, TlumSkinScrollWinControl>(),
         SkinControlRow<TCustomListView, TlumSkinListView>(),
         SkinControlRow<TRadioButton, TlumSkinRadioButton>(),
+        SkinControlRow<TCustomComboBox, TlumSkinComboBox>(),
         SkinControlRow<TCustomComboBoxEx, TlumSkinComboBoxEx>(),
         SkinControlRow<TCustomCheckBox, TlumSkinCheckBox>(),
         SkinControlRow<TCustomEdit, TlumSkinScrollWinControl>(),
