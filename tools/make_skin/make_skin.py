@@ -318,14 +318,11 @@ def tabs(t):
 
 
 def progress(t, kind):
-    p = Picture(3 if kind in (1, 4) else 8, 14, t.track)
+    # The two ends (1 and 4) are solid caps in the border colour.
+    p = Picture(3 if kind in (1, 4) else 8, 14, t.border if kind in (1, 4) else t.track)
     p.fill(0, 0, p.width, 1, t.border)
     p.fill(0, 13, p.width, 14, t.border)
-    if kind == 1:
-        p.fill(0, 0, 1, 14, t.border)
-    if kind == 4:
-        p.fill(2, 0, 3, 14, t.border)
-    if kind == 3:
+    if kind == 2:   # the filled part; 3 is the rest of the track
         p.fill(0, 1, 8, 13, t.accent)
     return p
 
