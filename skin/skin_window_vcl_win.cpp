@@ -88,7 +88,10 @@ void TlumSkinWindowVCL::Detach() {
     FHook.reset();
     FLifecycle.Reset();
     FAppEvents.reset();
-    if (FSavedMenu) FSavedMenu->RemoveFreeNotification(FMenuWatch.get());
+    if (FSavedMenu) {   // both ways: each holds the other
+        FSavedMenu->RemoveFreeNotification(FMenuWatch.get());
+        FMenuWatch->RemoveFreeNotification(FSavedMenu);
+    }
     FSavedMenu = nullptr;
     FBuiltMenu = nullptr;
     FMenuWatch.reset();

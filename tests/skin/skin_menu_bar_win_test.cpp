@@ -3,7 +3,8 @@
 // shortcuts and Alt with an item's hot key work through the application's messages without
 // displacing the program's own key filter; the bar's colours and its hot button come from the
 // skin; the application's own size limits stay; a recreated form tells its listeners and stays
-// skinned with its bar. Real keyboard input: runs alone.
+// skinned with its bar; items and the menu freed while skinned are forgotten. Real keyboard
+// input: runs alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -300,4 +301,26 @@ TEST(SkinMenuBar, RecreatedFormTellsItsListenersAndKeepsItsBar) {
     TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
     EXPECT_TRUE(IsWindowVisible(bar->GetHandle()));
     EXPECT_EQ(f.Button->GetTop(), 10 + bar->GetHeight());
+}
+
+TEST(SkinMenuBar, ItemsAndMenuFreedWhileSkinnedAreForgotten) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    TlumSkinWindowVCL* skin = SkinOf(main.Engine, h);
+    TlumSkinMenuBar* bar = skin->GetMenuBar();
+    ASSERT_EQ(bar->ButtonCount(), 2);
+    delete f.Menu->GetItems()->Items(1);   // "&Edit"
+    EXPECT_EQ(bar->Buttons(1)->GetMenuItem(), nullptr);
+    EXPECT_FALSE(bar->Buttons(1)->GetVisible());
+    SendMessageA(bar->GetHandle(), TB_SETHOTITEM, 1, 0);
+    SendMessageA(bar->GetHandle(), CM_DIALOGCHAR, 'E', 1 << 29);   // nothing left to open
+    Pump();
+    delete f.Menu;
+    EXPECT_EQ(skin->GetSavedMenu(), nullptr);
+    EXPECT_FALSE(bar->GetVisible());
+    main.Engine->UnskinWindow(h);
+    EXPECT_EQ(GetMenu(h), nullptr);
+    EXPECT_EQ(f.Button->GetTop(), 10);
 }
