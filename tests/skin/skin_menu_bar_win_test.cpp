@@ -60,8 +60,8 @@ void Pump() {
     }
 }
 
-// A form with "&File" (Open Ctrl+O, Exit) and "&Edit" (Copy) and a button at top 10; the menu is
-// its bar before the skin sees it.
+// A form with "&File" (Open Ctrl+O, Exit), "&Edit" (Copy) and "&Help" (no sub-items) and a
+// button at top 10; the menu is its bar before the skin sees it.
 struct TMenuForm {
     explicit TMenuForm(int ownMinWidth = 0) : Form(new TForm(nullptr)) {
         Form->GetConstraints()->SetMinWidth(ownMinWidth);
@@ -74,6 +74,7 @@ struct TMenuForm {
         Item(file, "E&xit");
         TMenuItem* edit = Item(Menu->GetItems(), "&Edit");
         Item(edit, "&Copy", &CopyClicks);
+        Item(Menu->GetItems(), "&Help", &HelpClicks);
         Button = new TButton(Form.get());
         Button->SetParent(Form.get());
         Button->SetBounds(10, 10, 80, 24);
@@ -107,20 +108,20 @@ struct TMenuForm {
     TMenuItem* Open;
     TButton* Button;
     int NativeClientHeight = 0;
-    int OpenClicks = 0, CopyClicks = 0;
+    int OpenClicks = 0, CopyClicks = 0, HelpClicks = 0;
 };
 
 TlumSkinWindowVCL* SkinOf(TlumSkinEngine* engine, HWND h) {
     return dynamic_cast<TlumSkinWindowVCL*>(engine->FindSkinWindow(h));
 }
 
-// Real key presses from a second thread while this one runs the messages (a menu opened by
-// the keyboard runs its own loop until a key ends it).
-void Type(const std::vector<std::pair<BYTE, bool>>& keys) {
+// Real input from a second thread while this one runs the messages (an open menu runs its own
+// loop until a key or click ends it).
+void RunInput(const std::vector<std::function<void()>>& steps) {
     std::atomic<bool> done{false};
     std::thread input([&] {
-        for (const auto& key : keys) {
-            keybd_event(key.first, 0, key.second ? 0 : KEYEVENTF_KEYUP, 0);
+        for (const auto& step : steps) {
+            step();
             Sleep(80);
         }
         done = true;
@@ -131,6 +132,28 @@ void Type(const std::vector<std::pair<BYTE, bool>>& keys) {
     }
     input.join();
     Pump();
+}
+
+std::function<void()> Key(BYTE key, bool down) {
+    return [=] { keybd_event(key, 0, down ? 0 : KEYEVENTF_KEYUP, 0); };
+}
+
+void Type(const std::vector<std::pair<BYTE, bool>>& keys) {
+    std::vector<std::function<void()>> steps;
+    for (const auto& key : keys) steps.push_back(Key(key.first, key.second));
+    RunInput(steps);
+}
+
+// A left click at a point of the window's client area.
+std::vector<std::function<void()>> ClickAt(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    return {[=] {
+                mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + w - 1) / w, (p.y * 65536 + h - 1) / h, 0, 0);
+                SetCursorPos(p.x, p.y);
+            },
+            [] { mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0); }, [] { mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }};
 }
 
 COLORREF ScreenPixel(HWND window, int x, int y) {
@@ -169,9 +192,10 @@ TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
         EXPECT_EQ(bar->GetTop(), 0);
         EXPECT_GT(barHeight, 10);
         EXPECT_EQ(SendMessageA(h, WM_SKIN_MENUBARHEIGHT, 0, 0), barHeight);
-        ASSERT_EQ(bar->ButtonCount(), 2);
+        ASSERT_EQ(bar->ButtonCount(), 3);
         EXPECT_EQ(bar->Buttons(0)->GetCaption(), "&File");
         EXPECT_EQ(bar->Buttons(1)->GetCaption(), "&Edit");
+        EXPECT_EQ(bar->Buttons(2)->GetCaption(), "&Help");
         EXPECT_EQ(f.Button->GetTop(), 10 + barHeight);
         EXPECT_EQ(f.ClientHeight(), f.NativeClientHeight + barHeight);
         EXPECT_TRUE(f.Menu->GetOwnerDraw());
@@ -220,6 +244,29 @@ TEST(SkinMenuBar, ShortcutsAndAltHotKeysWorkBesideTheProgramsKeyFilter) {
     }
 }
 
+TEST(SkinMenuBar, ClickedButtonOpensItsMenuOrClicksAnItemWithoutOne) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
+    HWND barWindow = bar->GetHandle();
+    auto centre = [&](int index) {
+        const TRect r = bar->Buttons(index)->GetBoundsRect();
+        return ClickAt(barWindow, r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+    };
+    // "&File": its menu opens below the button; O picks "&Open".
+    std::vector<std::function<void()>> steps = centre(0);
+    steps.push_back(Key('O', true));
+    steps.push_back(Key('O', false));
+    RunInput(steps);
+    EXPECT_EQ(f.OpenClicks, 1);
+    // "&Help" has no menu: the click is the item's.
+    RunInput(centre(2));
+    EXPECT_EQ(f.HelpClicks, 1);
+    EXPECT_EQ(f.OpenClicks, 1);
+}
+
 TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
     TSkinnedForm main;
     TMenuForm f;
@@ -246,6 +293,7 @@ TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
     TToolButton* hot = bar->Buttons(0);
     EXPECT_EQ(hot->GetTag(), TlumSkinMenuBar::kHotTag);
     EXPECT_EQ(bar->Buttons(1)->GetTag(), 0);
+    EXPECT_EQ(bar->Buttons(2)->GetTag(), 0);
     EXPECT_EQ(bar->HotButton(), hot);
     const TRect r = hot->GetBoundsRect();
     EXPECT_PRED2(Near, ScreenPixel(barWindow, r.Left + 2, r.Top + 2),
@@ -310,7 +358,7 @@ TEST(SkinMenuBar, ItemsAndMenuFreedWhileSkinnedAreForgotten) {
     ASSERT_EQ(Query(h), 1);
     TlumSkinWindowVCL* skin = SkinOf(main.Engine, h);
     TlumSkinMenuBar* bar = skin->GetMenuBar();
-    ASSERT_EQ(bar->ButtonCount(), 2);
+    ASSERT_EQ(bar->ButtonCount(), 3);
     delete f.Menu->GetItems()->Items(1);   // "&Edit"
     EXPECT_EQ(bar->Buttons(1)->GetMenuItem(), nullptr);
     EXPECT_FALSE(bar->Buttons(1)->GetVisible());
