@@ -322,11 +322,12 @@ void TlumSkinWindowVCL::SkinOwnedMenus(bool skin) {
     const intptr_t disabledTag = FEngine->GetDisabledTag();
     for (int i = 0; i < FForm->ComponentCount(); ++i) {
         auto* menu = dynamic_cast<TMenu*>(FForm->GetComponent(i));
-        if (!menu) continue;
-        if (!skin)
-            FEngine->Menus()->UnskinMenu(menu);
-        else if (menu->GetTag() != disabledTag)
+        // A menu that keeps its own look keeps its own owner-drawing too.
+        if (!menu || menu->GetTag() == disabledTag) continue;
+        if (skin)
             FEngine->Menus()->SkinMenu(menu);
+        else
+            FEngine->Menus()->UnskinMenu(menu);
     }
 }
 

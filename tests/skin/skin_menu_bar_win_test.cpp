@@ -175,6 +175,10 @@ bool Near(COLORREF a, COLORREF b) {
 TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
     TSkinnedForm main;
     TMenuForm f;
+    // A menu tagged to keep its own look keeps its own owner-drawing through skin and unskin.
+    auto* own = new TPopupMenu(f.Form.get());
+    own->SetTag(9999);
+    own->SetOwnerDraw(true);
     HMENU native = GetMenu(f.Form->GetHandle());
     ASSERT_NE(native, nullptr);
     HWND h = f.Show();
@@ -199,6 +203,7 @@ TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
         EXPECT_EQ(f.Button->GetTop(), 10 + barHeight);
         EXPECT_EQ(f.ClientHeight(), f.NativeClientHeight + barHeight);
         EXPECT_TRUE(f.Menu->GetOwnerDraw());
+        EXPECT_TRUE(own->GetOwnerDraw());
 
         main.Engine->UnskinWindow(h);
         Pump();
@@ -208,6 +213,7 @@ TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
         EXPECT_EQ(f.Button->GetTop(), 10);
         EXPECT_EQ(f.ClientHeight(), f.NativeClientHeight);
         EXPECT_FALSE(f.Menu->GetOwnerDraw());
+        EXPECT_TRUE(own->GetOwnerDraw());
         // The menu answers its commands through the form again.
         SendMessageA(h, WM_COMMAND, f.Open->GetCommand(), 0);
         EXPECT_EQ(f.OpenClicks, 1);
