@@ -80,8 +80,13 @@ void TComponent::FreeNotification(TComponent* other) {
         other->FFreeNotifies.push_back(this);
 }
 
+// The link was made both ways: it goes both ways, or a later destructor would notify a holder
+// that is gone.
 void TComponent::RemoveFreeNotification(TComponent* other) {
+    if (!other) return;
     FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), other), FFreeNotifies.end());
+    other->FFreeNotifies.erase(std::remove(other->FFreeNotifies.begin(), other->FFreeNotifies.end(), this),
+                               other->FFreeNotifies.end());
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {

@@ -4,6 +4,9 @@
 
 #include "classlib/gui/application.h"
 #include "skin/skin_engine_win.h"
+#include "skin/skin_keys.h"
+#include "skin/skin_menu_win.h"
+#include "skin/skin_utils_win.h"
 #include "skin/skin_messages.h"
 #include "skin/skin_registry_win.h"
 
@@ -16,7 +19,42 @@ void RemoveSysMenu(HWND h) {
     if (style & WS_SYSMENU) SetWindowLongA(h, GWL_STYLE, style & ~WS_SYSMENU);
 }
 
+// The native menu bar's rows above the client area (its line below included); 19 when the
+// system does not say.
+int NativeMenuBarHeight(HWND h) {
+    if (!GetMenu(h)) return 0;
+    MENUBARINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMenuBarInfo(h, OBJID_MENU, 0, &info) && info.rcBar.bottom > info.rcBar.top) {
+        POINT origin{0, 0};
+        ClientToScreen(h, &origin);
+        const int height = origin.y - info.rcBar.top;
+        if (height > 0) return height;
+    }
+    return 19;
+}
+
 }  // namespace
+
+// Forgets the saved menu when the application frees it while it is away from the form.
+class TlumSkinWindowVCL::TMenuWatch : public TComponent {
+public:
+    explicit TMenuWatch(TlumSkinWindowVCL* window) : TComponent(nullptr), FWindow(window) {}
+    const char* ClassName() const override { return "TlumSkinMenuWatch"; }
+protected:
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation != opRemove || component != FWindow->FSavedMenu) return;
+        FWindow->FSavedMenu = nullptr;
+        FWindow->FBuiltMenu = nullptr;
+        if (FWindow->FMenuBar) {
+            FWindow->FMenuBar->SetItems({});
+            FWindow->FMenuBar->Hide();
+        }
+    }
+private:
+    TlumSkinWindowVCL* FWindow;
+};
 
 TlumSkinWindowVCL::TlumSkinWindowVCL(bool fromHook, TlumSkinEngine* engine) : TlumSkinWindow(fromHook, engine) {}
 
@@ -29,6 +67,13 @@ void TlumSkinWindowVCL::Attach(HWND handle) {
     if (!FForm) throw Exception("LUMSkin: Skinning form failed!");
     FAllowed = FEngine->GetDisabledTag() == 0 || FForm->GetTag() != FEngine->GetDisabledTag();
     FShowOnceDone = FMinWidthSet = FMinHeightSet = false;
+    FToolBarUnderMenuKnown = false;
+    FShiftedBy = 0;
+    FMenuBar = std::make_unique<TlumSkinMenuBar>(FEngine);
+    FMenuBar->SetParent(FForm);
+    FMenuWatch = std::make_unique<TMenuWatch>(this);
+    FAppEvents = std::make_unique<TApplicationEvents>(nullptr);
+    FAppEvents->OnMessage = [this](TMsg& msg, bool& handled) { ShortcutMessage(msg, handled); };
     FLifecycle = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormEvent(e, c); });
     FHook = std::make_unique<TWindowProcHook>(FForm, [this](TMessage& m) {
         std::shared_ptr<bool> alive = FAlive;
@@ -42,6 +87,17 @@ void TlumSkinWindowVCL::Attach(HWND handle) {
 void TlumSkinWindowVCL::Detach() {
     FHook.reset();
     FLifecycle.Reset();
+    FAppEvents.reset();
+    if (FSavedMenu) {   // both ways: each holds the other
+        FSavedMenu->RemoveFreeNotification(FMenuWatch.get());
+        FMenuWatch->RemoveFreeNotification(FSavedMenu);
+    }
+    FSavedMenu = nullptr;
+    FBuiltMenu = nullptr;
+    FMenuWatch.reset();
+    FMenuBar.reset();
+    HWND h = GetWindowHandle();
+    if (h && FForm && !FForm->IsDestroying()) SetWindowPos(h, nullptr, 0, 0, 0, 0, kFrameChanged);
 }
 
 // The form's destruction has begun (it and its window still exist): the skin lets go of it
@@ -98,7 +154,9 @@ void TlumSkinWindowVCL::SaveOriginalState() {
     FNativeClientHeight = client.bottom;
     POINT origin{0, 0};
     ClientToScreen(h, &origin);
-    FNativeCaptionHeight = origin.y - box.top;
+    FSavedMenu = FForm->GetMenu();
+    if (FSavedMenu) FSavedMenu->FreeNotification(FMenuWatch.get());
+    FNativeCaptionHeight = origin.y - box.top - NativeMenuBarHeight(h);
     FNativeBottomHeight = 4;
     FNativeSideWidth = 4;
 }
@@ -161,8 +219,9 @@ void TlumSkinWindowVCL::ClearConstraints() {
     FMinHeightSet = FMinWidthSet = false;
 }
 
-// Skinned: no system menu (the skin draws the buttons), the skin's form colour, the size
-// limits, and the same client size in the skin's frame. Unskinned: exactly that undone.
+// Skinned: no system menu (the skin draws the buttons), the skin's form colour, the menu bar
+// for the main menu, the size limits, and the same client size in the skin's frame with the
+// bar above the controls. Unskinned: exactly that undone.
 void TlumSkinWindowVCL::SetSkinnedImpl() {
     HWND h = GetWindowHandle();
     if (!FForm || !h) return;
@@ -174,21 +233,130 @@ void TlumSkinWindowVCL::SetSkinnedImpl() {
         RemoveSysMenu(h);
         FSavedColor = FForm->GetColor();
         if (FEngine->GetFormColor() != -1) FForm->SetColor(FEngine->GetFormColor());
+        FForm->SetMenu(nullptr);
+        if (FSavedMenu) {
+            FMenuBar->SetTop(-100);
+            FMenuBar->SetParentColor(false);
+            FMenuBar->SetColor(FEngine->GetSkinColor(SKIN2_MENUBARSTARTCOLOR));
+            FMenuBar->Show();
+        }
+        RebuildMenuBar(true);
         SetConstraints();
         SetWindowPos(h, nullptr, 0, 0, 0, 0, kFrameChanged);
         if (!*alive) return;
-        if (!IsZoomed(h) && !IsIconic(h))
-            FForm->SetClientSize(FNativeClientWidth, FNativeClientHeight + GetMenuBarHeight());
+        const int bar = GetMenuBarHeight();
+        if (FShiftedBy == 0 && bar > 0) {
+            ShiftControls(bar);
+            FShiftedBy = bar;
+        }
+        if (!IsZoomed(h) && !IsIconic(h)) FForm->SetClientSize(FNativeClientWidth, FNativeClientHeight + bar);
+        SkinOwnedMenus(true);
     } else if (!FSkinned && FApplied) {
         FApplied = false;
         if (FForm->IsDestroying()) return;
         if (FHadSysMenu) SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) | WS_SYSMENU);
+        FMenuBar->Hide();
+        if (FSavedMenu) FForm->SetMenu(FSavedMenu);
         FForm->SetColor(FSavedColor);
         ClearConstraints();
+        if (FShiftedBy != 0) {
+            ShiftControls(-FShiftedBy);
+            FShiftedBy = 0;
+        }
+        SkinOwnedMenus(false);
         RemoveRegion();
         SetWindowPos(h, nullptr, 0, 0, 0, 0, kFrameChanged);
         if (!*alive) return;
         if (!IsZoomed(h) && !IsIconic(h)) FForm->SetClientSize(FNativeClientWidth, FNativeClientHeight);
+    }
+}
+
+int TlumSkinWindowVCL::GetMenuBarHeight() { return FMenuBar && FMenuBar->GetVisible() ? FMenuBar->GetHeight() : 0; }
+
+bool TlumSkinWindowVCL::HasToolBarUnderMenu() {
+    if (FToolBarUnderMenuKnown || !FForm) return FToolBarUnderMenu;
+    FToolBarUnderMenuKnown = true;
+    for (int i = 0; i < FForm->ControlCount(); ++i) {
+        auto* bar = dynamic_cast<TToolBar*>(FForm->Controls(i));
+        if (!bar || bar == FMenuBar.get()) continue;
+        FToolBarUnderMenu = bar->GetTop() == GetMenuBarHeight();
+        break;
+    }
+    return FToolBarUnderMenu;
+}
+
+void TlumSkinWindowVCL::RebuildMenuBar(bool force) {
+    if (!FMenuBar || (!force && FSavedMenu == FBuiltMenu)) return;
+    FBuiltMenu = FSavedMenu;
+    std::vector<TMenuItem*> items;
+    bool images = false;
+    if (FSavedMenu) {
+        TMenuItem* root = FSavedMenu->GetItems();
+        for (int i = 0; i < root->Count(); ++i) {
+            items.push_back(root->Items(i));
+            images = images || root->Items(i)->GetImageIndex() != -1;
+        }
+    }
+    if (items.empty()) {
+        FMenuBar->SetItems({});
+        FMenuBar->Hide();
+        return;
+    }
+    FMenuBar->SetImages(images ? EmptyMenuImages() : nullptr);
+    SetMenuFont(FMenuBar->GetFont());
+    FMenuBar->SetList(images);
+    FMenuBar->SetItems(items);
+    FMenuBar->Show();
+    FMenuBar->HandleNeeded();
+}
+
+void TlumSkinWindowVCL::ShiftControls(int dy) {
+    for (int i = 0; i < FForm->ControlCount(); ++i) {
+        TControl* control = FForm->Controls(i);
+        if (control == FMenuBar.get() || control->GetAlign() != alNone) continue;   // aligned ones follow the bar
+        control->SetTop(control->GetTop() + dy);
+    }
+}
+
+void TlumSkinWindowVCL::SkinOwnedMenus(bool skin) {
+    const intptr_t disabledTag = FEngine->GetDisabledTag();
+    for (int i = 0; i < FForm->ComponentCount(); ++i) {
+        auto* menu = dynamic_cast<TMenu*>(FForm->GetComponent(i));
+        // A menu that keeps its own look keeps its own owner-drawing too.
+        if (!menu || menu->GetTag() == disabledTag) continue;
+        if (skin)
+            FEngine->Menus()->SkinMenu(menu);
+        else
+            FEngine->Menus()->UnskinMenu(menu);
+    }
+}
+
+// The detached menu's owner-drawn items are measured and drawn through the form, which opens
+// them for the bar.
+bool TlumSkinWindowVCL::BeforeMessage(TMessage& m) {
+    if (FApplied && FSavedMenu && (m.Msg == WM_MEASUREITEM || m.Msg == WM_DRAWITEM || m.Msg == WM_MENUCHAR))
+        return !FSavedMenu->DispatchMenuMessage(m);
+    return true;
+}
+
+void TlumSkinWindowVCL::ShortcutMessage(TMsg& msg, bool& handled) {
+    if (handled || !FForm || !FApplied || !FSavedMenu || !FEngine->IsSkinActive() || !FForm->Active()) return;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        TMessage m;
+        m.Msg = msg.message;
+        m.WParam = msg.wParam;
+        m.LParam = msg.lParam;
+        handled = FSavedMenu->IsShortCut(m);
+        break;
+    }
+    case WM_SYSCHAR:
+        if (GetMenuBarHeight() > 0)
+            handled = FMenuBar->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+        break;
+    default:
+        break;
     }
 }
 

@@ -1,17 +1,22 @@
 // The skin of one of our forms: it stacks over the form's WindowProc, skins the controls the
 // form owns through the control-class registry, keeps the form from being sized below the
 // skin's caption, and skins the program's other forms when the main form is first shown.
-// The form's menu bar and its shortcuts belong to the menu skin (GetMenuBarHeight is its
-// seam); there is no MDI. The skin lets go when the form's destruction begins, and a hook
-// stacked over it keeps working whichever of the two goes first.
+// While skinned the form's main menu leaves the window and a skinned menu bar in the client
+// area stands for it (the other controls move down by its height); an application message
+// listener keeps the menu's shortcuts working. There is no MDI. The skin lets go when the
+// form's destruction begins, and a hook stacked over it keeps working whichever of the two
+// goes first.
 #pragma once
 #include "classlib/gui/windows_api.h"
 
 #include <memory>
 
+#include "classlib/gui/application_events.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/menus.h"
 #include "classlib/gui/window_proc_hook.h"
 #include "classlib/multicast.h"
+#include "skin/skin_menu_bar_win.h"
 #include "skin/skin_window_win.h"
 
 class TlumSkinWindowVCL : public TlumSkinWindow {
@@ -31,6 +36,18 @@ public:
     bool HasMaxButton() override;
     bool HasMinButton() override;
     bool StartsAtOnce() override { return true; }
+    // The menu bar's height while it is shown, else 0.
+    int GetMenuBarHeight() override;
+    // Computed once: the form's first tool bar sits right under the menu bar.
+    bool HasToolBarUnderMenu() override;
+
+    // The bar standing for the main menu (hidden without one).
+    TlumSkinMenuBar* GetMenuBar() const { return FMenuBar.get(); }
+    // The main menu the form had when skinning started, or nullptr.
+    TMainMenu* GetSavedMenu() const { return FSavedMenu; }
+    // One button per top-level item of the saved menu, when forced or when that menu is not
+    // the one last built; none hides the bar.
+    void RebuildMenuBar(bool force);
 
     // Skins the control and the controls it owns (see SkinChildren).
     void SkinControlTree(TControl* control);
@@ -44,9 +61,16 @@ protected:
     void SaveOriginalState() override;
     void SkinChildren() override;
     void SetSkinnedImpl() override;
+    bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
 
 private:
+    class TMenuWatch;
+    // The application's messages: the saved menu's shortcuts and Alt with a bar item's hot key.
+    void ShortcutMessage(TMsg& msg, bool& handled);
+    // Moves the form's unaligned controls (not the bar) down by dy.
+    void ShiftControls(int dy);
+    void SkinOwnedMenus(bool skin);
     bool CaptionRule() const;
     void SetConstraints();
     void ClearConstraints();
@@ -62,4 +86,11 @@ private:
     bool FShowOnceDone = false;
     bool FMinWidthSet = false, FMinHeightSet = false;
     bool FFittingZoomed = false;
+    std::unique_ptr<TlumSkinMenuBar> FMenuBar;
+    std::unique_ptr<TApplicationEvents> FAppEvents;
+    std::unique_ptr<TMenuWatch> FMenuWatch;
+    TMainMenu* FSavedMenu = nullptr;
+    TMenu* FBuiltMenu = nullptr;
+    int FShiftedBy = 0;   // the control shift made, undone once
+    bool FToolBarUnderMenu = false, FToolBarUnderMenuKnown = false;
 };

@@ -248,6 +248,8 @@ void TWinControl::RecreateWnd() {
     CreateHandle();
     if (shown && !IsWindowVisible(FHandle)) ShowWindow(FHandle, SW_SHOWNA);
     if (focused) ::SetFocus(FHandle);
+    // Listeners on the window procedure (a form's skin) take up the new window.
+    Perform(CM_RECREATEWND, 0, 0);
 }
 
 void TWinControl::UpdateBounds() {

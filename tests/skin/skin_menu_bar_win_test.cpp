@@ -1,0 +1,380 @@
+// The skinned form's menu bar: it stands for the main menu in the client area with the controls
+// moved down once, and unskinning gives back the native menu, the places and the size; menu
+// shortcuts and Alt with an item's hot key work through the application's messages without
+// displacing the program's own key filter; the bar's colours and its hot button come from the
+// skin; the application's own size limits stay; a recreated form tells its listeners and stays
+// skinned with its bar; items and the menu freed while skinned are forgotten. Real keyboard
+// input: runs alone.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "classlib/gui/application.h"
+#include "classlib/gui/forms.h"
+#include "classlib/gui/menus.h"
+#include "classlib/gui/standard_controls.h"
+#include "classlib/gui/window_proc_hook.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_keys.h"
+#include "skin/skin_window_vcl_win.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+class GuiEnvironment : public ::testing::Environment {
+    void SetUp() override { Application->Initialize(); }
+};
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+// The engine's form, loaded as the programs' main forms load theirs.
+struct TSkinnedForm {
+    TSkinnedForm() : Form(new TForm(nullptr)) {
+        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+        Form->SetBounds(20, 20, 240, 160);
+        Form->BeginLoading();
+        Engine = new TlumSkinEngine(Form.get());
+        Engine->SetActive(true);
+        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        Form->FinishLoading();
+        Form->Show();
+    }
+    std::unique_ptr<TForm> Form;
+    TlumSkinEngine* Engine;
+};
+
+LRESULT Query(HWND window) { return SendMessageA(window, WM_SKIN_QUERY, 0, 0); }
+
+void Pump() {
+    for (int i = 0; i < 5; ++i) {
+        Application->ProcessMessages();
+        Sleep(10);
+    }
+}
+
+// A form with "&File" (Open Ctrl+O, Exit), "&Edit" (Copy) and "&Help" (no sub-items) and a
+// button at top 10; the menu is its bar before the skin sees it.
+struct TMenuForm {
+    explicit TMenuForm(int ownMinWidth = 0) : Form(new TForm(nullptr)) {
+        Form->GetConstraints()->SetMinWidth(ownMinWidth);
+        Form->SetBounds(300, 200, 360, 240);
+        Form->SetCaption("menu form");
+        Menu = new TMainMenu(Form.get());
+        TMenuItem* file = Item(Menu->GetItems(), "&File");
+        Open = Item(file, "&Open", &OpenClicks);
+        Open->SetShortCut(MakeShortCut('O', scCtrl));
+        Item(file, "E&xit");
+        TMenuItem* edit = Item(Menu->GetItems(), "&Edit");
+        Item(edit, "&Copy", &CopyClicks);
+        Item(Menu->GetItems(), "&Help", &HelpClicks);
+        Button = new TButton(Form.get());
+        Button->SetParent(Form.get());
+        Button->SetBounds(10, 10, 80, 24);
+        Form->SetMenu(Menu);
+        RECT client{};
+        ::GetClientRect(Form->GetHandle(), &client);
+        NativeClientHeight = client.bottom;
+    }
+    TMenuItem* Item(TMenuItem* parent, const char* caption, int* clicks = nullptr) {
+        auto* item = new TMenuItem(Form.get());
+        item->SetCaption(caption);
+        if (clicks) item->OnClick = [clicks](TObject*) { ++*clicks; };
+        parent->Add(item);
+        return item;
+    }
+    HWND Show() {
+        Form->Show();
+        HWND h = Form->GetHandle();
+        SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(h);
+        Pump();
+        return h;
+    }
+    int ClientHeight() const {
+        RECT client{};
+        ::GetClientRect(Form->GetHandle(), &client);
+        return client.bottom;
+    }
+    std::unique_ptr<TForm> Form;
+    TMainMenu* Menu;
+    TMenuItem* Open;
+    TButton* Button;
+    int NativeClientHeight = 0;
+    int OpenClicks = 0, CopyClicks = 0, HelpClicks = 0;
+};
+
+TlumSkinWindowVCL* SkinOf(TlumSkinEngine* engine, HWND h) {
+    return dynamic_cast<TlumSkinWindowVCL*>(engine->FindSkinWindow(h));
+}
+
+// Real input from a second thread while this one runs the messages (an open menu runs its own
+// loop until a key or click ends it).
+void RunInput(const std::vector<std::function<void()>>& steps) {
+    std::atomic<bool> done{false};
+    std::thread input([&] {
+        for (const auto& step : steps) {
+            step();
+            Sleep(80);
+        }
+        done = true;
+    });
+    while (!done) {
+        Application->ProcessMessages();
+        Sleep(5);
+    }
+    input.join();
+    Pump();
+}
+
+std::function<void()> Key(BYTE key, bool down) {
+    return [=] { keybd_event(key, 0, down ? 0 : KEYEVENTF_KEYUP, 0); };
+}
+
+void Type(const std::vector<std::pair<BYTE, bool>>& keys) {
+    std::vector<std::function<void()>> steps;
+    for (const auto& key : keys) steps.push_back(Key(key.first, key.second));
+    RunInput(steps);
+}
+
+// A left click at a point of the window's client area.
+std::vector<std::function<void()>> ClickAt(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    return {[=] {
+                mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + w - 1) / w, (p.y * 65536 + h - 1) / h, 0, 0);
+                SetCursorPos(p.x, p.y);
+            },
+            [] { mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0); }, [] { mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }};
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC dc = GetDC(nullptr);
+    const COLORREF c = GetPixel(dc, p.x, p.y);
+    ReleaseDC(nullptr, dc);
+    return c;
+}
+
+bool Near(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 8 && std::abs(GetGValue(a) - GetGValue(b)) <= 8 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 8;
+}
+
+}  // namespace
+
+TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
+    TSkinnedForm main;
+    TMenuForm f;
+    // A menu tagged to keep its own look keeps its own owner-drawing through skin and unskin.
+    auto* own = new TPopupMenu(f.Form.get());
+    own->SetTag(9999);
+    own->SetOwnerDraw(true);
+    HMENU native = GetMenu(f.Form->GetHandle());
+    ASSERT_NE(native, nullptr);
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    // Skinned twice over: the controls move down once.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        TlumSkinWindowVCL* skin = SkinOf(main.Engine, h);
+        ASSERT_NE(skin, nullptr);
+        TlumSkinMenuBar* bar = skin->GetMenuBar();
+        const int barHeight = bar->GetHeight();
+        EXPECT_EQ(GetMenu(h), nullptr);
+        EXPECT_TRUE(bar->GetVisible());
+        EXPECT_TRUE(IsWindowVisible(bar->GetHandle()));
+        EXPECT_EQ(bar->GetTop(), 0);
+        EXPECT_GT(barHeight, 10);
+        EXPECT_EQ(SendMessageA(h, WM_SKIN_MENUBARHEIGHT, 0, 0), barHeight);
+        ASSERT_EQ(bar->ButtonCount(), 3);
+        EXPECT_EQ(bar->Buttons(0)->GetCaption(), "&File");
+        EXPECT_EQ(bar->Buttons(1)->GetCaption(), "&Edit");
+        EXPECT_EQ(bar->Buttons(2)->GetCaption(), "&Help");
+        EXPECT_EQ(f.Button->GetTop(), 10 + barHeight);
+        EXPECT_EQ(f.ClientHeight(), f.NativeClientHeight + barHeight);
+        EXPECT_TRUE(f.Menu->GetOwnerDraw());
+        EXPECT_TRUE(own->GetOwnerDraw());
+
+        main.Engine->UnskinWindow(h);
+        Pump();
+        EXPECT_EQ(Query(h), 0);
+        EXPECT_EQ(GetMenu(h), f.Menu->GetHandle());
+        EXPECT_EQ(f.Form->GetMenu(), f.Menu);
+        EXPECT_EQ(f.Button->GetTop(), 10);
+        EXPECT_EQ(f.ClientHeight(), f.NativeClientHeight);
+        EXPECT_FALSE(f.Menu->GetOwnerDraw());
+        EXPECT_TRUE(own->GetOwnerDraw());
+        // The menu answers its commands through the form again.
+        SendMessageA(h, WM_COMMAND, f.Open->GetCommand(), 0);
+        EXPECT_EQ(f.OpenClicks, 1);
+        f.OpenClicks = 0;
+
+        main.Engine->SkinWindow(h, false);
+        Pump();
+        ASSERT_EQ(Query(h), 1);
+    }
+}
+
+TEST(SkinMenuBar, ShortcutsAndAltHotKeysWorkBesideTheProgramsKeyFilter) {
+    TSkinnedForm main;
+    // The program's own filter comes first; swallowing a key keeps it from the menu.
+    for (bool swallow : {false, true}) {
+        SCOPED_TRACE(swallow);
+        int filterSaw = 0;
+        Application->OnMessage = [&](TMsg& msg, bool& handled) {
+            if (msg.message != WM_KEYDOWN || msg.wParam != 'O') return;
+            ++filterSaw;
+            handled = swallow;
+        };
+        TMenuForm f;
+        HWND h = f.Show();
+        ASSERT_EQ(Query(h), 1);
+        ASSERT_EQ(GetMenu(h), nullptr);
+        Type({{VK_CONTROL, true}, {'O', true}, {'O', false}, {VK_CONTROL, false}});
+        EXPECT_EQ(filterSaw, 1);
+        EXPECT_EQ(f.OpenClicks, swallow ? 0 : 1);
+        // Alt+E opens "&Edit" below its button; C picks "&Copy" from the owner-drawn items.
+        Type({{VK_MENU, true}, {'E', true}, {'E', false}, {VK_MENU, false}, {'C', true}, {'C', false}});
+        EXPECT_EQ(f.CopyClicks, 1);
+        Application->OnMessage = nullptr;
+    }
+}
+
+TEST(SkinMenuBar, ClickedButtonOpensItsMenuOrClicksAnItemWithoutOne) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
+    HWND barWindow = bar->GetHandle();
+    auto centre = [&](int index) {
+        const TRect r = bar->Buttons(index)->GetBoundsRect();
+        return ClickAt(barWindow, r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+    };
+    // "&File": its menu opens below the button; O picks "&Open".
+    std::vector<std::function<void()>> steps = centre(0);
+    steps.push_back(Key('O', true));
+    steps.push_back(Key('O', false));
+    RunInput(steps);
+    EXPECT_EQ(f.OpenClicks, 1);
+    // "&Help" has no menu: the click is the item's.
+    RunInput(centre(2));
+    EXPECT_EQ(f.HelpClicks, 1);
+    EXPECT_EQ(f.OpenClicks, 1);
+}
+
+TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
+    TlumSkinEngine* e = main.Engine;
+    EXPECT_EQ(bar->GetColor(), e->GetSkinColor(SKIN2_MENUBARSTARTCOLOR));
+    HWND barWindow = bar->GetHandle();
+    RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump();
+    // The empty end of the bar: the skin's picture stretched, else its start colour on top.
+    const int x = bar->GetWidth() - 3;
+    TBitmap* picture = e->GetSkinBitmap(SKIN2_MENUBAR);
+    COLORREF expected = static_cast<COLORREF>(e->GetSkinColor(SKIN2_MENUBARSTARTCOLOR));
+    if (picture && !picture->Empty())
+        expected = GetPixel(picture->GetCanvas()->GetHandle(), picture->GetWidth() - 1, 0);
+    EXPECT_PRED2(Near, ScreenPixel(barWindow, x, 0), expected);
+
+    // A hot button: Tag 888, the selected fill inside and its border around; the other 0.
+    SendMessageA(barWindow, TB_SETHOTITEM, 0, 0);
+    RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    TToolButton* hot = bar->Buttons(0);
+    EXPECT_EQ(hot->GetTag(), TlumSkinMenuBar::kHotTag);
+    EXPECT_EQ(bar->Buttons(1)->GetTag(), 0);
+    EXPECT_EQ(bar->Buttons(2)->GetTag(), 0);
+    EXPECT_EQ(bar->HotButton(), hot);
+    const TRect r = hot->GetBoundsRect();
+    EXPECT_PRED2(Near, ScreenPixel(barWindow, r.Left + 2, r.Top + 2),
+                 static_cast<COLORREF>(e->GetSkinColor(SKIN2_TOPSELECTEDMENUCOLOR)));
+    EXPECT_PRED2(Near, ScreenPixel(barWindow, r.Left, r.Top + r.Height() / 2),
+                 static_cast<COLORREF>(e->GetSkinColor(SKIN2_TOPSELECTEDMENUBORDERCOLOR)));
+    SendMessageA(barWindow, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    EXPECT_EQ(hot->GetTag(), 0);
+    EXPECT_EQ(bar->HotButton(), nullptr);
+}
+
+TEST(SkinMenuBar, SizeLimitsCountTheBarAndLeaveTheApplicationsOwn) {
+    TSkinnedForm main;
+    for (int ownMinWidth : {0, 500}) {
+        SCOPED_TRACE(ownMinWidth);
+        TMenuForm f(ownMinWidth);
+        HWND h = f.Show();
+        ASSERT_EQ(Query(h), 1);
+        TSizeConstraints* c = f.Form->GetConstraints();
+        const int barHeight = SkinOf(main.Engine, h)->GetMenuBarHeight();
+        EXPECT_EQ(c->GetMinHeight(), barHeight + main.Engine->Metrics().CaptionHeight + 6);
+        EXPECT_EQ(c->GetMinWidth(), ownMinWidth ? ownMinWidth : main.Engine->Metrics().MinFormWidth);
+        main.Engine->UnskinWindow(h);
+        EXPECT_EQ(c->GetMinHeight(), 0);
+        EXPECT_EQ(c->GetMinWidth(), ownMinWidth);
+    }
+}
+
+TEST(SkinMenuBar, RecreatedFormTellsItsListenersAndKeepsItsBar) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND old = f.Show();
+    ASSERT_EQ(Query(old), 1);
+    HWND seen = nullptr;
+    int told = 0;
+    TWindowProcHook listener(f.Form.get(), [&](TMessage& m) {
+        if (m.Msg == CM_RECREATEWND) {
+            ++told;
+            seen = f.Form->GetHandleIfAllocated();
+        }
+        listener.Previous(m);
+    });
+    f.Form->SetBorderStyle(bsSingle);   // a new window for the same form
+    Pump();
+    HWND h = f.Form->GetHandle();
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(seen, h);
+    EXPECT_EQ(Query(h), 1);
+    EXPECT_EQ(GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
+    EXPECT_EQ(GetMenu(h), nullptr);
+    TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
+    EXPECT_TRUE(IsWindowVisible(bar->GetHandle()));
+    EXPECT_EQ(f.Button->GetTop(), 10 + bar->GetHeight());
+}
+
+TEST(SkinMenuBar, ItemsAndMenuFreedWhileSkinnedAreForgotten) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    TlumSkinWindowVCL* skin = SkinOf(main.Engine, h);
+    TlumSkinMenuBar* bar = skin->GetMenuBar();
+    ASSERT_EQ(bar->ButtonCount(), 3);
+    delete f.Menu->GetItems()->Items(1);   // "&Edit"
+    EXPECT_EQ(bar->Buttons(1)->GetMenuItem(), nullptr);
+    EXPECT_FALSE(bar->Buttons(1)->GetVisible());
+    SendMessageA(bar->GetHandle(), TB_SETHOTITEM, 1, 0);
+    SendMessageA(bar->GetHandle(), CM_DIALOGCHAR, 'E', 1 << 29);   // nothing left to open
+    Pump();
+    delete f.Menu;
+    EXPECT_EQ(skin->GetSavedMenu(), nullptr);
+    EXPECT_FALSE(bar->GetVisible());
+    main.Engine->UnskinWindow(h);
+    EXPECT_EQ(GetMenu(h), nullptr);
+    EXPECT_EQ(f.Button->GetTop(), 10);
+}
