@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "builder/main_form.h"
@@ -93,6 +94,9 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 
 // One run of the builder with its temporary folder in the case's folders.
+// The skin engine's question to a window: is it skinned (1)?
+const UINT kSkinQuery = 0x2AAA;
+
 class BuilderRun {
 public:
     explicit BuilderRun(const std::string& tempFolder) {
@@ -122,6 +126,7 @@ public:
     std::string Answer(HWND box) {
         if (!box) return "(no message)";
         const std::string text = DialogText(box);
+        LastBoxSkinned = SendMessageA(box, kSkinQuery, 0, 0) == 1;
         DismissMessageBox(box);
         WaitForWindowGone(box, 10000);
         const DWORD start = GetTickCount();
@@ -130,6 +135,7 @@ public:
     }
 
     TBuilderWindow Window;
+    bool LastBoxSkinned = false;
 
 private:
     HANDLE FProcess = nullptr;
@@ -221,8 +227,23 @@ TEST_F(BuilderWindow, PacksTheSampleSiteIntoABookThatOpensInThePlayer) {
     {
         BuilderRun builder(Case.Tmp());
         ASSERT_TRUE(builder.Ready());
+        // The window, its buttons, check boxes, edits, panels, tab control and status bar, and
+        // the message box wear the skin (tab sheets, static texts and the flat spin buttons
+        // have no skin of their own).
+        EXPECT_EQ(SendMessageA(builder.Window.Form, kSkinQuery, 0, 0), 1);
+        std::set<std::string> kinds;
+        for (HWND control : Descendants(builder.Window.Form)) {
+            const std::string kind = WindowClass(control);
+            if (kind != "Button" && kind != "Edit" && kind != "TPanel" && kind != "SysTabControl32" &&
+                kind != "msctls_statusbar32")
+                continue;
+            kinds.insert(kind);
+            EXPECT_EQ(SendMessageA(control, kSkinQuery, 0, 0), 1) << kind;
+        }
+        EXPECT_EQ(kinds.size(), 5u);
         // The folder's part of the home page in other letters' case is removed all the same.
         ASSERT_EQ(builder.Pack(Site, UpperCase(Site) + "\\index.htm", "480", "640"), PackedMessage(Book));
+        EXPECT_TRUE(builder.LastBoxSkinned);
         TBookSettings s;
         ASSERT_TRUE(ReadBookSettings(Book, s));
         EXPECT_EQ(s.WindowHeight, "480");
