@@ -207,3 +207,20 @@ TEST(SkinEngine, ProgramEngineCarriesTheDefaultSkinAndSkinsFormsShownLater) {
     form.reset();
     SendMessageA(later->GetHandle(), WM_NCPAINT, 1, 0);
 }
+
+// Switching an active engine on again changes nothing: the forms stay skinned once, and forms
+// made afterwards are created and skinned as before.
+TEST(SkinEngine, ActivatingAnActiveEngineAgainChangesNothing) {
+    TSkinnedForm p(DefaultSkin());
+    p.Form->Show();
+    p.Engine->SetActive(true);
+    p.Engine->SetActive(true);
+    EXPECT_EQ(Query(p.Form->GetHandle()), 1);
+    EXPECT_EQ(p.Engine->SkinWindowCount(), 1);
+    std::unique_ptr<TForm> later(new TForm(nullptr));
+    later->SetBounds(150, 150, 200, 150);
+    ASSERT_NE(later->GetHandle(), nullptr);
+    later->Show();
+    p.Engine->SkinAllOpenForms();
+    EXPECT_EQ(Query(later->GetHandle()), 1);
+}
