@@ -155,46 +155,9 @@ void TlumSkinSpeedButton::PaintFace(TCanvas* canvas) {
     TRect measured(0, 0, client.Width(), 0);
     if (!text.empty()) canvas->DrawText(text, measured, DT_CALCRECT | DT_SINGLELINE);
     const TPoint textSize(text.empty() ? 0 : measured.Width(), text.empty() ? 0 : measured.Height());
-    const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
-    const int extent = horizontal ? client.Width() : client.Height();
-    const int glyphLen = horizontal ? glyphSize.X : glyphSize.Y;
-    const int textLen = horizontal ? textSize.X : textSize.Y;
-    int margin = button->GetMargin(), spacing = button->GetSpacing();
-    if (glyphLen == 0 || textLen == 0) spacing = 0;
-    if (margin == -1 && spacing == -1) {
-        margin = (extent - glyphLen - textLen) / 3;
-        spacing = margin;
-    } else if (margin == -1) {
-        margin = (extent - glyphLen - spacing - textLen + 1) / 2;
-    } else if (spacing == -1) {
-        spacing = (extent - margin - glyphLen - textLen) / 2;
-    }
-    TPoint glyphAt, textAt;
-    switch (layout) {
-    case blGlyphLeft:
-        glyphAt.X = margin;
-        textAt.X = margin + glyphLen + spacing;
-        break;
-    case blGlyphRight:
-        glyphAt.X = extent - margin - glyphLen;
-        textAt.X = glyphAt.X - spacing - textLen;
-        break;
-    case blGlyphTop:
-        glyphAt.Y = margin;
-        textAt.Y = margin + glyphLen + spacing;
-        break;
-    case blGlyphBottom:
-        glyphAt.Y = extent - margin - glyphLen;
-        textAt.Y = glyphAt.Y - spacing - textLen;
-        break;
-    }
-    if (horizontal) {
-        glyphAt.Y = (client.Height() - glyphSize.Y + 1) / 2;
-        textAt.Y = (client.Height() - textSize.Y + 1) / 2;
-    } else {
-        glyphAt.X = (client.Width() - glyphSize.X + 1) / 2;
-        textAt.X = (client.Width() - textSize.X + 1) / 2;
-    }
+    const TGlyphCaptionPlaces places = PlaceGlyphAndCaption(TPoint(client.Width(), client.Height()), glyphSize, textSize,
+                                                            layout, button->GetMargin(), button->GetSpacing());
+    TPoint glyphAt = places.GlyphAt, textAt = places.TextAt;
     glyphAt = TPoint(glyphAt.X + client.Left, glyphAt.Y + client.Top + (timer ? 1 : 0));
     textAt = TPoint(textAt.X + client.Left, textAt.Y + client.Top);
 
