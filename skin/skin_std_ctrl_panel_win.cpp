@@ -7,18 +7,10 @@
 #include "classlib/gui/button_controls.h"
 #include "classlib/gui/handles.h"
 #include "classlib/gui/speed_button.h"
+#include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_utils_win.h"
 
 namespace {
-
-// Detaches a borrowed DC from the canvas on every path.
-struct TCanvasOnDC {
-    TCanvasOnDC(TCanvas& canvas, HDC dc) : Canvas(canvas) { Canvas.SetHandle(dc); }
-    ~TCanvasOnDC() { Canvas.SetHandle(nullptr); }
-    TCanvasOnDC(const TCanvasOnDC&) = delete;
-    TCanvasOnDC& operator=(const TCanvasOnDC&) = delete;
-    TCanvas& Canvas;
-};
 
 bool ReadsRightToLeft(const TControl* control) {
     const TBiDiMode mode = control->GetBiDiMode();
@@ -41,8 +33,8 @@ void TlumSkinGroupBox::Paint() {
     if (!box || !wnd) return;
     TWindowDC dc(wnd);
     if (!dc) return;
-    TCanvas canvas;
-    TCanvasOnDC attached(canvas, dc.Get());
+    TBorrowedCanvas borrowed(dc.Get());
+    TCanvas& canvas = *borrowed.Get();
     canvas.SetFont(box->GetFont());   // a copy: the box keeps its own font colour
     canvas.GetFont()->SetColor(SkinColor(this, SKIN2_CONTROLFONTCOLOR));
     const int h = canvas.TextHeight("0");
