@@ -28,6 +28,24 @@ TSkinEngineHost& Host() {
     return host;
 }
 
+TSkinnedMainForm::TSkinnedMainForm(int left, int top, int width, int height) : Form(new TForm(nullptr)) {
+    std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+    Form->SetBounds(left, top, width, height);
+    Form->BeginLoading();
+    Engine = new TlumSkinEngine(Form.get());
+    Engine->SetActive(true);
+    Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    Form->FinishLoading();
+    Form->Show();
+}
+
+void ProcessMessagesAWhile() {
+    for (int i = 0; i < 5; ++i) {
+        Application->ProcessMessages();
+        Sleep(10);
+    }
+}
+
 void Pump(int ms) {
     const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
     do {

@@ -30,6 +30,13 @@ struct TSkinEngineHost {
 };
 TSkinEngineHost& Host();
 
+// A form with an engine of its own, loaded and shown as the programs' main forms load theirs.
+struct TSkinnedMainForm {
+    TSkinnedMainForm(int left, int top, int width, int height);
+    std::unique_ptr<TForm> Form;
+    TlumSkinEngine* Engine;
+};
+
 // Stands in for the skin window of a form or a foreign dialog.
 class TTestSkinWindow : public TlumSkinWindowIntf {
 public:
@@ -51,6 +58,9 @@ private:
 
 // Runs the messages for about ms milliseconds.
 void Pump(int ms = 40);
+
+// Lets the application handle its messages, five times over about 50 ms.
+void ProcessMessagesAWhile();
 
 // Real input, each followed by settleMs of messages.
 void MoveTo(POINT screen, int settleMs = 30);
