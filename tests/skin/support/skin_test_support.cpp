@@ -46,6 +46,18 @@ void ProcessMessagesAWhile() {
     }
 }
 
+int FilesIn(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do {
+        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") ++count;
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return count;
+}
+
 void Pump(int ms) {
     const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
     do {

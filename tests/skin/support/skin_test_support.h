@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "classlib/gui/controls.h"
@@ -55,6 +56,9 @@ public:
 private:
     const char* FClassName;
 };
+
+// The number of files and folders in a folder (given with its trailing backslash).
+int FilesIn(const std::string& folder);
 
 // Runs the messages for about ms milliseconds.
 void Pump(int ms = 40);
