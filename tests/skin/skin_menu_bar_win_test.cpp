@@ -10,12 +10,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "classlib/gui/application.h"
@@ -96,22 +94,7 @@ TlumSkinWindowVCL* SkinOf(TlumSkinEngine* engine, HWND h) {
 
 // Real input from a second thread while this one runs the messages (an open menu runs its own
 // loop until a key or click ends it).
-void RunInput(const std::vector<std::function<void()>>& steps) {
-    std::atomic<bool> done{false};
-    std::thread input([&] {
-        for (const auto& step : steps) {
-            step();
-            Sleep(80);
-        }
-        done = true;
-    });
-    while (!done) {
-        Application->ProcessMessages();
-        Sleep(5);
-    }
-    input.join();
-    ProcessMessagesAWhile();
-}
+void RunInput(const std::vector<std::function<void()>>& steps) { PlayInput(steps, 80); }
 
 std::function<void()> KeyStep(BYTE key, bool down) {
     return [=] { keybd_event(key, 0, down ? 0 : KEYEVENTF_KEYUP, 0); };

@@ -7,11 +7,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "classlib/gui/application.h"
@@ -71,22 +69,7 @@ public:
     void Down() { FSteps.push_back([] { mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0); }); }
     void Up() { FSteps.push_back([] { mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }); }
     void Click() { Down(), Up(); }
-    void Run() {
-        std::atomic<bool> done{false};
-        std::thread input([&] {
-            for (auto& step : FSteps) {
-                step();
-                Sleep(60);
-            }
-            done = true;
-        });
-        while (!done) {
-            Application->ProcessMessages();
-            Sleep(5);
-        }
-        input.join();
-        ProcessMessagesAWhile();
-    }
+    void Run() { PlayInput(FSteps, 60); }
 
 private:
     RECT FBox{};

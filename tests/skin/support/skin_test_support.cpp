@@ -1,7 +1,9 @@
 #include "tests/skin/support/skin_test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "classlib/gui/application.h"
 #include "tests/support/tempdir.h"
@@ -56,6 +58,23 @@ int FilesIn(const std::string& folder) {
     } while (FindNextFileA(find, &data));
     FindClose(find);
     return count;
+}
+
+void PlayInput(const std::vector<std::function<void()>>& steps, int delayMs) {
+    std::atomic<bool> done{false};
+    std::thread input([&] {
+        for (const auto& step : steps) {
+            step();
+            Sleep(static_cast<DWORD>(delayMs));
+        }
+        done = true;
+    });
+    while (!done) {
+        Application->ProcessMessages();
+        Sleep(5);
+    }
+    input.join();
+    ProcessMessagesAWhile();
 }
 
 void Pump(int ms) {

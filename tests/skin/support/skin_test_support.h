@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,10 @@ void Pump(int ms = 40);
 
 // Lets the application handle its messages, five times over about 50 ms.
 void ProcessMessagesAWhile();
+
+// Plays input steps from a second thread, delayMs apart, while this one runs the application's
+// messages (a menu or a moving frame runs a loop of its own until a key or a click ends it).
+void PlayInput(const std::vector<std::function<void()>>& steps, int delayMs);
 
 // Real input, each followed by settleMs of messages.
 void MoveTo(POINT screen, int settleMs = 30);
