@@ -3,6 +3,7 @@
 #include "classlib/gui/forms.h"
 #include "classlib/gui/handles.h"
 #include "classlib/gui/standard_controls.h"
+#include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_res_win.h"
@@ -49,13 +50,6 @@ namespace {
 
 // The engine component that owns the auxiliary panels (nullptr: the skin frees them itself).
 TComponent* PanelOwner(const TlumSkinControl* skin) { return dynamic_cast<TComponent*>(skin->GetEngine()); }
-
-LPARAM PointParam(const POINT& p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
-
-POINT MessageCursor() {
-    const DWORD pos = GetMessagePos();
-    return POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-}
 
 }  // namespace
 

@@ -12,3 +12,8 @@ public:
     const char* ClassName() const override { return "TlumSkinComboBox"; }
     void Paint() override;
 };
+
+// The combo skin's look on a canvas over a combo's window: a border with an inner line in the
+// field's colour, and a flat drop-down button with its divider and arrow (when it has one).
+void PaintSkinComboFrame(TCanvas* canvas, const TRect& client, const RECT& button, TColor border, TColor field,
+                         TColor buttonFace, bool rightToLeft, bool enabled);

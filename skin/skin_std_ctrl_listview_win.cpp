@@ -6,22 +6,10 @@
 
 #include "classlib/gui/handles.h"
 #include "classlib/gui/image_list.h"
+#include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_utils_win.h"
 
 namespace {
-
-// A canvas over a DC it does not own, let go on every path.
-class TBorrowedCanvas {
-public:
-    explicit TBorrowedCanvas(HDC dc) { FCanvas.SetHandle(dc); }
-    ~TBorrowedCanvas() { FCanvas.SetHandle(nullptr); }
-    TBorrowedCanvas(const TBorrowedCanvas&) = delete;
-    TBorrowedCanvas& operator=(const TBorrowedCanvas&) = delete;
-    TCanvas* Get() { return &FCanvas; }
-
-private:
-    TCanvas FCanvas;
-};
 
 bool HasImage(const TListColumn* column, TImageList* images) {
     return images && column->GetImageIndex() >= 0 && column->GetImageIndex() < images->Count();

@@ -7,18 +7,10 @@
 #include "classlib/gui/button_controls.h"
 #include "classlib/gui/handles.h"
 #include "classlib/gui/speed_button.h"
+#include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_utils_win.h"
 
 namespace {
-
-// Detaches a borrowed DC from the canvas on every path.
-struct TCanvasOnDC {
-    TCanvasOnDC(TCanvas& canvas, HDC dc) : Canvas(canvas) { Canvas.SetHandle(dc); }
-    ~TCanvasOnDC() { Canvas.SetHandle(nullptr); }
-    TCanvasOnDC(const TCanvasOnDC&) = delete;
-    TCanvasOnDC& operator=(const TCanvasOnDC&) = delete;
-    TCanvas& Canvas;
-};
 
 bool ReadsRightToLeft(const TControl* control) {
     const TBiDiMode mode = control->GetBiDiMode();
@@ -41,8 +33,8 @@ void TlumSkinGroupBox::Paint() {
     if (!box || !wnd) return;
     TWindowDC dc(wnd);
     if (!dc) return;
-    TCanvas canvas;
-    TCanvasOnDC attached(canvas, dc.Get());
+    TBorrowedCanvas borrowed(dc.Get());
+    TCanvas& canvas = *borrowed.Get();
     canvas.SetFont(box->GetFont());   // a copy: the box keeps its own font colour
     canvas.GetFont()->SetColor(SkinColor(this, SKIN2_CONTROLFONTCOLOR));
     const int h = canvas.TextHeight("0");
@@ -155,46 +147,9 @@ void TlumSkinSpeedButton::PaintFace(TCanvas* canvas) {
     TRect measured(0, 0, client.Width(), 0);
     if (!text.empty()) canvas->DrawText(text, measured, DT_CALCRECT | DT_SINGLELINE);
     const TPoint textSize(text.empty() ? 0 : measured.Width(), text.empty() ? 0 : measured.Height());
-    const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
-    const int extent = horizontal ? client.Width() : client.Height();
-    const int glyphLen = horizontal ? glyphSize.X : glyphSize.Y;
-    const int textLen = horizontal ? textSize.X : textSize.Y;
-    int margin = button->GetMargin(), spacing = button->GetSpacing();
-    if (glyphLen == 0 || textLen == 0) spacing = 0;
-    if (margin == -1 && spacing == -1) {
-        margin = (extent - glyphLen - textLen) / 3;
-        spacing = margin;
-    } else if (margin == -1) {
-        margin = (extent - glyphLen - spacing - textLen + 1) / 2;
-    } else if (spacing == -1) {
-        spacing = (extent - margin - glyphLen - textLen) / 2;
-    }
-    TPoint glyphAt, textAt;
-    switch (layout) {
-    case blGlyphLeft:
-        glyphAt.X = margin;
-        textAt.X = margin + glyphLen + spacing;
-        break;
-    case blGlyphRight:
-        glyphAt.X = extent - margin - glyphLen;
-        textAt.X = glyphAt.X - spacing - textLen;
-        break;
-    case blGlyphTop:
-        glyphAt.Y = margin;
-        textAt.Y = margin + glyphLen + spacing;
-        break;
-    case blGlyphBottom:
-        glyphAt.Y = extent - margin - glyphLen;
-        textAt.Y = glyphAt.Y - spacing - textLen;
-        break;
-    }
-    if (horizontal) {
-        glyphAt.Y = (client.Height() - glyphSize.Y + 1) / 2;
-        textAt.Y = (client.Height() - textSize.Y + 1) / 2;
-    } else {
-        glyphAt.X = (client.Width() - glyphSize.X + 1) / 2;
-        textAt.X = (client.Width() - textSize.X + 1) / 2;
-    }
+    const TGlyphCaptionPlaces places = PlaceGlyphAndCaption(TPoint(client.Width(), client.Height()), glyphSize, textSize,
+                                                            layout, button->GetMargin(), button->GetSpacing());
+    TPoint glyphAt = places.GlyphAt, textAt = places.TextAt;
     glyphAt = TPoint(glyphAt.X + client.Left, glyphAt.Y + client.Top + (timer ? 1 : 0));
     textAt = TPoint(textAt.X + client.Left, textAt.Y + client.Top);
 

@@ -4,32 +4,9 @@
 
 #include "classlib/gui/handles.h"
 #include "classlib/gui/list_controls.h"
+#include "skin/skin_ctrl_helpers_win.h"
+#include "skin/skin_std_ctrl_combo_win.h"
 #include "skin/skin_utils_win.h"
-
-namespace {
-
-// A canvas over a DC it does not own, let go on every path.
-class TBorrowedCanvas {
-public:
-    explicit TBorrowedCanvas(HDC dc) { FCanvas.SetHandle(dc); }
-    ~TBorrowedCanvas() { FCanvas.SetHandle(nullptr); }
-    TBorrowedCanvas(const TBorrowedCanvas&) = delete;
-    TBorrowedCanvas& operator=(const TBorrowedCanvas&) = delete;
-    TCanvas* operator->() { return &FCanvas; }
-    TCanvas* Get() { return &FCanvas; }
-
-private:
-    TCanvas FCanvas;
-};
-
-POINT MessageCursor() {
-    const DWORD pos = GetMessagePos();
-    return POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-}
-
-LPARAM PointParam(const POINT& p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
-
-}  // namespace
 
 // ---- the picker's up-down
 
@@ -166,19 +143,9 @@ void TlumSkinComboBoxEx::Paint() {
         TWindowDC dc(inner);
         if (!dc) return;
         TBorrowedCanvas canvas(dc.Get());
-        const TRect client = ex->GetClientRect();
-        FrameRectColor(canvas.Get(), client, border);
-        FrameRectColor(canvas.Get(), client.Inflate(-1, -1),
-                       ex->HasProperty("Color") ? ex->GetColor() : SkinColor(this, SKIN2_CONTROLCOLOR));
-        const TRect button(info.rcButton.left, info.rcButton.top, info.rcButton.right, info.rcButton.bottom);
-        if (button.Width() > 0 && button.Height() > 0) {
-            FillRectColor(canvas.Get(), button, SkinColor(this, SKIN2_CONTROLCOLOR));
-            const int x = ex->GetBiDiMode() == bdRightToLeft ? button.Right - 1 : button.Left;
-            canvas->GetPen()->SetColor(border);
-            canvas->MoveTo(x, button.Top - 1);
-            canvas->LineTo(x, button.Bottom + 1);
-            DrawComboArrow(canvas.Get(), button.Left + button.Width() / 2 - 3, button.Height() / 2, ex->GetEnabled());
-        }
+        PaintSkinComboFrame(canvas.Get(), ex->GetClientRect(), info.rcButton, border,
+                            ex->HasProperty("Color") ? ex->GetColor() : SkinColor(this, SKIN2_CONTROLCOLOR),
+                            SkinColor(this, SKIN2_CONTROLCOLOR), ex->GetBiDiMode() == bdRightToLeft, ex->GetEnabled());
     }
     // The dropped list gets the same frame, on its own window rather than on the screen.
     if (info.hwndList && IsWindowVisible(info.hwndList)) {

@@ -3,19 +3,9 @@
 #include "classlib/gui/bar_controls.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/handles.h"
+#include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_res_win.h"
 #include "skin/skin_utils_win.h"
-
-namespace {
-
-// The screen position of the message being handled; negative on monitors left of or above the
-// primary one.
-POINT MessageCursor() {
-    const DWORD pos = GetMessagePos();
-    return POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-}
-
-}  // namespace
 
 // ---- the overlay
 

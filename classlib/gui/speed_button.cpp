@@ -189,47 +189,9 @@ void TSpeedButton::Paint() {
     TRect textRect(0, 0, r.Width(), 0);
     if (!text.empty()) canvas->DrawText(text, textRect, DT_CALCRECT | DT_SINGLELINE);
     TPoint textSize(text.empty() ? 0 : textRect.Width(), text.empty() ? 0 : textRect.Height());
-    bool horizontal = FLayout == blGlyphLeft || FLayout == blGlyphRight;
-    int extent = horizontal ? r.Width() : r.Height();
-    int glyphLen = horizontal ? glyphSize.X : glyphSize.Y;
-    int textLen = horizontal ? textSize.X : textSize.Y;
-    int margin = FMargin, spacing = FSpacing;
-    if (glyphLen == 0 || textLen == 0) spacing = 0;
-    if (margin == -1 && spacing == -1) {
-        int free = extent - glyphLen - textLen;
-        margin = free / 3;
-        spacing = margin;
-    } else if (margin == -1) {
-        margin = (extent - glyphLen - spacing - textLen + 1) / 2;
-    } else if (spacing == -1) {
-        spacing = (extent - margin - glyphLen - textLen) / 2;
-    }
-    TPoint glyphAt, textAt;
-    switch (FLayout) {
-        case blGlyphLeft:
-            glyphAt.X = margin;
-            textAt.X = margin + glyphLen + spacing;
-            break;
-        case blGlyphRight:
-            glyphAt.X = extent - margin - glyphLen;
-            textAt.X = glyphAt.X - spacing - textLen;
-            break;
-        case blGlyphTop:
-            glyphAt.Y = margin;
-            textAt.Y = margin + glyphLen + spacing;
-            break;
-        case blGlyphBottom:
-            glyphAt.Y = extent - margin - glyphLen;
-            textAt.Y = glyphAt.Y - spacing - textLen;
-            break;
-    }
-    if (horizontal) {
-        glyphAt.Y = (r.Height() - glyphSize.Y + 1) / 2;
-        textAt.Y = (r.Height() - textSize.Y + 1) / 2;
-    } else {
-        glyphAt.X = (r.Width() - glyphSize.X + 1) / 2;
-        textAt.X = (r.Width() - textSize.X + 1) / 2;
-    }
+    const TGlyphCaptionPlaces places =
+        PlaceGlyphAndCaption(TPoint(r.Width(), r.Height()), glyphSize, textSize, FLayout, FMargin, FSpacing);
+    const TPoint glyphAt = places.GlyphAt, textAt = places.TextAt;
     int shift = FPressed ? 1 : 0;
     if (!FGlyph->Empty()) DrawGlyph(r, TPoint(glyphAt.X + shift, glyphAt.Y + shift));
     if (text.empty()) return;
@@ -242,4 +204,48 @@ void TSpeedButton::Paint() {
         canvas->GetFont()->SetColor(clBtnShadow);
     }
     canvas->DrawText(text, caption, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+}
+
+TGlyphCaptionPlaces PlaceGlyphAndCaption(const TPoint& area, const TPoint& glyphSize, const TPoint& textSize,
+                                         TButtonLayout layout, int margin, int spacing) {
+    const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
+    const int extent = horizontal ? area.X : area.Y;
+    const int glyphLen = horizontal ? glyphSize.X : glyphSize.Y;
+    const int textLen = horizontal ? textSize.X : textSize.Y;
+    if (glyphLen == 0 || textLen == 0) spacing = 0;
+    if (margin == -1 && spacing == -1) {
+        margin = (extent - glyphLen - textLen) / 3;
+        spacing = margin;
+    } else if (margin == -1) {
+        margin = (extent - glyphLen - spacing - textLen + 1) / 2;
+    } else if (spacing == -1) {
+        spacing = (extent - margin - glyphLen - textLen) / 2;
+    }
+    TPoint glyphAt, textAt;
+    switch (layout) {
+    case blGlyphLeft:
+        glyphAt.X = margin;
+        textAt.X = margin + glyphLen + spacing;
+        break;
+    case blGlyphRight:
+        glyphAt.X = extent - margin - glyphLen;
+        textAt.X = glyphAt.X - spacing - textLen;
+        break;
+    case blGlyphTop:
+        glyphAt.Y = margin;
+        textAt.Y = margin + glyphLen + spacing;
+        break;
+    case blGlyphBottom:
+        glyphAt.Y = extent - margin - glyphLen;
+        textAt.Y = glyphAt.Y - spacing - textLen;
+        break;
+    }
+    if (horizontal) {
+        glyphAt.Y = (area.Y - glyphSize.Y + 1) / 2;
+        textAt.Y = (area.Y - textSize.Y + 1) / 2;
+    } else {
+        glyphAt.X = (area.X - glyphSize.X + 1) / 2;
+        textAt.X = (area.X - textSize.X + 1) / 2;
+    }
+    return TGlyphCaptionPlaces{glyphAt, textAt};
 }

@@ -65,3 +65,12 @@ private:
     bool FPressed = false;
     bool FMouseInControl = false;
 };
+
+// Where a button puts its glyph and caption inside an area of the given size: side by side (or one
+// above the other) along the layout, centred across it. A margin or spacing of -1 centres.
+struct TGlyphCaptionPlaces {
+    TPoint GlyphAt;
+    TPoint TextAt;
+};
+TGlyphCaptionPlaces PlaceGlyphAndCaption(const TPoint& area, const TPoint& glyphSize, const TPoint& textSize,
+                                         TButtonLayout layout, int margin, int spacing);

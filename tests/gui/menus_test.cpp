@@ -13,6 +13,7 @@
 #include "classlib/gui/forms.h"
 #include "classlib/gui/menus.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/menu_loop_action.h"
 
 namespace {
 
@@ -58,27 +59,6 @@ TMessage KeyMessage(UINT msg, WPARAM key, bool alt = false) {
     m.LParam = 1 | (alt ? (1 << 29) : 0);
     return m;
 }
-
-// Runs the action from a timer once the popup's menu loop is under way.
-struct MenuLoopAction {
-    static std::function<void()>& Action() {
-        static std::function<void()> action;
-        return action;
-    }
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        if (Action()) Action()();
-    }
-    explicit MenuLoopAction(std::function<void()> action, UINT delayMs = 200) {
-        Action() = std::move(action);
-        FTimer = SetTimer(nullptr, 0, delayMs, Fire);
-    }
-    ~MenuLoopAction() {
-        KillTimer(nullptr, FTimer);
-        Action() = nullptr;
-    }
-    UINT_PTR FTimer;
-};
 
 }  // namespace
 

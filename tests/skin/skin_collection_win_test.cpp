@@ -14,14 +14,12 @@
 #include "classlib/resource_stream.h"
 #include "skin/skin_collection_win.h"
 #include "skin/skin_engine_win.h"
+#include "tests/skin/support/skin_test_support.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override { Application->Initialize(); }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
 
 std::vector<uint8_t> Resource(const char* name) {
     TResourceStream resource(nullptr, name, MAKEINTRESOURCEA(10));   // RT_RCDATA
@@ -31,18 +29,6 @@ std::vector<uint8_t> Resource(const char* name) {
 std::vector<uint8_t> FileBytes(const std::string& name) {
     std::string bytes = ReadWholeFile(name);
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-int FilesIn(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do {
-        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") ++count;
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return count;
 }
 
 // The temporary folder points at a scratch folder for the test's lifetime.

@@ -18,48 +18,11 @@
 #include "classlib/gui/standard_controls.h"
 #include "skin/skin_control_bases_win.h"
 #include "skin/skin_engine_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override { Application->Initialize(); }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
-
-struct TSkinEngineHost {
-    TSkinEngineHost() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->SetSkinAllForms(false);
-        Engine->SetSkinDialogs(false);
-        Engine->SetBuiltIn(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
-};
-
-TSkinEngineHost& Host() {
-    static TSkinEngineHost host;
-    return host;
-}
-
-class TTestSkinWindow : public TlumSkinWindowIntf {
-public:
-    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
-    void SetAnimationOrProgress(bool) override {}
-    bool GetAnimationOrProgress() const override { return false; }
-};
-
-class TBasesTestForm : public TForm {
-public:
-    TBasesTestForm() : TForm(nullptr) {}
-    const char* ClassName() const override { return "TBasesTestForm"; }
-};
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
 
 template <class TSkin>
 std::unique_ptr<TSkin> MakeSkin(TControl* control, TlumSkinWindowIntf* window) {
@@ -73,7 +36,7 @@ class SkinBases : public ::testing::Test {
 protected:
     void SetUp() override {
         Host();
-        Form = std::make_unique<TBasesTestForm>();
+        Form = std::make_unique<TPlainTestForm>("TBasesTestForm");
         Form->SetBounds(420, 60, 420, 320);
         Form->Show();
     }
@@ -84,21 +47,9 @@ protected:
         c->SetBounds(left, top, width, height);
         return c;
     }
-    std::unique_ptr<TBasesTestForm> Form;
+    std::unique_ptr<TPlainTestForm> Form;
     TTestSkinWindow SkinWindow;
 };
-
-void Pump(int ms = 40) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 int PanelsOwnedByEngine() {
     int n = 0;

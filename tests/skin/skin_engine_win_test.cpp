@@ -14,30 +14,16 @@
 #include "skin/program_skin_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_window_win.h"
+#include "tests/skin/support/skin_test_support.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override { Application->Initialize(); }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
 
 std::vector<uint8_t> DefaultSkin() {
     std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-int FilesIn(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do {
-        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") ++count;
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return count;
 }
 
 // A form loading its stored engine, as the programs' main forms do.

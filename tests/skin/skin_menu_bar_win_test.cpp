@@ -10,12 +10,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "classlib/gui/application.h"
@@ -26,39 +24,18 @@
 #include "skin/skin_engine_win.h"
 #include "skin/skin_keys.h"
 #include "skin/skin_window_vcl_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override { Application->Initialize(); }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
 
 // The engine's form, loaded as the programs' main forms load theirs.
-struct TSkinnedForm {
-    TSkinnedForm() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->SetBounds(20, 20, 240, 160);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-        Form->Show();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
+struct TSkinnedForm : TSkinnedMainForm {
+    TSkinnedForm() : TSkinnedMainForm(20, 20, 240, 160) {}
 };
 
 LRESULT Query(HWND window) { return SendMessageA(window, WM_SKIN_QUERY, 0, 0); }
-
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        Application->ProcessMessages();
-        Sleep(10);
-    }
-}
 
 // A form with "&File" (Open Ctrl+O, Exit), "&Edit" (Copy) and "&Help" (no sub-items) and a
 // button at top 10; the menu is its bar before the skin sees it.
@@ -95,7 +72,7 @@ struct TMenuForm {
         HWND h = Form->GetHandle();
         SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(h);
-        Pump();
+        ProcessMessagesAWhile();
         return h;
     }
     int ClientHeight() const {
@@ -117,30 +94,15 @@ TlumSkinWindowVCL* SkinOf(TlumSkinEngine* engine, HWND h) {
 
 // Real input from a second thread while this one runs the messages (an open menu runs its own
 // loop until a key or click ends it).
-void RunInput(const std::vector<std::function<void()>>& steps) {
-    std::atomic<bool> done{false};
-    std::thread input([&] {
-        for (const auto& step : steps) {
-            step();
-            Sleep(80);
-        }
-        done = true;
-    });
-    while (!done) {
-        Application->ProcessMessages();
-        Sleep(5);
-    }
-    input.join();
-    Pump();
-}
+void RunInput(const std::vector<std::function<void()>>& steps) { PlayInput(steps, 80); }
 
-std::function<void()> Key(BYTE key, bool down) {
+std::function<void()> KeyStep(BYTE key, bool down) {
     return [=] { keybd_event(key, 0, down ? 0 : KEYEVENTF_KEYUP, 0); };
 }
 
 void Type(const std::vector<std::pair<BYTE, bool>>& keys) {
     std::vector<std::function<void()>> steps;
-    for (const auto& key : keys) steps.push_back(Key(key.first, key.second));
+    for (const auto& key : keys) steps.push_back(KeyStep(key.first, key.second));
     RunInput(steps);
 }
 
@@ -206,7 +168,7 @@ TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
         EXPECT_TRUE(own->GetOwnerDraw());
 
         main.Engine->UnskinWindow(h);
-        Pump();
+        ProcessMessagesAWhile();
         EXPECT_EQ(Query(h), 0);
         EXPECT_EQ(GetMenu(h), f.Menu->GetHandle());
         EXPECT_EQ(f.Form->GetMenu(), f.Menu);
@@ -220,7 +182,7 @@ TEST(SkinMenuBar, StandsForTheMainMenuAndUnskinningGivesEverythingBack) {
         f.OpenClicks = 0;
 
         main.Engine->SkinWindow(h, false);
-        Pump();
+        ProcessMessagesAWhile();
         ASSERT_EQ(Query(h), 1);
     }
 }
@@ -263,8 +225,8 @@ TEST(SkinMenuBar, ClickedButtonOpensItsMenuOrClicksAnItemWithoutOne) {
     };
     // "&File": its menu opens below the button; O picks "&Open".
     std::vector<std::function<void()>> steps = centre(0);
-    steps.push_back(Key('O', true));
-    steps.push_back(Key('O', false));
+    steps.push_back(KeyStep('O', true));
+    steps.push_back(KeyStep('O', false));
     RunInput(steps);
     EXPECT_EQ(f.OpenClicks, 1);
     // "&Help" has no menu: the click is the item's.
@@ -283,7 +245,7 @@ TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
     EXPECT_EQ(bar->GetColor(), e->GetSkinColor(SKIN2_MENUBARSTARTCOLOR));
     HWND barWindow = bar->GetHandle();
     RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    Pump();
+    ProcessMessagesAWhile();
     // The empty end of the bar: the skin's picture stretched, else its start colour on top.
     const int x = bar->GetWidth() - 3;
     TBitmap* picture = e->GetSkinBitmap(SKIN2_MENUBAR);
@@ -295,7 +257,7 @@ TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
     // A hot button: Tag 888, the selected fill inside and its border around; the other 0.
     SendMessageA(barWindow, TB_SETHOTITEM, 0, 0);
     RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump();
+    ProcessMessagesAWhile();
     TToolButton* hot = bar->Buttons(0);
     EXPECT_EQ(hot->GetTag(), TlumSkinMenuBar::kHotTag);
     EXPECT_EQ(bar->Buttons(1)->GetTag(), 0);
@@ -308,7 +270,7 @@ TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
                  static_cast<COLORREF>(e->GetSkinColor(SKIN2_TOPSELECTEDMENUBORDERCOLOR)));
     SendMessageA(barWindow, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
     RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump();
+    ProcessMessagesAWhile();
     EXPECT_EQ(hot->GetTag(), 0);
     EXPECT_EQ(bar->HotButton(), nullptr);
 }
@@ -345,7 +307,7 @@ TEST(SkinMenuBar, RecreatedFormTellsItsListenersAndKeepsItsBar) {
         listener.Previous(m);
     });
     f.Form->SetBorderStyle(bsSingle);   // a new window for the same form
-    Pump();
+    ProcessMessagesAWhile();
     HWND h = f.Form->GetHandle();
     EXPECT_EQ(told, 1);
     EXPECT_EQ(seen, h);
@@ -370,7 +332,7 @@ TEST(SkinMenuBar, ItemsAndMenuFreedWhileSkinnedAreForgotten) {
     EXPECT_FALSE(bar->Buttons(1)->GetVisible());
     SendMessageA(bar->GetHandle(), TB_SETHOTITEM, 1, 0);
     SendMessageA(bar->GetHandle(), CM_DIALOGCHAR, 'E', 1 << 29);   // nothing left to open
-    Pump();
+    ProcessMessagesAWhile();
     delete f.Menu;
     EXPECT_EQ(skin->GetSavedMenu(), nullptr);
     EXPECT_FALSE(bar->GetVisible());

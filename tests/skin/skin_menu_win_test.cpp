@@ -18,6 +18,7 @@
 #include "skin/skin_menu_win.h"
 #include "skin/skin_registry_win.h"
 #include "skin/skin_utils_win.h"
+#include "tests/support/menu_loop_action.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -91,27 +92,6 @@ struct FakeTarget : TlumSkinSysMenuTarget {
     TSysMenuButtons PaintedCaptionButtons() const override { return Buttons; }
     TSysMenuButtons Buttons;
     std::vector<std::string> Calls;
-};
-
-// Runs the action from a timer once a menu loop is under way.
-struct MenuLoopAction {
-    static std::function<void()>& Action() {
-        static std::function<void()> action;
-        return action;
-    }
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        if (Action()) Action()();
-    }
-    explicit MenuLoopAction(std::function<void()> action) {
-        Action() = std::move(action);
-        FTimer = SetTimer(nullptr, 0, 200, Fire);
-    }
-    ~MenuLoopAction() {
-        KillTimer(nullptr, FTimer);
-        Action() = nullptr;
-    }
-    UINT_PTR FTimer;
 };
 
 void Pump() {

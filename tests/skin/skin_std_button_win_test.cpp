@@ -20,136 +20,16 @@
 #include "skin/skin_registry_win.h"
 #include "skin/skin_std_ctrl_button_win.h"
 #include "skin/skin_std_ctrl_register_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        Application->Initialize();
-        RegisterStdControlSkins();
-    }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment(RegisterStdControlSkins));
 
-// The engine with our default skin, on a form of its own (never shown).
-struct TSkinEngineHost {
-    TSkinEngineHost() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->SetSkinAllForms(false);
-        Engine->SetSkinDialogs(false);
-        Engine->SetBuiltIn(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
-};
-
-TSkinEngineHost& Host() {
-    static TSkinEngineHost host;
-    return host;
-}
-
-class TTestSkinWindow : public TlumSkinWindowIntf {
-public:
-    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
-    void SetAnimationOrProgress(bool) override {}
-    bool GetAnimationOrProgress() const override { return false; }
-};
-
-// A form class the engine does not skin by itself.
-class TButtonTestForm : public TForm {
-public:
-    TButtonTestForm() : TForm(nullptr) {}
-    const char* ClassName() const override { return "TButtonTestForm"; }
-};
-
-void Pump(int ms = 40) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
-
-void MoveTo(POINT p) {
-    SetCursorPos(p.x, p.y);
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-    Pump(30);
-}
-void Press() {
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Pump(30);
-}
-void Release() {
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Pump(30);
-}
-void Key(BYTE vk, bool down) {
-    keybd_event(vk, 0, down ? 0 : KEYEVENTF_KEYUP, 0);
-    Pump(30);
-}
-
-POINT ScreenPoint(HWND wnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(wnd, &p);
-    return p;
-}
-
-class SkinStdButton : public ::testing::Test {
+class SkinStdButton : public TSkinFormTest {
 protected:
-    void SetUp() override {
-        Host();
-        Form = std::make_unique<TButtonTestForm>();
-        Form->SetBounds(420, 60, 420, 320);
-        Form->Show();
-        SetForegroundWindow(Form->GetHandle());
-        Pump();
-    }
-    void TearDown() override { Form.reset(); }
-    template <class T>
-    T* Add(int left, int top, int width, int height) {
-        auto* c = new T(Form.get());
-        c->SetParent(Form.get());
-        c->SetBounds(left, top, width, height);
-        c->HandleNeeded();
-        return c;
-    }
-    std::unique_ptr<TButtonTestForm> Form;
-    TTestSkinWindow SkinWindow;
+    SkinStdButton() : TSkinFormTest("TButtonTestForm", 420, 60, 420, 320) {}
 };
-
-// The cells of a skin bitmap whose opaque pixels the window shows at (x0, y0).
-std::vector<int> ShownCells(HWND wnd, int x0, int y0, TSkinBitmapKey key, int cells) {
-    const TColor trans = Host().Engine->Metrics().TransparentColor;
-    HDC dc = GetDC(wnd);
-    std::vector<int> shown;
-    for (int k = 1; k <= cells; ++k) {
-        TBitmap cell;
-        Host().Engine->GetSkinBitmapPart(key, &cell, k, cells);
-        bool same = !cell.Empty();
-        for (int y = 0; y < cell.GetHeight() && same; ++y)
-            for (int x = 0; x < cell.GetWidth() && same; ++x) {
-                const TColor c = cell.GetCanvas()->GetPixel(x, y);
-                same = c == trans || ColorToRGB(c) == GetPixel(dc, x0 + x, y0 + y);
-            }
-        if (same) shown.push_back(k);
-    }
-    ReleaseDC(wnd, dc);
-    return shown;
-}
-
-bool Shows(const std::vector<int>& cells, int cell) {
-    return std::find(cells.begin(), cells.end(), cell) != cells.end();
-}
 
 int CellWidth(TSkinBitmapKey key, int cells) {
     TBitmap cell;

@@ -29,80 +29,13 @@
 #include "skin/skin_std_ctrl_scroll_win.h"
 #include "skin/skin_std_ctrl_register_win.h"
 #include "skin/skin_utils_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        Application->Initialize();
-        RegisterStdControlSkins();
-    }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment(RegisterStdControlSkins));
 
-// The engine with our default skin, on a form of its own (never shown).
-struct TSkinEngineHost {
-    TSkinEngineHost() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->SetSkinAllForms(false);
-        Engine->SetSkinDialogs(false);
-        Engine->SetBuiltIn(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
-};
-
-TSkinEngineHost& Host() {
-    static TSkinEngineHost host;
-    return host;
-}
 COLORREF Skin(TSkinColorKey key) { return ColorToRGB(Host().Engine->GetSkinColor(key)); }
-
-class TTestSkinWindow : public TlumSkinWindowIntf {
-public:
-    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
-    void SetAnimationOrProgress(bool) override {}
-    bool GetAnimationOrProgress() const override { return false; }
-};
-
-// A form class the engine does not skin by itself.
-class TBoxTestForm : public TForm {
-public:
-    TBoxTestForm() : TForm(nullptr) {}
-    const char* ClassName() const override { return "TBoxTestForm"; }
-};
-
-void Pump(int ms = 40) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
-
-void MoveTo(POINT p) {
-    SetCursorPos(p.x, p.y);
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-    Pump(30);
-}
-void Press() {
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Pump(30);
-}
-void Release() {
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Pump(30);
-}
 
 // A click from a second thread while this one runs the messages: a press on a native scroll
 // bar enters the system's tracking loop, which returns only on the release.
@@ -116,20 +49,6 @@ void ClickFromOutside(POINT p) {
     Pump(250);
     clicker.join();
     Pump();
-}
-
-POINT ScreenPoint(HWND wnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(wnd, &p);
-    return p;
-}
-
-// The colour the screen shows at a client point of the window.
-COLORREF Pixel(HWND wnd, int x, int y) {
-    HDC dc = GetDC(wnd);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return c;
 }
 
 // The client area as the screen shows it.
@@ -149,36 +68,18 @@ void Redraw(HWND wnd) {
     Pump(30);
 }
 
-class SkinStdBoxes : public ::testing::Test {
+class SkinStdBoxes : public TSkinFormTest {
 protected:
-    void SetUp() override {
-        Host();
-        Form = std::make_unique<TBoxTestForm>();
-        Form->SetBounds(420, 60, 460, 360);
-        Form->Show();
-        SetWindowPos(Form->GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(Form->GetHandle());
-        Pump();
-    }
+    SkinStdBoxes() : TSkinFormTest("TBoxTestForm", 420, 60, 460, 360, true) {}
     void TearDown() override {
         Host().Engine->SetDrawScrollBar(true);
-        Form.reset();
-    }
-    template <class T>
-    T* Add(int left, int top, int width, int height) {
-        auto* c = new T(Form.get());
-        c->SetParent(Form.get());
-        c->SetBounds(left, top, width, height);
-        if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
-        return c;
+        TSkinFormTest::TearDown();
     }
     std::unique_ptr<TlumSkinControlVCL> SkinOf(TControl* control) {
         auto skin = FindSkinControlClass(control, &SkinWindow);
         if (skin) skin->ApplySkinColours();
         return skin;
     }
-    std::unique_ptr<TBoxTestForm> Form;
-    TTestSkinWindow SkinWindow;
 };
 
 }  // namespace
@@ -221,10 +122,10 @@ TEST_F(SkinStdBoxes, ComboFrameAndButtonInSkinColoursAndTheArrowDrops) {
         info.cbSize = sizeof info;
         ASSERT_TRUE(LUMSkinUtils::GetComboBoxInfo(wnd, &info));
         const RECT b = info.rcButton;
-        EXPECT_EQ(Pixel(wnd, 0, 0), Skin(SKIN2_CONTROLBORDERCOLOR)) << style;
-        EXPECT_EQ(Pixel(wnd, 1, combo->GetClientHeight() - 2), ColorToRGB(clYellow)) << style;
-        EXPECT_EQ(Pixel(wnd, b.left, (b.top + b.bottom) / 2), Skin(SKIN2_CONTROLBORDERCOLOR)) << style;
-        EXPECT_EQ(Pixel(wnd, b.left + 2, b.top + 1), Skin(SKIN2_CONTROLCOLOR)) << style;
+        EXPECT_EQ(ClientPixel(wnd, 0, 0), Skin(SKIN2_CONTROLBORDERCOLOR)) << style;
+        EXPECT_EQ(ClientPixel(wnd, 1, combo->GetClientHeight() - 2), ColorToRGB(clYellow)) << style;
+        EXPECT_EQ(ClientPixel(wnd, b.left, (b.top + b.bottom) / 2), Skin(SKIN2_CONTROLBORDERCOLOR)) << style;
+        EXPECT_EQ(ClientPixel(wnd, b.left + 2, b.top + 1), Skin(SKIN2_CONTROLCOLOR)) << style;
 
         MoveTo(ScreenPoint(wnd, (b.left + b.right) / 2, (b.top + b.bottom) / 2));
         Press();
@@ -272,7 +173,7 @@ TEST_F(SkinStdBoxes, ScrollBarOverlayShowsTheSkinAndArrowClicksMovePosition) {
         ASSERT_FALSE(picture->Empty());
         HWND ow = overlay->GetHandle();
         for (POINT p : {POINT{2, 2}, POINT{c.Width / 2, c.Height / 2}, POINT{c.Width - 3, c.Height - 3}})
-            EXPECT_EQ(Pixel(ow, p.x, p.y), ColorToRGB(picture->GetCanvas()->GetPixel(p.x, p.y)))
+            EXPECT_EQ(ClientPixel(ow, p.x, p.y), ColorToRGB(picture->GetCanvas()->GetPixel(p.x, p.y)))
                 << c.Kind << " at " << p.x << "," << p.y;
 
         // Focused: a dotted rectangle just inside the thumb, nothing else changes.
@@ -378,7 +279,7 @@ TEST_F(SkinStdBoxes, GroupBoxCaptionLeavesAGapInTheFrame) {
         int borderInGap = 0, borderOutside = 0, outside = 0;
         for (int x = 0; x < frameRight; ++x) {
             const bool inGap = x >= gapLeft && x < gapLeft + textWidth;
-            const bool isBorder = Pixel(wnd, x, line) == border;
+            const bool isBorder = ClientPixel(wnd, x, line) == border;
             if (inGap) {
                 borderInGap += isBorder;
             } else {
@@ -391,10 +292,10 @@ TEST_F(SkinStdBoxes, GroupBoxCaptionLeavesAGapInTheFrame) {
         if (textWidth > 0) {
             bool background = false;
             for (int x = gapLeft; x < gapLeft + textWidth && !background; ++x)
-                background = Pixel(wnd, x, line) == ColorToRGB(clYellow);
+                background = ClientPixel(wnd, x, line) == ColorToRGB(clYellow);
             EXPECT_TRUE(background) << "the caption is drawn opaque in the box colour";
         }
-        EXPECT_EQ(Pixel(wnd, 0, box->GetHeight() - 2), border);
+        EXPECT_EQ(ClientPixel(wnd, 0, box->GetHeight() - 2), border);
         skin.reset();
         delete box;
     }
@@ -412,8 +313,8 @@ TEST_F(SkinStdBoxes, SpeedButtonFacesFollowTheMouseAndDown) {
     HWND form = Form->GetHandle();
     const POINT centre = ScreenPoint(form, 70, 55);
     const POINT away = ScreenPoint(form, 300, 250);
-    auto face = [&] { return Pixel(form, 70, 55); };
-    auto edge = [&] { return Pixel(form, 40, 40); };
+    auto face = [&] { return ClientPixel(form, 70, 55); };
+    auto edge = [&] { return ClientPixel(form, 40, 40); };
     MoveTo(away);
     Redraw(form);
     EXPECT_EQ(face(), ColorToRGB(Host().Engine->GetFormColor())) << "normal";
@@ -438,10 +339,10 @@ TEST_F(SkinStdBoxes, SpeedButtonFacesFollowTheMouseAndDown) {
     // The button's own face inside the band.
     other->SetTag(TlumSkinSpeedButton::NativeFaceTag);
     Redraw(form);
-    EXPECT_EQ(Pixel(form, 140, 55), Skin(SKIN2_CONTROLBORDERCOLOR)) << "left line";
-    EXPECT_EQ(Pixel(form, 140 + 59, 55), ColorToRGB(clBtnFace)) << "band";
-    EXPECT_EQ(Pixel(form, 141, 41), ColorToRGB(clBtnFace)) << "band";
-    EXPECT_NE(Pixel(form, 170, 55), ColorToRGB(Host().Engine->GetFormColor())) << "no skin face";
+    EXPECT_EQ(ClientPixel(form, 140, 55), Skin(SKIN2_CONTROLBORDERCOLOR)) << "left line";
+    EXPECT_EQ(ClientPixel(form, 140 + 59, 55), ColorToRGB(clBtnFace)) << "band";
+    EXPECT_EQ(ClientPixel(form, 141, 41), ColorToRGB(clBtnFace)) << "band";
+    EXPECT_NE(ClientPixel(form, 170, 55), ColorToRGB(Host().Engine->GetFormColor())) << "no skin face";
 
     // The caption in the font's colour, grey when disabled: text is smoothed, so compare the
     // darkest pixel of the face.
@@ -451,7 +352,7 @@ TEST_F(SkinStdBoxes, SpeedButtonFacesFollowTheMouseAndDown) {
     auto darkest = [&] {
         int dark = 255;
         for (int y = 42; y < 68; ++y)
-            for (int x = 142; x < 198; ++x) dark = std::min(dark, static_cast<int>(GetGValue(Pixel(form, x, y))));
+            for (int x = 142; x < 198; ++x) dark = std::min(dark, static_cast<int>(GetGValue(ClientPixel(form, x, y))));
         return dark;
     };
     Redraw(form);
@@ -477,7 +378,7 @@ TEST_F(SkinStdBoxes, PanelTakesTheSkinnedFormColour) {
         EXPECT_TRUE(c->GetParentColor()) << c->ClassName();
         EXPECT_EQ(ColorToRGB(c->GetColor()), formColour) << c->ClassName();
     }
-    EXPECT_EQ(Pixel(panel->GetHandle(), 60, 40), formColour);
+    EXPECT_EQ(ClientPixel(panel->GetHandle(), 60, 40), formColour);
     Host().Engine->UnskinWindow(Form->GetHandle());
     Pump();
 }
@@ -494,7 +395,7 @@ TEST_F(SkinStdBoxes, TeardownInEveryOrderWithoutGrowth) {
         return n;
     };
     auto cycle = [&](TOrder order) {
-        auto form = std::make_unique<TBoxTestForm>();
+        auto form = std::make_unique<TPlainTestForm>("TBoxTestForm");
         form->SetBounds(420, 60, 400, 300);
         form->Show();
         auto add = [&](TControl* c, int top) {

@@ -27,92 +27,21 @@
 #include "skin/skin_std_ctrl_register_win.h"
 #include "skin/skin_std_ctrl_tabs_win.h"
 #include "skin/skin_utils_win.h"
+#include "tests/skin/support/skin_test_support.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        Application->Initialize();
-        RegisterStdControlSkins();
-    }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment(RegisterStdControlSkins));
 
-// The engine with our default skin, on a form of its own (never shown).
-struct TSkinEngineHost {
-    TSkinEngineHost() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->SetSkinAllForms(false);
-        Engine->SetSkinDialogs(false);
-        Engine->SetBuiltIn(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
-};
-
-TSkinEngineHost& Host() {
-    static TSkinEngineHost host;
-    return host;
-}
-
-class TTestSkinWindow : public TlumSkinWindowIntf {
-public:
-    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
-    void SetAnimationOrProgress(bool) override {}
-    bool GetAnimationOrProgress() const override { return false; }
-};
-
-// A sizeable form class the engine does not skin by itself.
-class TBarsTestForm : public TForm {
-public:
-    TBarsTestForm() : TForm(nullptr) {}
-    const char* ClassName() const override { return "TBarsTestForm"; }
-};
-
-void Pump(int ms = 40) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
-
-void MoveTo(HWND wnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(wnd, &p);
-    SetCursorPos(p.x, p.y);
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-    Pump(30);
-}
-void Press() {
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Pump(30);
-}
-void Release() {
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Pump(30);
-}
+void MoveTo(HWND wnd, int x, int y) { ::MoveTo(ScreenPoint(wnd, x, y)); }
 
 void Redraw(TWinControl* control) {
     RedrawWindow(control->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     Pump(20);
 }
 
-// Screen pixels of the client area (or the whole window).
-COLORREF ClientPixel(HWND wnd, int x, int y) {
-    TWindowDC dc(wnd);
-    return GetPixel(dc.Get(), x, y);
-}
+// The whole window as the screen shows it.
 COLORREF WindowPixel(HWND wnd, int x, int y) {
     TWindowDC dc(wnd, TWindowDC::daWindow);
     return GetPixel(dc.Get(), x, y);
@@ -125,27 +54,12 @@ COLORREF SkinPixel(TSkinBitmapKey key, int k, int n, int x, int y) {
 }
 COLORREF Rgb(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); }
 
-class SkinStdBars : public ::testing::Test {
+class SkinStdBars : public TSkinFormTest {
 protected:
-    void SetUp() override {
-        Host();
-        Form = std::make_unique<TBarsTestForm>();
-        Form->SetBounds(300, 60, 520, 420);
-        Form->Show();
-        SetForegroundWindow(Form->GetHandle());
-        Pump();
-    }
+    SkinStdBars() : TSkinFormTest("TBarsTestForm", 300, 60, 520, 420) {}
     void TearDown() override {
         Skins.clear();
-        Form.reset();
-    }
-    template <class T>
-    T* Add(int left, int top, int width, int height) {
-        auto* c = new T(Form.get());
-        c->SetParent(Form.get());
-        c->SetBounds(left, top, width, height);
-        c->HandleNeeded();
-        return c;
+        TSkinFormTest::TearDown();
     }
     // Skins the control as the skin window does: made, then given the skin's colours.
     TlumSkinControlVCL* Skin(TControl* control) {
@@ -154,8 +68,6 @@ protected:
         if (Skins.back()) Skins.back()->ApplySkinColours();
         return Skins.back().get();
     }
-    std::unique_ptr<TBarsTestForm> Form;
-    TTestSkinWindow SkinWindow;
     std::vector<std::unique_ptr<TlumSkinControlVCL>> Skins;
 };
 

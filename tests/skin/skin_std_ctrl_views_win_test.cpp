@@ -26,92 +26,14 @@
 #include "skin/skin_std_ctrl_picker_win.h"
 #include "skin/skin_std_ctrl_register_win.h"
 #include "skin/skin_std_ctrl_toolbar_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        Application->Initialize();
-        RegisterStdControlSkins();
-    }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment(RegisterStdControlSkins));
 
-// The engine with our default skin, on a form of its own (never shown).
-struct TSkinEngineHost {
-    TSkinEngineHost() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->SetSkinAllForms(false);
-        Engine->SetSkinDialogs(false);
-        Engine->SetBuiltIn(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
-};
-
-TSkinEngineHost& Host() {
-    static TSkinEngineHost host;
-    return host;
-}
-
-class TTestSkinWindow : public TlumSkinWindowIntf {
-public:
-    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
-    void SetAnimationOrProgress(bool) override {}
-    bool GetAnimationOrProgress() const override { return false; }
-};
-
-// A form class the engine does not skin by itself.
-class TViewsTestForm : public TForm {
-public:
-    TViewsTestForm() : TForm(nullptr) {}
-    const char* ClassName() const override { return "TViewsTestForm"; }
-};
-
-void Pump(int ms = 40) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
-
-void MoveTo(POINT p) {
-    SetCursorPos(p.x, p.y);
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-    Pump(40);
-}
-void Press() {
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Pump(40);
-}
-void Release() {
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Pump(40);
-}
-
-POINT ScreenPoint(HWND wnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(wnd, &p);
-    return p;
-}
-
-COLORREF Pixel(HWND wnd, int x, int y) {
-    HDC dc = GetDC(wnd);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return c;
-}
+// Real input here settles a little longer than elsewhere.
+constexpr int kSettle = 40;
 
 COLORREF SkinRGB(TSkinColorKey key) { return ColorToRGB(Host().Engine->GetSkinColor(key)); }
 COLORREF FormRGB() { return ColorToRGB(Host().Engine->GetFormColor()); }
@@ -129,28 +51,16 @@ int UpDownChildren(HWND parent, bool visibleOnly) {
     return n;
 }
 
-class SkinStdViews : public ::testing::Test {
+class SkinStdViews : public TSkinFormTest {
 protected:
+    SkinStdViews() : TSkinFormTest("TViewsTestForm", 300, 60, 460, 360) {}
     void SetUp() override {
-        Host();
         Host().Engine->SetActive(true);
-        Form = std::make_unique<TViewsTestForm>();
-        Form->SetBounds(300, 60, 460, 360);
-        Form->Show();
-        SetForegroundWindow(Form->GetHandle());
-        Pump();
+        TSkinFormTest::SetUp();
     }
     void TearDown() override {
-        Form.reset();
+        TSkinFormTest::TearDown();
         Host().Engine->SetActive(true);
-    }
-    template <class T>
-    T* Add(int left, int top, int width, int height) {
-        auto* c = new T(Form.get());
-        c->SetParent(Form.get());
-        c->SetBounds(left, top, width, height);
-        if (auto* w = dynamic_cast<TWinControl*>(static_cast<TControl*>(c))) w->HandleNeeded();
-        return c;
     }
     template <class TSkin>
     std::unique_ptr<TSkin> Skin(TControl* control) {
@@ -172,8 +82,6 @@ protected:
         dropDown->SetParent(bar);
         return bar;
     }
-    std::unique_ptr<TViewsTestForm> Form;
-    TTestSkinWindow SkinWindow;
 };
 
 }  // namespace
@@ -209,31 +117,31 @@ TEST_F(SkinStdViews, ToolBarButtonsShowHotAndPressedLooks) {
     const TRect d = dropDown->GetBoundsRect();
     ASSERT_GT(d.Width(), 14);
 
-    MoveTo(ScreenPoint(wnd, p.Left + p.Width() / 2, p.Top + p.Height() / 2));
-    EXPECT_EQ(Pixel(wnd, p.Left + 3, p.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR)) << "hot face";
-    EXPECT_EQ(Pixel(wnd, p.Left, p.Top + 3), SkinRGB(SKIN2_TOOLBARBORDERCOLOR)) << "hot frame";
+    MoveTo(ScreenPoint(wnd, p.Left + p.Width() / 2, p.Top + p.Height() / 2), kSettle);
+    EXPECT_EQ(ClientPixel(wnd, p.Left + 3, p.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR)) << "hot face";
+    EXPECT_EQ(ClientPixel(wnd, p.Left, p.Top + 3), SkinRGB(SKIN2_TOOLBARBORDERCOLOR)) << "hot frame";
     // Held down the button is selected; the system may drop the hot flag while it holds the
     // mouse, which leaves the hot look: a skin face either way.
-    Press();
-    const COLORREF held = Pixel(wnd, p.Left + 3, p.Top + 3);
+    Press(kSettle);
+    const COLORREF held = ClientPixel(wnd, p.Left + 3, p.Top + 3);
     EXPECT_TRUE(held == SkinRGB(SKIN2_TOOLBARDOWNCOLOR) || held == SkinRGB(SKIN2_TOOLBARONCOLOR)) << "held face";
-    Release();
+    Release(kSettle);
     // Hot and selected together: the pressed look.
     bool defaultDraw = true;
     skin->DrawButton(bar, plain, cdsHot | cdsSelected, defaultDraw);
     EXPECT_FALSE(defaultDraw);
-    EXPECT_EQ(Pixel(wnd, p.Left + 3, p.Top + 3), SkinRGB(SKIN2_TOOLBARDOWNCOLOR)) << "pressed face";
-    EXPECT_EQ(Pixel(wnd, p.Left, p.Top + 3), SkinRGB(SKIN2_TOOLBARBORDERCOLOR)) << "pressed frame";
+    EXPECT_EQ(ClientPixel(wnd, p.Left + 3, p.Top + 3), SkinRGB(SKIN2_TOOLBARDOWNCOLOR)) << "pressed face";
+    EXPECT_EQ(ClientPixel(wnd, p.Left, p.Top + 3), SkinRGB(SKIN2_TOOLBARBORDERCOLOR)) << "pressed frame";
 
-    MoveTo(ScreenPoint(wnd, d.Left + 4, d.Top + d.Height() / 2));
+    MoveTo(ScreenPoint(wnd, d.Left + 4, d.Top + d.Height() / 2), kSettle);
     for (int y : {d.Top + 1, d.Top + d.Height() / 2 - 2, d.Bottom - 2})
-        EXPECT_EQ(Pixel(wnd, d.Right - 14, y), RGB(0, 0, 0)) << "separator at y " << y;
-    EXPECT_EQ(Pixel(wnd, d.Right - 13, d.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR));
-    EXPECT_EQ(Pixel(wnd, d.Right - 15, d.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR));
+        EXPECT_EQ(ClientPixel(wnd, d.Right - 14, y), RGB(0, 0, 0)) << "separator at y " << y;
+    EXPECT_EQ(ClientPixel(wnd, d.Right - 13, d.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR));
+    EXPECT_EQ(ClientPixel(wnd, d.Right - 15, d.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR));
 
     // Off the bar the buttons are the bar's own again: no skin face anywhere on them.
-    MoveTo(ScreenPoint(Form->GetHandle(), 200, 300));
-    EXPECT_NE(Pixel(wnd, p.Left + 3, p.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR));
+    MoveTo(ScreenPoint(Form->GetHandle(), 200, 300), kSettle);
+    EXPECT_NE(ClientPixel(wnd, p.Left + 3, p.Top + 3), SkinRGB(SKIN2_TOOLBARONCOLOR));
     skin->Restore();
 }
 
@@ -361,9 +269,9 @@ TEST_F(SkinStdViews, PickersGetButtonOrUpDown) {
         }
         if (c.Button) {
             const TRect r = button->GetBoundsRect();
-            MoveTo(ScreenPoint(wnd, r.Left + r.Width() / 2, r.Top + r.Height() / 2));
-            Press();
-            Release();
+            MoveTo(ScreenPoint(wnd, r.Left + r.Width() / 2, r.Top + r.Height() / 2), kSettle);
+            Press(kSettle);
+            Release(kSettle);
             HWND calendar = reinterpret_cast<HWND>(SendMessageA(wnd, DTM_GETMONTHCAL, 0, 0));
             EXPECT_TRUE(calendar && IsWindowVisible(calendar)) << c.Name;
             keybd_event(VK_ESCAPE, 0, 0, 0);
@@ -375,9 +283,9 @@ TEST_F(SkinStdViews, PickersGetButtonOrUpDown) {
             HWND native = skin->NativeUpDown();
             const LRESULT before = SendMessageA(native, UDM_GETPOS32, 0, 0);
             HWND own = upDown->GetHandle();
-            MoveTo(ScreenPoint(own, upDown->GetWidth() / 2, 3));
-            Press();
-            Release();
+            MoveTo(ScreenPoint(own, upDown->GetWidth() / 2, 3), kSettle);
+            Press(kSettle);
+            Release(kSettle);
             EXPECT_NE(SendMessageA(native, UDM_GETPOS32, 0, 0), before) << c.Name;
         }
         // Whatever the skin hid or added is back as it was.
@@ -407,13 +315,13 @@ TEST_F(SkinStdViews, ComboBoxExPaintsFrameAndButtonAndStillDrops) {
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(inner, &info));
     const RECT b = info.rcButton;
-    EXPECT_EQ(Pixel(inner, 0, 5), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "frame";
-    EXPECT_EQ(Pixel(inner, b.left, (b.top + b.bottom) / 2), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "button line";
-    EXPECT_EQ(Pixel(inner, b.right - 2, b.top + 1), SkinRGB(SKIN2_CONTROLCOLOR)) << "button face";
+    EXPECT_EQ(ClientPixel(inner, 0, 5), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "frame";
+    EXPECT_EQ(ClientPixel(inner, b.left, (b.top + b.bottom) / 2), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "button line";
+    EXPECT_EQ(ClientPixel(inner, b.right - 2, b.top + 1), SkinRGB(SKIN2_CONTROLCOLOR)) << "button face";
 
-    MoveTo(ScreenPoint(inner, (b.left + b.right) / 2, (b.top + b.bottom) / 2));
-    Press();
-    Release();
+    MoveTo(ScreenPoint(inner, (b.left + b.right) / 2, (b.top + b.bottom) / 2), kSettle);
+    Press(kSettle);
+    Release(kSettle);
     EXPECT_TRUE(SendMessageA(inner, CB_GETDROPPEDSTATE, 0, 0)) << "arrow click drops the list";
     SendMessageA(inner, CB_SHOWDROPDOWN, FALSE, 0);
     Pump();
@@ -425,10 +333,10 @@ TEST_F(SkinStdViews, ComboBoxExPaintsFrameAndButtonAndStillDrops) {
     simple->SetStyle(csExSimple);
     HWND simpleInner = simple->GetComboHandle();
     Redraw(simple->GetHandle());
-    const COLORREF native = Pixel(simpleInner, 0, 0);
+    const COLORREF native = ClientPixel(simpleInner, 0, 0);
     auto simpleSkin = Skin<TlumSkinComboBoxEx>(simple);
     Redraw(simple->GetHandle());
-    EXPECT_EQ(Pixel(simpleInner, 0, 0), native);
+    EXPECT_EQ(ClientPixel(simpleInner, 0, 0), native);
     simpleSkin->Restore();
 }
 
@@ -500,15 +408,15 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     RECT second;
     ASSERT_TRUE(SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second)));
     const int mid = (second.top + second.bottom) / 2;
-    EXPECT_EQ(Pixel(header, second.left + 1, second.top + 1), FormRGB()) << "column face";
-    EXPECT_EQ(Pixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "separator";
-    EXPECT_EQ(Pixel(header, client.right - 3, mid), FormRGB()) << "right of the last column";
-    EXPECT_EQ(Pixel(header, 10, client.bottom - 1), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "bottom line";
+    EXPECT_EQ(ClientPixel(header, second.left + 1, second.top + 1), FormRGB()) << "column face";
+    EXPECT_EQ(ClientPixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "separator";
+    EXPECT_EQ(ClientPixel(header, client.right - 3, mid), FormRGB()) << "right of the last column";
+    EXPECT_EQ(ClientPixel(header, 10, client.bottom - 1), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "bottom line";
     // The too-wide caption starts 4 pixels in: nothing drawn before, text from there.
     bool textNearStart = false;
     for (int y = second.top + 1; y < second.bottom - 1; ++y) {
-        for (int x = second.left; x < second.left + 4; ++x) EXPECT_EQ(Pixel(header, x, y), FormRGB()) << x << "," << y;
-        for (int x = second.left + 4; x < second.left + 10; ++x) textNearStart |= Pixel(header, x, y) != FormRGB();
+        for (int x = second.left; x < second.left + 4; ++x) EXPECT_EQ(ClientPixel(header, x, y), FormRGB()) << x << "," << y;
+        for (int x = second.left + 4; x < second.left + 10; ++x) textNearStart |= ClientPixel(header, x, y) != FormRGB();
     }
     EXPECT_TRUE(textNearStart);
 
@@ -519,13 +427,13 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     SendMessageA(view->GetHandle(), LVM_DELETECOLUMN, 2, 0);
     ASSERT_EQ(view->GetColumns()->Count(), 3);
     Redraw(view->GetHandle());
-    EXPECT_EQ(Pixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR));
-    EXPECT_EQ(Pixel(header, third.right - 1, mid), FormRGB());
+    EXPECT_EQ(ClientPixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR));
+    EXPECT_EQ(ClientPixel(header, third.right - 1, mid), FormRGB());
 
     skin->Restore();
     EXPECT_EQ(skin->GetHeader(), nullptr);
     Redraw(view->GetHandle());
-    EXPECT_NE(Pixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "native again";
+    EXPECT_NE(ClientPixel(header, second.right - 1, mid), SkinRGB(SKIN2_CONTROLBORDERCOLOR)) << "native again";
     skin.reset();
 
     auto* icons = Add<TListView>(20, 200, 200, 100);
@@ -539,7 +447,7 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     Redraw(icons->GetHandle());
     ASSERT_NE(icons->GetHeaderHandle(), nullptr);
     EXPECT_EQ(iconSkin->GetHeader(), icons->GetHeaderHandle());
-    EXPECT_EQ(Pixel(iconSkin->GetHeader(), 3, 3), FormRGB());
+    EXPECT_EQ(ClientPixel(iconSkin->GetHeader(), 3, 3), FormRGB());
     iconSkin->Restore();
 }
 

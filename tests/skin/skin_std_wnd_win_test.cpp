@@ -21,61 +21,18 @@
 #include "skin/skin_registry_win.h"
 #include "skin/skin_std_wnd_win.h"
 #include "skin/skin_utils_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        Application->Initialize();
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_USEREX_CLASSES};
-        InitCommonControlsEx(&icc);
-        RegisterStdWndSkins();
-    }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment([] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_USEREX_CLASSES};
+    InitCommonControlsEx(&icc);
+    RegisterStdWndSkins();
+}));
 
-// The engine with our default skin, on a form of its own (never shown).
-struct TSkinEngineHost {
-    TSkinEngineHost() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->SetSkinDialogs(false);
-        Engine->SetBuiltIn(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
-};
-
-TSkinEngineHost& Host() {
-    static TSkinEngineHost host;
-    return host;
-}
-
-// Stands in for the skin window of a foreign dialog.
-class TTestSkinWindow : public TlumSkinWindowIntf {
-public:
-    TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
-    void SetAnimationOrProgress(bool value) override { AnimationOrProgress = value; }
-    bool GetAnimationOrProgress() const override { return AnimationOrProgress; }
-    bool AnimationOrProgress = false;
-};
-
-void Pump(int ms = 60) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
+// Standard windows here get a little longer to settle than forms.
+constexpr int kPump = 60;
 
 // A plain top-level window that counts the BN_CLICKED notifications of its children.
 std::map<int, int> gClicks;
@@ -111,60 +68,6 @@ struct TTestWindow {
     }
     HWND Wnd;
 };
-
-POINT ScreenPoint(HWND wnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(wnd, &p);
-    return p;
-}
-
-void MoveTo(POINT p) {
-    SetCursorPos(p.x, p.y);
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-    Pump(30);
-}
-void Press() {
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Pump(30);
-}
-void Release() {
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Pump(30);
-}
-void Key(BYTE vk, bool down) {
-    keybd_event(vk, 0, down ? 0 : KEYEVENTF_KEYUP, 0);
-    Pump(30);
-}
-
-COLORREF ScreenPixel(HWND wnd, int x, int y) {
-    HDC dc = GetDC(wnd);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return c;
-}
-
-// The cells of a skin bitmap whose opaque pixels the window shows at (x0, y0) (a skin may draw
-// two states alike).
-std::vector<int> ShownCells(HWND wnd, int x0, int y0, TSkinBitmapKey key, int cells) {
-    const TColor trans = Host().Engine->Metrics().TransparentColor;
-    std::vector<int> shown;
-    for (int k = 1; k <= cells; ++k) {
-        TBitmap cell;
-        Host().Engine->GetSkinBitmapPart(key, &cell, k, cells);
-        bool same = !cell.Empty();
-        for (int y = 0; y < cell.GetHeight() && same; ++y)
-            for (int x = 0; x < cell.GetWidth() && same; ++x) {
-                const TColor c = cell.GetCanvas()->GetPixel(x, y);
-                same = c == trans || ColorToRGB(c) == ScreenPixel(wnd, x0 + x, y0 + y);
-            }
-        if (same) shown.push_back(k);
-    }
-    return shown;
-}
-
-bool Shows(const std::vector<int>& cells, int cell) {
-    return std::find(cells.begin(), cells.end(), cell) != cells.end();
-}
 
 }  // namespace
 
@@ -243,15 +146,15 @@ TEST(SkinStdWnd, ButtonShowsTheSkinSlices) {
     ASSERT_NE(skin, nullptr);
     MoveTo(ScreenPoint(other, 5, 5));
     SendMessageA(button, WM_SKIN_REPAINT, 0, 0);
-    Pump();
-    auto shown = [&] { return ScreenPixel(button, sx, sy); };
+    Pump(kPump);
+    auto shown = [&] { return ClientPixel(button, sx, sy); };
     EXPECT_EQ(shown(), ColorToRGB(slices[0].GetCanvas()->GetPixel(sx, sy))) << "normal";
     MoveTo(ScreenPoint(button, w, h));
     EXPECT_EQ(shown(), ColorToRGB(slices[1].GetCanvas()->GetPixel(sx, sy))) << "hot";
     Press();
     EXPECT_EQ(shown(), ColorToRGB(slices[2].GetCanvas()->GetPixel(sx, sy))) << "pressed";
     Release();
-    Pump();
+    Pump(kPump);
 }
 
 TEST(SkinStdWnd, CheckAndRadioBoxesShowTheirCells) {

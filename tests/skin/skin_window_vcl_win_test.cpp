@@ -7,11 +7,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "classlib/gui/application.h"
@@ -19,39 +17,18 @@
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_window_vcl_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override { Application->Initialize(); }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
 
 // The engine's form, loaded as the programs' main forms load theirs.
-struct TSkinnedForm {
-    TSkinnedForm() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->SetBounds(20, 20, 240, 160);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-        Form->Show();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
+struct TSkinnedForm : TSkinnedMainForm {
+    TSkinnedForm() : TSkinnedMainForm(20, 20, 240, 160) {}
 };
 
 LRESULT Query(HWND window) { return SendMessageA(window, WM_SKIN_QUERY, 0, 0); }
-
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        Application->ProcessMessages();
-        Sleep(10);
-    }
-}
 
 // A form shown after the engine exists, on top, where the mouse can reach it.
 std::unique_ptr<TForm> ShownForm(TFormBorderStyle style = bsSizeable,
@@ -64,7 +41,7 @@ std::unique_ptr<TForm> ShownForm(TFormBorderStyle style = bsSizeable,
     form->SetCaption("skinned form");
     form->Show();
     SetWindowPos(form->GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    Pump();
+    ProcessMessagesAWhile();
     return form;
 }
 
@@ -92,22 +69,7 @@ public:
     void Down() { FSteps.push_back([] { mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0); }); }
     void Up() { FSteps.push_back([] { mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }); }
     void Click() { Down(), Up(); }
-    void Run() {
-        std::atomic<bool> done{false};
-        std::thread input([&] {
-            for (auto& step : FSteps) {
-                step();
-                Sleep(60);
-            }
-            done = true;
-        });
-        while (!done) {
-            Application->ProcessMessages();
-            Sleep(5);
-        }
-        input.join();
-        Pump();
-    }
+    void Run() { PlayInput(FSteps, 60); }
 
 private:
     RECT FBox{};
@@ -123,7 +85,7 @@ TEST(SkinWindowVCL, DisabledTagFormShownAfterTheEngineStaysNative) {
     auto disabled = ShownForm(bsSizeable, biSystemMenu | biMinimize | biMaximize, 9999);
     auto plain = ShownForm();
     SetActiveWindow(disabled->GetHandle());   // activation again: the hook asks once more
-    Pump();
+    ProcessMessagesAWhile();
     EXPECT_EQ(Query(disabled->GetHandle()), 0);
     EXPECT_NE(GetWindowLongA(disabled->GetHandle(), GWL_STYLE) & WS_SYSMENU, 0);
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -189,7 +151,7 @@ TEST(SkinWindowVCL, CaptionButtonsFollowTheRealMouse) {
         auto form = ShownForm();
         HWND h = form->GetHandle();
         ShowWindow(h, SW_MAXIMIZE);
-        Pump();
+        ProcessMessagesAWhile();
         TlumSkinWindowVCL* skin = SkinOf(main.Engine, form.get());
         ASSERT_TRUE(IsZoomed(h));
         RECT box{};
@@ -226,11 +188,11 @@ TEST(SkinWindowVCL, MaxRestoreFollowsTheButtonsTheFormHas) {
         auto form = ShownForm(bsSizeable, c.icons);
         HWND h = form->GetHandle();
         ShowWindow(h, c.showCommand);
-        Pump();
+        ProcessMessagesAWhile();
         TlumSkinWindowVCL* skin = SkinOf(main.Engine, form.get());
         ASSERT_NE(skin, nullptr);
         skin->DoMaxRestore();
-        Pump();
+        ProcessMessagesAWhile();
         EXPECT_EQ(IsZoomed(h) != FALSE, c.zoomedAfter);
         EXPECT_EQ(IsIconic(h) != FALSE, c.iconicAfter);
     }
@@ -268,7 +230,7 @@ TEST(SkinWindowVCL, EachBorderStyleShowsItsOwnCaptionButtons) {
     EXPECT_EQ(SkinOf(main.Engine, form.get())->GetIconHandle(), form->GetIcon()->GetHandle());
     // Iconic, the buttons sit 5 pixels from the right edge.
     ShowWindow(form->GetHandle(), SW_MINIMIZE);
-    Pump();
+    ProcessMessagesAWhile();
     RECT box{};
     GetWindowRect(form->GetHandle(), &box);
     EXPECT_EQ(SkinOf(main.Engine, form.get())->ButtonRect(TlumSkinWindow::hbClose).Right, box.right - box.left - 5);
@@ -282,7 +244,7 @@ TEST(SkinWindowVCL, RecreatedOrFloatedFormIsSkinnedAgain) {
         form->SetBorderStyle(bsSingle);   // a new window for the same form
         HWND h = form->GetHandle();
         form->Perform(message);
-        Pump();
+        ProcessMessagesAWhile();
         EXPECT_EQ(Query(h), 1);
         EXPECT_EQ(GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
         HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -301,7 +263,7 @@ TEST(SkinWindowVCL, SizeLimitsAreSetWhileSkinnedAndOnlyOursAreTakenBack) {
         form->GetConstraints()->SetMinWidth(ownMinWidth);
         form->SetBounds(300, 200, 600, 240);
         form->Show();
-        Pump();
+        ProcessMessagesAWhile();
         ASSERT_EQ(Query(form->GetHandle()), 1);
         EXPECT_EQ(form->GetConstraints()->GetMinHeight(), m.CaptionHeight + 6);
         EXPECT_EQ(form->GetConstraints()->GetMinWidth(), ownMinWidth ? ownMinWidth : m.MinFormWidth);
@@ -323,7 +285,7 @@ TEST(SkinWindowVCL, ZoomedFormCoversTheWorkAreaWithFourPixelsToSpare) {
     TSkinnedForm main;
     auto form = ShownForm();
     ShowWindow(form->GetHandle(), SW_MAXIMIZE);
-    Pump();
+    ProcessMessagesAWhile();
     ASSERT_EQ(Query(form->GetHandle()), 1);
     MONITORINFO info{};
     info.cbSize = sizeof info;

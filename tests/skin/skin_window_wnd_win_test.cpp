@@ -18,29 +18,15 @@
 #include "skin/skin_engine_win.h"
 #include "skin/skin_hook_win.h"
 #include "skin/skin_window_wnd_win.h"
-#include "tests/support/tempdir.h"
+#include "tests/skin/support/skin_test_support.h"
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment {
-    void SetUp() override { Application->Initialize(); }
-};
-const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
 
 // A shown form with its engine, loaded as the programs' main forms load theirs.
-struct TSkinnedForm {
-    TSkinnedForm() : Form(new TForm(nullptr)) {
-        std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
-        Form->SetBounds(60, 60, 320, 240);
-        Form->BeginLoading();
-        Engine = new TlumSkinEngine(Form.get());
-        Engine->SetActive(true);
-        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        Form->FinishLoading();
-        Form->Show();
-    }
-    std::unique_ptr<TForm> Form;
-    TlumSkinEngine* Engine;
+struct TSkinnedForm : TSkinnedMainForm {
+    TSkinnedForm() : TSkinnedMainForm(60, 60, 320, 240) {}
 };
 
 LRESULT Query(HWND window) { return SendMessageA(window, WM_SKIN_QUERY, 0, 0); }
@@ -231,13 +217,6 @@ private:
     std::vector<WORD> FWords;
 };
 
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        Application->ProcessMessages();
-        Sleep(10);
-    }
-}
-
 }  // namespace
 
 TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst) {
@@ -253,7 +232,7 @@ TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst)
         const LONG nativeStyle = GetWindowLongA(dialog, GWL_STYLE) | WS_VISIBLE;
         ShowWindow(dialog, SW_SHOW);   // activation: the hook skins it
         SetActiveWindow(dialog);
-        Pump();
+        ProcessMessagesAWhile();
 
         EXPECT_EQ(Query(dialog), 1);
         EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE), nativeStyle & ~WS_SYSMENU);
@@ -273,7 +252,7 @@ TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst)
         form.Engine->SkinWindow(dialog, false);
         SetActiveWindow(form.Form->GetHandle());
         SetActiveWindow(dialog);
-        Pump();
+        ProcessMessagesAWhile();
         EXPECT_EQ(form.Engine->SkinWindowCount(), 2);
 
         const int destroySeen = TTemplateDialog::DestroySeen;

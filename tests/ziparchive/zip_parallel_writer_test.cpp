@@ -64,42 +64,6 @@ private:
     bool FChanged = false, FReadSome = false;
 };
 
-// Writes through a file that refuses every byte after the first Limit.
-class TLimitedFile : public TStream {
-public:
-    TLimitedFile(const AnsiString& name, int64_t limit) : FFile(name, fmCreate), FLimit(limit) {}
-    int32_t Read(void* b, int32_t n) override { return FFile.Read(b, n); }
-    int32_t Write(const void* b, int32_t n) override {
-        const int64_t room = FLimit - FFile.GetPosition();
-        if (room <= 0) return 0;
-        return FFile.Write(b, static_cast<int32_t>(std::min<int64_t>(n, room)));
-    }
-    int64_t Seek(int64_t o, int origin) override { return FFile.Seek(o, origin); }
-    void SetSize(int64_t n) override { FFile.SetSize(n); }
-
-private:
-    TFileStream FFile;
-    int64_t FLimit;
-};
-
-class TLimitedOutput : public TS_BufferStream {
-public:
-    TLimitedOutput(const AnsiString& name, int64_t limit)
-        : TS_BufferStream(nullptr, 4096), FFile(std::make_unique<TLimitedFile>(name, limit)) {
-        FInnerStream = FFile.get();
-    }
-    ~TLimitedOutput() override {
-        try {
-            FinishWriting();
-        } catch (...) {
-        }
-        FInnerStream = nullptr;
-    }
-
-private:
-    std::unique_ptr<TLimitedFile> FFile;
-};
-
 // The writer with a fixed seed for the encryption headers and sources that misbehave on
 // request. The settings are made before the run; the workers only read them.
 class TTestZip : public TArcZip {

@@ -2,9 +2,11 @@
 // settings, and a plain reader of the records an archive holds (local and central headers
 // read straight from the bytes, so that the tests do not trust the code they check).
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "tests/ziparchive/scratch_files.h"
 #include "tools/ziptool/builder_settings.h"
 #include "ziparchive/arc_zip.h"
+#include "ziparchive/buffered_stream.h"
 #include "classlib/little_endian.h"
 #include "ziparchive/zip_crypt.h"
 
@@ -188,3 +191,40 @@ inline std::string DecryptedHeader(const std::string& archive, const TRawEntry& 
     keys.DecryptBuffer(&h[0], h.size());
     return h;
 }
+
+// Writes through a file that refuses every byte after the first Limit.
+class TLimitedFile : public TStream {
+public:
+    TLimitedFile(const AnsiString& name, int64_t limit) : FFile(name, fmCreate), FLimit(limit) {}
+    int32_t Read(void* b, int32_t n) override { return FFile.Read(b, n); }
+    int32_t Write(const void* b, int32_t n) override {
+        const int64_t room = FLimit - FFile.GetPosition();
+        if (room <= 0) return 0;
+        return FFile.Write(b, static_cast<int32_t>(std::min<int64_t>(n, room)));
+    }
+    int64_t Seek(int64_t o, int origin) override { return FFile.Seek(o, origin); }
+    void SetSize(int64_t n) override { FFile.SetSize(n); }
+
+private:
+    TFileStream FFile;
+    int64_t FLimit;
+};
+
+// A writer output that ends in such a file.
+class TLimitedOutput : public TS_BufferStream {
+public:
+    TLimitedOutput(const AnsiString& name, int64_t limit)
+        : TS_BufferStream(nullptr, 4096), FFile(std::make_unique<TLimitedFile>(name, limit)) {
+        FInnerStream = FFile.get();
+    }
+    ~TLimitedOutput() override {
+        try {
+            FinishWriting();
+        } catch (...) {
+        }
+        FInnerStream = nullptr;
+    }
+
+private:
+    std::unique_ptr<TLimitedFile> FFile;
+};
