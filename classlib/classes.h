@@ -54,12 +54,21 @@ public:
     // Calls Loaded on this component and then on every owned component still loading.
     void FinishLoading();
 
+    // Links the two both ways (each hears when the other goes); Remove takes both directions.
     void FreeNotification(TComponent* other);
     void RemoveFreeNotification(TComponent* other);
     void InsertComponent(TComponent* c);
     void RemoveComponent(TComponent* c);
 
 protected:
+    // Points a reference field at value, moving the free-notification link with it, so the
+    // field is told (Notification opRemove) when what it points at goes.
+    template <class T>
+    void ReplaceReference(T*& field, T* value) {
+        if (field) field->RemoveFreeNotification(this);
+        field = value;
+        if (value) value->FreeNotification(this);
+    }
     // A component came or went: every component this one owns hears of it too, so a sibling
     // holding a reference learns of it. Overrides call the inherited one.
     virtual void Notification(TComponent* component, TOperation operation);

@@ -66,10 +66,7 @@ void TlumSkinMenuBar::FreeButtons() {
     std::vector<TToolButton*> buttons;
     buttons.swap(FItemButtons);
     for (TToolButton* button : buttons) {
-        if (TMenuItem* item = button->GetMenuItem()) {   // both ways: each holds the other
-            item->RemoveFreeNotification(this);
-            RemoveFreeNotification(item);
-        }
+        if (TMenuItem* item = button->GetMenuItem()) item->RemoveFreeNotification(this);
         delete button;
     }
 }

@@ -88,10 +88,7 @@ void TlumSkinWindowVCL::Detach() {
     FHook.reset();
     FLifecycle.Reset();
     FAppEvents.reset();
-    if (FSavedMenu) {   // both ways: each holds the other
-        FSavedMenu->RemoveFreeNotification(FMenuWatch.get());
-        FMenuWatch->RemoveFreeNotification(FSavedMenu);
-    }
+    if (FSavedMenu) FSavedMenu->RemoveFreeNotification(FMenuWatch.get());
     FSavedMenu = nullptr;
     FBuiltMenu = nullptr;
     FMenuWatch.reset();

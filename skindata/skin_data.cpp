@@ -77,9 +77,7 @@ void TgwSkinData::SetCompressedStoredSkin(TgwCompressedStoredSkin* value) {
 }
 
 void TgwSkinData::SetResourceStrData(TgwResourceStrData* value) {
-    if (FResourceStrData) FResourceStrData->RemoveFreeNotification(this);
-    FResourceStrData = value;
-    if (value) value->FreeNotification(this);
+    ReplaceReference(FResourceStrData, value);
     BroadcastSkinMessage(WM_SKINDATA_STRINGS);
 }
 

@@ -326,9 +326,7 @@ void TCustomUpDown::SetAlignButton(TUDAlignButton v) {
 void TCustomUpDown::SetAssociate(TWinControl* control) {
     if (control == FAssociate) return;
     if (control == this) throw EInvalidOperation("An up-down cannot be associated with itself");
-    if (FAssociate) FAssociate->RemoveFreeNotification(this);
-    FAssociate = control;
-    if (control) control->FreeNotification(this);
+    ReplaceReference(FAssociate, control);
     if (!HandleAllocated()) return;
     SendMessageA(FHandle, UDM_SETBUDDY, control ? reinterpret_cast<WPARAM>(control->GetHandle()) : 0, 0);
     if (control) SendMessageA(FHandle, UDM_SETPOS32, 0, FPosition);

@@ -255,9 +255,7 @@ void TCustomTabControl::SetTabPosition(TTabPosition position) {
 
 void TCustomTabControl::SetImages(TImageList* images) {
     if (images == FImages) return;
-    if (FImages) FImages->RemoveFreeNotification(this);
-    FImages = images;
-    if (images) images->FreeNotification(this);
+    ReplaceReference(FImages, images);
     // The tabs' image indexes change with it: the window is made again.
     RecreateWnd();
 }

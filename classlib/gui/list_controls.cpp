@@ -335,9 +335,7 @@ void TCustomComboBoxEx::SetStyle(TComboBoxExStyle v) {
 
 void TCustomComboBoxEx::SetImages(TImageList* images) {
     if (images == FImages) return;
-    if (FImages) FImages->RemoveFreeNotification(this);
-    FImages = images;
-    if (images) images->FreeNotification(this);
+    ReplaceReference(FImages, images);
     if (HandleAllocated())
         SendMessageA(FHandle, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->GetHandle() : nullptr));
 }

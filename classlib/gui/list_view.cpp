@@ -213,9 +213,7 @@ void TCustomListView::SetViewStyle(TViewStyle v) {
 
 void TCustomListView::SetSmallImages(TImageList* images) {
     if (images == FSmallImages) return;
-    if (FSmallImages) FSmallImages->RemoveFreeNotification(this);
-    FSmallImages = images;
-    if (images) images->FreeNotification(this);
+    ReplaceReference(FSmallImages, images);
     if (HandleAllocated())
         SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images ? images->GetHandle() : nullptr));
 }

@@ -424,9 +424,7 @@ void TMenu::SetOwnerDraw(bool value) {
 
 void TMenu::SetImages(TImageList* value) {
     if (FImages == value) return;
-    if (FImages) FImages->RemoveFreeNotification(this);
-    FImages = value;
-    if (FImages) FImages->FreeNotification(this);
+    ReplaceReference(FImages, value);
     ItemChanged();
 }
 
@@ -585,7 +583,6 @@ void TMainMenu::Detach() {
     FForm = nullptr;
     FormMenus().erase(form);
     form->RemoveFreeNotification(this);
-    RemoveFreeNotification(form);
     if (form->HandleAllocated() && GetMenu(form->GetHandle()) == GetHandle()) SetMenu(form->GetHandle(), nullptr);
 }
 

@@ -350,17 +350,13 @@ void TToolBar::SetButtonHeight(int v) {
 
 void TToolBar::SetImages(TImageList* images) {
     if (images == FImages) return;
-    if (FImages) FImages->RemoveFreeNotification(this);
-    FImages = images;
-    if (images) images->FreeNotification(this);
+    ReplaceReference(FImages, images);
     RecreateWnd();
 }
 
 void TToolBar::SetHotImages(TImageList* images) {
     if (images == FHotImages) return;
-    if (FHotImages) FHotImages->RemoveFreeNotification(this);
-    FHotImages = images;
-    if (images) images->FreeNotification(this);
+    ReplaceReference(FHotImages, images);
     if (HandleAllocated())
         SendMessageA(FHandle, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->GetHandle() : nullptr));
 }
