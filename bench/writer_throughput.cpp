@@ -15,32 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/corpus_files.h"
 #include "classlib/classes.h"
 #include "tools/ziptool/builder_settings.h"
 #include "ziparchive/arc_zip.h"
-#include "ziparchive/file_search.h"
 #include "ziparchive/zip_crypt.h"
 
 namespace {
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-std::vector<std::string> LoadFolder(const AnsiString& folder, int64_t& total) {
-    std::vector<std::string> files;
-    TDirSearch search(folder, 0x39, true, "*");
-    TSearchRec rec;
-    AnsiString path;
-    total = 0;
-    while (search.NextFile(rec, path)) {
-        if (EndsWithChar(path, '\\')) continue;
-        TFileStream f(path, fmOpenRead | fmShareDenyNone);
-        std::string data(static_cast<size_t>(f.GetSize()), '\0');
-        if (!data.empty()) f.ReadBuffer(&data[0], static_cast<int32_t>(data.size()));
-        total += static_cast<int64_t>(data.size());
-        files.push_back(std::move(data));
-    }
-    return files;
-}
 
 // Raw Deflate of each file plus the encryption of its output; the compressed total.
 int64_t RawCodec(const std::vector<std::string>& files, int level, const std::string& password) {

@@ -17,8 +17,8 @@
 #include <time.h>
 #endif
 
+#include "bench/corpus_files.h"
 #include "classlib/classes.h"
-#include "ziparchive/file_search.h"
 
 namespace {
 
@@ -33,23 +33,6 @@ double ThreadSeconds() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 #endif
-}
-
-std::vector<std::string> LoadFolder(const AnsiString& folder, int64_t& total) {
-    std::vector<std::string> files;
-    TDirSearch search(folder, 0x39, true, "*");
-    TSearchRec rec;
-    AnsiString path;
-    total = 0;
-    while (search.NextFile(rec, path)) {
-        if (EndsWithChar(path, '\\')) continue;
-        TFileStream f(path, fmOpenRead | fmShareDenyNone);
-        std::string data(static_cast<size_t>(f.GetSize()), '\0');
-        if (!data.empty()) f.ReadBuffer(&data[0], static_cast<int32_t>(data.size()));
-        total += static_cast<int64_t>(data.size());
-        files.push_back(std::move(data));
-    }
-    return files;
 }
 
 std::vector<std::string> DeflateAll(const std::vector<std::string>& files) {
