@@ -15,7 +15,7 @@ TDeflaterPool::~TDeflaterPool() = default;
 
 std::unique_ptr<TRawDeflater> TDeflaterPool::Take() {
     {
-        std::lock_guard<std::mutex> guard(FLock);
+        std::lock_guard<TLightMutex> guard(FLock);
         if (!FFree.empty()) {
             std::unique_ptr<TRawDeflater> d = std::move(FFree.back());
             FFree.pop_back();
@@ -27,7 +27,7 @@ std::unique_ptr<TRawDeflater> TDeflaterPool::Take() {
 
 void TDeflaterPool::GiveBack(std::unique_ptr<TRawDeflater> deflater) {
     deflater->Reset();
-    std::lock_guard<std::mutex> guard(FLock);
+    std::lock_guard<TLightMutex> guard(FLock);
     FFree.push_back(std::move(deflater));
 }
 

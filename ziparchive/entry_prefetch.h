@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "classlib/sysutils.h"
+#include "classlib/thread_sync.h"
 #include "ziparchive/arc_platform.h"
 #include "ziparchive/zip_crypt.h"
 
@@ -30,7 +30,7 @@ public:
 
 private:
     const int FLevel;
-    std::mutex FLock;
+    TLightMutex FLock;
     std::vector<std::unique_ptr<TRawDeflater>> FFree;
 };
 

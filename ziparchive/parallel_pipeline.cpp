@@ -20,7 +20,7 @@ TOrderedPipeline::~TOrderedPipeline() { Stop(); }
 
 void TOrderedPipeline::Stop() {
     {
-        std::lock_guard<std::mutex> guard(FLock);
+        std::lock_guard<TLightMutex> guard(FLock);
         FStopping = true;
     }
     FChanged.notify_all();
@@ -38,7 +38,7 @@ void TOrderedPipeline::WorkerLoop() {
     for (;;) {
         size_t index;
         {
-            std::unique_lock<std::mutex> guard(FLock);
+            std::unique_lock<TLightMutex> guard(FLock);
             FChanged.wait(guard, [this] {
                 return FStopping || FNextJob >= FCount || FNextJob < FConsumerAt + FMaxAhead;
             });
@@ -53,7 +53,7 @@ void TOrderedPipeline::WorkerLoop() {
             error = std::current_exception();
         }
         {
-            std::lock_guard<std::mutex> guard(FLock);
+            std::lock_guard<TLightMutex> guard(FLock);
             FErrors[index] = error;
             FDone[index] = 1;
         }
@@ -64,7 +64,7 @@ void TOrderedPipeline::WorkerLoop() {
 void TOrderedPipeline::WaitFor(size_t index) {
     std::exception_ptr error;
     {
-        std::unique_lock<std::mutex> guard(FLock);
+        std::unique_lock<TLightMutex> guard(FLock);
         if (index >= FCount) return;
         FConsumerAt = std::max(FConsumerAt, index);
         FChanged.notify_all();   // the window and the always-granted index moved
@@ -78,7 +78,7 @@ void TOrderedPipeline::WaitFor(size_t index) {
 
 void TOrderedPipeline::Release(size_t index) {
     {
-        std::lock_guard<std::mutex> guard(FLock);
+        std::lock_guard<TLightMutex> guard(FLock);
         if (index >= FCount) return;
         FReserved -= FHeld[index];
         FHeld[index] = 0;
@@ -88,7 +88,7 @@ void TOrderedPipeline::Release(size_t index) {
 }
 
 bool TOrderedPipeline::Reserve(size_t index, uint64_t bytes) {
-    std::unique_lock<std::mutex> guard(FLock);
+    std::unique_lock<TLightMutex> guard(FLock);
     FChanged.wait(guard, [&] { return FStopping || index <= FConsumerAt || FReserved + bytes <= FBudget; });
     if (FStopping) return false;
     FReserved += bytes;
@@ -98,7 +98,7 @@ bool TOrderedPipeline::Reserve(size_t index, uint64_t bytes) {
 
 void TOrderedPipeline::Shrink(size_t index, uint64_t keepBytes) {
     {
-        std::lock_guard<std::mutex> guard(FLock);
+        std::lock_guard<TLightMutex> guard(FLock);
         if (FHeld[index] <= keepBytes) return;
         FReserved -= FHeld[index] - keepBytes;
         FHeld[index] = keepBytes;

@@ -19,14 +19,14 @@
 //   threads; results not taken are simply dropped by their owner.
 // No job may call WaitFor, and the consumer must not call Reserve.
 #pragma once
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
+
+#include "classlib/thread_sync.h"
 
 class TOrderedPipeline {
 public:
@@ -55,8 +55,8 @@ private:
     const size_t FMaxAhead;
     const uint64_t FBudget;
     TJob FJob;
-    std::mutex FLock;
-    std::condition_variable FChanged;
+    TLightMutex FLock;
+    TLightCondition FChanged;
     size_t FNextJob = 0;        // the next index a worker takes
     size_t FConsumerAt = 0;     // the index the consumer waits for or takes next
     uint64_t FReserved = 0;

@@ -22,7 +22,7 @@ TExtractWorkers::TExtractWorkers(int count) {
 
 TExtractWorkers::~TExtractWorkers() {
     {
-        std::lock_guard<std::mutex> lock(FMutex);
+        std::lock_guard<TLightMutex> lock(FMutex);
         FStopping = true;
     }
     FWork.notify_all();
@@ -35,7 +35,7 @@ int TExtractWorkers::DefaultCount() {
 }
 
 bool TExtractWorkers::TTicket::Done() const {
-    std::lock_guard<std::mutex> lock(Owner->FMutex);
+    std::lock_guard<TLightMutex> lock(Owner->FMutex);
     return Finished;
 }
 
@@ -44,7 +44,7 @@ std::shared_ptr<TExtractWorkers::TTicket> TExtractWorkers::Submit(TWork work) {
     ticket->Work = std::move(work);
     ticket->Owner = this;
     {
-        std::lock_guard<std::mutex> lock(FMutex);
+        std::lock_guard<TLightMutex> lock(FMutex);
         FQueue.push_back(ticket);
     }
     FWork.notify_one();
@@ -52,7 +52,7 @@ std::shared_ptr<TExtractWorkers::TTicket> TExtractWorkers::Submit(TWork work) {
 }
 
 void TExtractWorkers::Wait(const std::shared_ptr<TTicket>& ticket, const std::function<void()>& idle) {
-    std::unique_lock<std::mutex> lock(FMutex);
+    std::unique_lock<TLightMutex> lock(FMutex);
     while (!ticket->Finished) {
         FDone.wait_for(lock, kIdleInterval, [&] { return ticket->Finished; });
         if (ticket->Finished || !idle) continue;
@@ -66,7 +66,7 @@ void TExtractWorkers::Run(int worker) {
     for (;;) {
         std::shared_ptr<TTicket> ticket;
         {
-            std::unique_lock<std::mutex> lock(FMutex);
+            std::unique_lock<TLightMutex> lock(FMutex);
             FWork.wait(lock, [this] { return FStopping || !FQueue.empty(); });
             // Jobs handed in are run even when the end is asked for: their owner waits on them.
             if (FQueue.empty()) return;
@@ -75,7 +75,7 @@ void TExtractWorkers::Run(int worker) {
         }
         ticket->Work(worker);
         {
-            std::lock_guard<std::mutex> lock(FMutex);
+            std::lock_guard<TLightMutex> lock(FMutex);
             ticket->Finished = true;
             ticket->Work = nullptr;
         }

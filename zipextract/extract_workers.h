@@ -2,13 +2,13 @@
 // were handed in, while the calling thread goes on with the next entries' events. The
 // calling thread collects each job by waiting for it; it pumps its message queue meanwhile.
 #pragma once
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
+
+#include "classlib/thread_sync.h"
 
 class TExtractWorkers {
 public:
@@ -47,9 +47,9 @@ private:
     void Run(int worker);
 
     std::vector<std::thread> FThreads;
-    mutable std::mutex FMutex;
-    std::condition_variable FWork;   // a job came in, or the end
-    std::condition_variable FDone;   // a job finished
+    mutable TLightMutex FMutex;
+    TLightCondition FWork;   // a job came in, or the end
+    TLightCondition FDone;   // a job finished
     std::deque<std::shared_ptr<TTicket>> FQueue;
     bool FStopping = false;
 };
