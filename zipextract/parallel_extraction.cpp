@@ -2,7 +2,9 @@
 // workers, which create its file, decode, decipher, check and write it, then close (or
 // delete) it; the calling thread later takes the entries back in archive order and raises
 // their end events. At most kWindow entries are in flight: a fixed number, so that where the
-// end events fall between the start events depends on the archive alone.
+// end events fall between the start events depends on the archive alone. The window is wide
+// enough that an entry of many megabytes, which one worker deciphers byte by byte, does not
+// hold the others up: the calling thread goes on handing in the entries behind it.
 #include <algorithm>
 #include <exception>
 
@@ -15,7 +17,7 @@
 
 namespace {
 
-constexpr size_t kWindow = 64;
+constexpr size_t kWindow = 512;
 constexpr uint16_t kMethodStored = 0;
 
 // Names compared as the system compares them: ASCII letters without case.
@@ -76,6 +78,13 @@ void TUnZipRun::StopWorkers() {
     FWorkers.reset();
     FWorkerStates.clear();
     FInFlight.clear();
+    FInFlightNames.clear();
+}
+
+void TUnZipRun::PopInFlight() {
+    const auto name = FInFlightNames.find(FInFlight.front()->FoldedName);
+    if (name != FInFlightNames.end() && --name->second == 0) FInFlightNames.erase(name);
+    FInFlight.pop_front();
 }
 
 void TUnZipRun::SubmitEntry(int index, const AnsiString& fName, int64_t dataStart) {
@@ -89,6 +98,7 @@ void TUnZipRun::SubmitEntry(int index, const AnsiString& fName, int64_t dataStar
     job->RecordProgress = FOwner.OnFilePercentDone || FOwner.OnTotalPercentDone;
     TExtractJob* j = job.get();
     job->Ticket = FWorkers->Submit([this, j](int worker) { RunJob(*j, *FWorkerStates[static_cast<size_t>(worker)]); });
+    ++FInFlightNames[job->FoldedName];
     FInFlight.push_back(std::move(job));
     while (FInFlight.size() > kWindow) CollectOldest();
 }
@@ -138,7 +148,7 @@ void TUnZipRun::CollectOldest() {
     // The job leaves the list only once its worker is done with it: a failure while waiting
     // (in the message pump) leaves it for AbandonAll to wait for.
     FWorkers->Wait(job->Ticket, [this] { PumpMessages(); });
-    FInFlight.pop_front();
+    PopInFlight();
     FOwner.GetCurrentHeader()->Assign(&job->Header);
     if (job->Error) {
         FJobFailed = true;
@@ -166,7 +176,7 @@ void TUnZipRun::AbandonAll() {
     while (!FInFlight.empty()) {
         std::shared_ptr<TExtractJob> job = FInFlight.front();
         FWorkers->Wait(job->Ticket, nullptr);
-        FInFlight.pop_front();
+        PopInFlight();
         if (job->Kept) RemoveFile(job->FName);
     }
 }
@@ -188,15 +198,16 @@ void TUnZipRun::EndWorkersAfterFailure(bool finishInFlight) {
 
 void TUnZipRun::FinishIfInFlight(const AnsiString& name) {
     const AnsiString folded = FoldName(name);
-    for (const std::shared_ptr<TExtractJob>& job : FInFlight) {
-        const AnsiString& f = job->FoldedName;
-        if (folded == f || (folded.size() > f.size() && folded.compare(0, f.size(), f) == 0 && folded[f.size()] == '\\')) {
-            // The entry being started keeps its own header through the others' ends.
-            TZipHeaderInfo current;
-            current.Assign(FOwner.GetCurrentHeader());
-            CollectAll();
-            FOwner.GetCurrentHeader()->Assign(&current);
-            return;
-        }
-    }
+    // The name itself, or a folder above it, is the name of a file still being written. Every
+    // backslash byte counts as a folder's end, the second byte of a double-byte character
+    // too: a wrong match only finishes the entries in flight a little early.
+    bool inFlight = FInFlightNames.count(folded) != 0;
+    for (size_t i = 0; !inFlight && i < folded.size(); ++i)
+        if (folded[i] == '\\') inFlight = FInFlightNames.count(folded.substr(0, i)) != 0;
+    if (!inFlight) return;
+    // The entry being started keeps its own header through the others' ends.
+    TZipHeaderInfo current;
+    current.Assign(FOwner.GetCurrentHeader());
+    CollectAll();
+    FOwner.GetCurrentHeader()->Assign(&current);
 }

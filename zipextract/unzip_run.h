@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "ziparchive/arc_unzip.h"
@@ -105,6 +106,8 @@ private:
     void RunJob(TExtractJob& job, TWorkerState& worker);
     void CollectOldest();
     void CollectAll();
+    // Takes the oldest entry off the lists of entries in flight.
+    void PopInFlight();
     // After a failure: waits for the entries in flight and deletes what they wrote, with no
     // events; they were started but not finished.
     void AbandonAll();
@@ -135,6 +138,7 @@ private:
 
     AnsiString FWorkerZipName;                          // the archive the workers read
     std::deque<std::shared_ptr<TExtractJob>> FInFlight;  // archive order
+    std::unordered_map<AnsiString, int> FInFlightNames;  // their names, folded: how many of each
     bool FJobFailed = false;                            // a job's own error ended the run
     std::vector<std::unique_ptr<TWorkerState>> FWorkerStates;
     std::unique_ptr<TExtractWorkers> FWorkers;           // last: its threads end first
