@@ -7,6 +7,12 @@
 
 TForm3* Form3 = nullptr;
 
+namespace {
+// Posted to the window once its thread runs: the browser's HTML engine starts while the
+// archive is extracted.
+constexpr UINT kPreloadEngineMessage = WM_APP + 1;
+}  // namespace
+
 TForm3::TForm3(TComponent* owner) : TForm(owner) {
     SetLeft(364);
     SetTop(279);
@@ -50,6 +56,7 @@ void TForm3::FormShow(TObject*) {
     try {
         FThread = std::make_unique<playthread>();
         FThread->Start();
+        PostMessageA(GetHandle(), kPreloadEngineMessage, 0, 0);
     } catch (...) {
         // Without a thread nobody would close the window: close it through the queue, once the
         // modal loop runs.
@@ -58,6 +65,16 @@ void TForm3::FormShow(TObject*) {
         FThreadDone = true;
         PostMessageA(GetHandle(), WM_CLOSE, 0, 0);
     }
+}
+
+void TForm3::WndProc(TMessage& m) {
+    if (m.Msg != kPreloadEngineMessage) {
+        TForm::WndProc(m);
+        return;
+    }
+    // The window is painted first: the engine's start-up may keep this thread busy a while.
+    UpdateWindow(GetHandle());
+    if (Form1 && Form1->WebBrowser1) Form1->WebBrowser1->PreloadHtmlEngine();
 }
 
 void TForm3::Timer1Timer(TObject*) {

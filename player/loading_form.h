@@ -35,6 +35,9 @@ public:
     void WaitForLoader();
     bool LoaderRunning() const;
 
+protected:
+    void WndProc(TMessage& message) override;
+
 private:
     std::unique_ptr<playthread> FThread;
     bool FThreadDone = false;   // the thread has handed the window back

@@ -45,6 +45,12 @@ IDispatch* VariantDispatch(const VARIANT& v) {
 
 VARIANT_BOOL* VariantBoolRef(VARIANT& v) { return v.vt == (VT_BYREF | VT_BOOL) ? v.pboolVal : nullptr; }
 
+// OLE is set up once, by the thread that first needs it (the main thread).
+void InitializeOleOnce() {
+    static const bool ready = SUCCEEDED(OleInitialize(nullptr));
+    (void)ready;
+}
+
 }  // namespace
 
 // ---- the event sink -----------------------------------------------------------------------
@@ -319,8 +325,7 @@ IDispatch* TWebBrowser::GetEventSink() const { return FHost ? FHost->Events : nu
 
 void TWebBrowser::CreateBrowser() {
     if (FOleObject) return;
-    static const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
-    (void)oleReady;
+    InitializeOleOnce();
     TComPtr<IOleObject> object;
     HRESULT hr = CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
                                   IID_IOleObject, object.PutVoid());
@@ -351,6 +356,7 @@ void TWebBrowser::CreateBrowser() {
 }
 
 void TWebBrowser::ReleaseBrowser() {
+    FPreloadedDocument.Reset();
     if (FConnectionPoint) {
         FConnectionPoint->Unadvise(FCookie);
         FConnectionPoint.Reset();
@@ -389,6 +395,18 @@ void TWebBrowser::Check(HRESULT hr, const char* what) {
     throw EOleException(Format("%s failed (%08lX)", what, static_cast<unsigned long>(hr)), hr);
 }
 
+namespace {
+// The class of the system's HTML document ({25336920-03F9-11CF-8FD0-00AA00686F13}), which
+// mingw's uuid library lacks.
+const CLSID kHtmlDocumentClass = {0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
+}  // namespace
+
+void TWebBrowser::PreloadHtmlEngine() {
+    if (FPreloadedDocument) return;
+    InitializeOleOnce();
+    CoCreateInstance(kHtmlDocumentClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, FPreloadedDocument.PutVoid());
+}
+
 void TWebBrowser::Navigate(const AnsiString& url) { NavigateW(ToWide(url)); }
 
 void TWebBrowser::NavigateW(const std::wstring& url) {
@@ -400,6 +418,7 @@ void TWebBrowser::NavigateW(const std::wstring& url) {
     VariantInit(&empty);
     HRESULT hr = b->Navigate(address, &empty, &empty, &empty, &empty);
     SysFreeString(address);
+    FPreloadedDocument.Reset();   // the engine runs for the control now
     Check(hr, "Navigate");
 }
 

@@ -44,6 +44,12 @@ public:
     std::wstring GetLocationURLW();
     bool GetBusy();
 
+    // Starts the system's HTML engine ahead of the first page: an HTML document is made and
+    // kept until the first Navigate has returned, so that the engine's one-time start-up
+    // runs now, while the caller waits for something else, rather than inside that Navigate.
+    // A system without the engine only says so later: failures here are not reported.
+    void PreloadHtmlEngine();
+
     // The control's interface (the window is made first); nullptr when the system has none.
     IWebBrowser2* GetDefaultInterface();
     // Our DWebBrowserEvents2 sink, as advised to the control.
@@ -74,4 +80,5 @@ private:
     TComPtr<IWebBrowser2> FBrowser;
     TComPtr<IConnectionPoint> FConnectionPoint;
     DWORD FCookie = 0;
+    TComPtr<IUnknown> FPreloadedDocument;   // from PreloadHtmlEngine until the first Navigate
 };
