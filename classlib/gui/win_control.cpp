@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 #include "classlib/gui/application.h"
 #include "classlib/gui/controls.h"
@@ -10,11 +12,41 @@
 #include "classlib/gui/gui_internal.h"
 #include "classlib/gui/handles.h"
 #include "classlib/gui/lifecycle.h"
+#include "classlib/thread_sync.h"
 
 namespace {
 
-const char kControlProp[] = "PagewrapControl";
 const UINT_PTR kSubclassId = 0x5057;   // ours among the window's subclasses
+
+// Our windows and their controls. A window property would do, but under Wine every look at
+// one is a round trip to the server, and every message that reaches one of our windows looks.
+class TControlTable {
+public:
+    void Add(HWND wnd, TWinControl* control) {
+        std::lock_guard<TLightMutex> guard(FLock);
+        FControls[wnd] = control;
+    }
+    void Remove(HWND wnd, const TWinControl* control) {
+        std::lock_guard<TLightMutex> guard(FLock);
+        const auto it = FControls.find(wnd);
+        if (it != FControls.end() && it->second == control) FControls.erase(it);
+    }
+    TWinControl* Find(HWND wnd) {
+        std::lock_guard<TLightMutex> guard(FLock);
+        const auto it = FControls.find(wnd);
+        return it == FControls.end() ? nullptr : it->second;
+    }
+
+private:
+    TLightMutex FLock;   // windows of other threads are looked up too (hooks)
+    std::unordered_map<HWND, TWinControl*> FControls;
+};
+
+// Never freed: windows may still go while static objects are destroyed at the program's end.
+TControlTable& ControlTable() {
+    static TControlTable* table = new TControlTable;
+    return *table;
+}
 
 // The control whose window of our own class is being made (its first messages arrive before
 // CreateWindowEx returns).
@@ -34,15 +66,7 @@ void gui_internal::EnsureCommonControls() {
     done = true;
 }
 
-TWinControl* FindControl(HWND wnd) {
-    if (!wnd) return nullptr;
-    void* p = GetPropA(wnd, kControlProp);
-    if (!p) return nullptr;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid != GetCurrentProcessId()) return nullptr;
-    return static_cast<TWinControl*>(p);
-}
+TWinControl* FindControl(HWND wnd) { return wnd ? ControlTable().Find(wnd) : nullptr; }
 
 // The two window procedures: one for the classes we register, one for subclassed system windows.
 struct WindowRouting {
@@ -82,12 +106,12 @@ LRESULT TWinControl::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TWinControl::Attach(HWND wnd) {
     FHandle = wnd;
-    SetPropA(wnd, kControlProp, this);
+    ControlTable().Add(wnd, this);
 }
 
 void TWinControl::Detach() {
     if (!FHandle) return;
-    RemovePropA(FHandle, kControlProp);
+    ControlTable().Remove(FHandle, this);
     if (FSubclassed) RemoveWindowSubclass(FHandle, WindowRouting::SubclassProc, kSubclassId);
     FHandle = nullptr;
     FTrackingMouse = false;
