@@ -8,8 +8,6 @@
 
 #include "classlib/gui/application.h"
 
-void ShowMessage(const AnsiString& text) { Application->MessageBox(text, Application->GetTitle(), MB_OK); }
-
 // "a|b|c" becomes "a\0b\0c\0\0"; a "|" that is the second byte of a double-byte character stays.
 static std::vector<char> FilterList(const AnsiString& filter) {
     std::vector<char> out;
