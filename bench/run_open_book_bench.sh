@@ -11,7 +11,11 @@
 #
 # usage: bench/run_open_book_bench.sh [BUILD_DIR]
 #   BUILD_DIR (default build/) must hold the x86_64 build with qvplay, open_book_maker and
-#   open_book_timer. Corpora and books go to BUILD_DIR/bench (PW_BENCH_DIR).
+#   open_book_timer. Corpora, books and the sandbox (whose Temp folder the books extract into)
+#   go to BUILD_DIR/bench (PW_BENCH_DIR). Each run writes the book's files and its close
+#   deletes them again; on a disk mounted with online discard the next run's writes wait for
+#   those deletions, and the times rise from run to run. PW_BENCH_DIR=/dev/shm/... measures
+#   the player on tmpfs instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/bench/bench_env.sh" "$@"
