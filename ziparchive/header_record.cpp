@@ -115,62 +115,65 @@ TZip64Record& TZipHeaderInfo::Zip64Record() {
     return *FZip64;
 }
 
-// A field that holds its marker but has no zip64 record reads as the marker itself:
-// a value no archive of that size can satisfy, so the bounds checks of the readers catch it.
+namespace {
+
+// A size, offset or disk field holds its value, or its marker when the value stands in the
+// zip64 record instead. A field that holds its marker but has no zip64 record reads as the
+// marker itself: a value no archive of that size can satisfy, so the bounds checks of the
+// readers catch it.
+template <typename Field, typename Wide>
+Wide MarkedValue(Field field, Field marker, const TZip64Record* zip64, Wide TZip64Record::*wide) {
+    if (field != marker || !zip64) return field;
+    return zip64->*wide;
+}
+
+// Stores value in the field, or in the header's zip64 record (made when needed) with the
+// field's marker when the field is too narrow for it.
+template <typename Field, typename Wide>
+void StoreMarked(TZipHeaderInfo& header, Field& field, Field marker, Wide value, Wide TZip64Record::*wide) {
+    if (value >= marker) {
+        header.Zip64Record().*wide = value;
+        field = marker;
+    } else {
+        field = static_cast<Field>(value);
+    }
+}
+
+}  // namespace
+
 int64_t TZipHeaderInfo::GetRelativeOffset() const {
-    if (RelativeOffsetField != kMarker32 || !FZip64) return RelativeOffsetField;
-    return static_cast<int64_t>(FZip64->RelativeOffset);
+    return static_cast<int64_t>(
+        MarkedValue(RelativeOffsetField, kMarker32, FZip64.get(), &TZip64Record::RelativeOffset));
 }
 
 void TZipHeaderInfo::SetRelativeOffset(int64_t v) {
-    if (static_cast<uint64_t>(v) >= kMarker32) {
-        Zip64Record().RelativeOffset = static_cast<uint64_t>(v);
-        RelativeOffsetField = kMarker32;
-    } else {
-        RelativeOffsetField = static_cast<uint32_t>(v);
-    }
+    StoreMarked(*this, RelativeOffsetField, kMarker32, static_cast<uint64_t>(v), &TZip64Record::RelativeOffset);
 }
 
 int64_t TZipHeaderInfo::GetCompressedSize() const {
-    if (CompressedSizeField != kMarker32 || !FZip64) return CompressedSizeField;
-    return static_cast<int64_t>(FZip64->CompressedSize);
+    return static_cast<int64_t>(
+        MarkedValue(CompressedSizeField, kMarker32, FZip64.get(), &TZip64Record::CompressedSize));
 }
 
 void TZipHeaderInfo::SetCompressedSize(int64_t v) {
-    if (static_cast<uint64_t>(v) >= kMarker32) {
-        Zip64Record().CompressedSize = static_cast<uint64_t>(v);
-        CompressedSizeField = kMarker32;
-    } else {
-        CompressedSizeField = static_cast<uint32_t>(v);
-    }
+    StoreMarked(*this, CompressedSizeField, kMarker32, static_cast<uint64_t>(v), &TZip64Record::CompressedSize);
 }
 
 int64_t TZipHeaderInfo::GetUncompressedSize() const {
-    if (UncompressedSizeField != kMarker32 || !FZip64) return UncompressedSizeField;
-    return static_cast<int64_t>(FZip64->UncompressedSize);
+    return static_cast<int64_t>(
+        MarkedValue(UncompressedSizeField, kMarker32, FZip64.get(), &TZip64Record::UncompressedSize));
 }
 
 void TZipHeaderInfo::SetUncompressedSize(int64_t v) {
-    if (static_cast<uint64_t>(v) >= kMarker32) {
-        Zip64Record().UncompressedSize = static_cast<uint64_t>(v);
-        UncompressedSizeField = kMarker32;
-    } else {
-        UncompressedSizeField = static_cast<uint32_t>(v);
-    }
+    StoreMarked(*this, UncompressedSizeField, kMarker32, static_cast<uint64_t>(v), &TZip64Record::UncompressedSize);
 }
 
 uint32_t TZipHeaderInfo::GetDiskNumberStart() const {
-    if (DiskNumberStartField != kMarker16 || !FZip64) return DiskNumberStartField;
-    return FZip64->DiskNumberStart;
+    return MarkedValue(DiskNumberStartField, kMarker16, FZip64.get(), &TZip64Record::DiskNumberStart);
 }
 
 void TZipHeaderInfo::SetDiskNumberStart(uint32_t v) {
-    if (v >= kMarker16) {
-        Zip64Record().DiskNumberStart = v;
-        DiskNumberStartField = kMarker16;
-    } else {
-        DiskNumberStartField = static_cast<uint16_t>(v);
-    }
+    StoreMarked(*this, DiskNumberStartField, kMarker16, v, &TZip64Record::DiskNumberStart);
 }
 
 const AnsiString& TZipHeaderInfo::GetComment() const {
