@@ -193,6 +193,34 @@ TEST(SkinReaderWin, NinePartDrawing) {
     EXPECT_EQ(drawn.At(39, 29), 0x0000FFu);
 }
 
+// Push buttons are drawn nine-part from their cells. In every skin of ours, each cell drawn at a
+// button's size has both sides unbroken from top to bottom: the left side is stretched from the
+// cell's middle row, which a cell of even height lacks.
+TEST(SkinReaderWin, ButtonCellsDrawWithUnbrokenSides) {
+    constexpr TColor kBackground = 0x00FF00;   // a colour no skin of ours uses
+    for (const char* file : {SKIN_DEFAULT_FILE, SKIN_SLATE_FILE, SKIN_JADE_FILE}) {
+        TlumSkinReader reader(BuildPath(file), "");
+        TBitmap* strip = reader.GetSkinBitmap(SKIN2_BUTTON);
+        ASSERT_NE(strip, nullptr) << file;
+        for (int k = 1; k <= 3; ++k) {
+            TBitmap cell;
+            ExtractSlice(strip, &cell, 3, k);
+            for (const TRect bounds : {TRect(0, 0, 75, 25), TRect(0, 0, 105, 41)}) {
+                TBitmap target(bounds.Width(), bounds.Height());
+                target.SetPixelFormat(pf24bit);
+                FillRectColor(target.GetCanvas(), bounds, kBackground);
+                DrawNinePart(&cell, target.GetCanvas(), bounds, reader.GetSkinColor(SKIN2_TRANSCOLOR), true);
+                const TSkinPixels drawn = PixelsFromBitmap(&target);
+                for (int y = 2; y < bounds.Height() - 2; ++y) {
+                    ASSERT_NE(drawn.At(1, y), static_cast<uint32_t>(kBackground)) << file << " cell " << k << " row " << y;
+                    ASSERT_NE(drawn.At(bounds.Width() - 2, y), static_cast<uint32_t>(kBackground))
+                        << file << " cell " << k << " row " << y;
+                }
+            }
+        }
+    }
+}
+
 TEST(SkinReaderWin, WindowRegionFromTheCaption) {
     TlumSkinReader reader(kDefaultSkin, "");
     HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);

@@ -250,12 +250,15 @@ def title_buttons(t):
 
 
 def push_button(t):
+    """Push-button cells, drawn nine-part. Their height is odd: the left side is stretched from
+    rows h/2 to h - h/2 of the cell, one row when h is odd and none when it is even, which
+    would leave a gap in the left side of every button."""
     cells = []
     for face, edge in ((t.surface, t.border), (t.surface_hot, t.accent), (t.surface_down, t.accent_down)):
-        c = Picture(24, 22, TRANSPARENT)
-        c.fill(1, 1, 23, 21, face)
-        c.frame(0, 1, 24, 21, edge)
-        c.frame(1, 0, 23, 22, edge)
+        c = Picture(24, 23, TRANSPARENT)
+        c.fill(1, 1, 23, 22, face)
+        c.frame(0, 1, 24, 22, edge)
+        c.frame(1, 0, 23, 23, edge)
         cells.append(c)
     return strip(cells)
 
