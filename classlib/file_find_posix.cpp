@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "classlib/file_find.h"
+#include "classlib/native_path_posix.h"
 
 namespace {
 const uint32_t kFilteredAttributes = faHidden | faSysFile | faVolumeID | faDirectory;
@@ -100,7 +101,8 @@ int Advance(TSearchRec& rec) {
 int FindFirst(const AnsiString& path, uint32_t attr, TSearchRec& rec) {
     rec.FindHandle = 0;
     rec.ExcludeAttr = ~attr & kFilteredAttributes;
-    std::string p = ReplaceSingleByteChar(path, '\\', '/');
+    const std::string p = NativePath(path);
+    if (p.empty()) return kPathNotFound;
     size_t slash = p.find_last_of('/');
     auto st = std::make_unique<TFindState>();
     st->Dir = slash == std::string::npos ? std::string("./") : p.substr(0, slash + 1);

@@ -7,14 +7,24 @@
 #include <cstdio>
 
 #include "classlib/fileio.h"
+#include "classlib/native_path_posix.h"
 
-// "\" becomes "/", except a trail byte of a double-byte character.
-static std::string Native(const AnsiString& name) { return ReplaceSingleByteChar(name, '\\', '/'); }
+AnsiString NativePath(const AnsiString& path) {
+    AnsiString out = path;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) {
+            if (out[++i] == '/') return AnsiString();
+            continue;
+        }
+        if (out[i] == '\\') out[i] = '/';
+    }
+    return out;
+}
 
 THandle FileOpen(const AnsiString& name, uint32_t mode) {
     static const int flags[3] = {O_RDONLY, O_WRONLY, O_RDWR};
     if ((mode & 3) > 2) return INVALID_FILE_HANDLE;
-    int fd = ::open(Native(name).c_str(), flags[mode & 3]);
+    int fd = ::open(NativePath(name).c_str(), flags[mode & 3]);
     if (fd < 0) return INVALID_FILE_HANDLE;
     struct stat st;
     if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -25,7 +35,7 @@ THandle FileOpen(const AnsiString& name, uint32_t mode) {
 }
 
 THandle FileCreate(const AnsiString& name) {
-    int fd = ::open(Native(name).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    int fd = ::open(NativePath(name).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     return fd < 0 ? INVALID_FILE_HANDLE : fd;
 }
 
@@ -58,26 +68,26 @@ void FileClose(THandle h) { ::close(static_cast<int>(h)); }
 
 bool FileExists(const AnsiString& name) {
     struct stat st;
-    return ::stat(Native(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return ::stat(NativePath(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool DirectoryExists(const AnsiString& name) {
     struct stat st;
-    return ::stat(Native(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(NativePath(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool RemoveFile(const AnsiString& name) { return ::unlink(Native(name).c_str()) == 0; }
+bool RemoveFile(const AnsiString& name) { return ::unlink(NativePath(name).c_str()) == 0; }
 
 bool RenameFile(const AnsiString& from, const AnsiString& to) {
     if (FileExists(to) || DirectoryExists(to)) return false;   // MoveFile does not replace
-    return ::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+    return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }
 
-bool CreateDir(const AnsiString& name) { return ::mkdir(Native(name).c_str(), 0755) == 0; }
-bool RemoveDir(const AnsiString& name) { return ::rmdir(Native(name).c_str()) == 0; }
+bool CreateDir(const AnsiString& name) { return ::mkdir(NativePath(name).c_str(), 0755) == 0; }
+bool RemoveDir(const AnsiString& name) { return ::rmdir(NativePath(name).c_str()) == 0; }
 
 bool ForceDirectories(const AnsiString& name) {
-    AnsiString dir = ExcludeTrailingPathDelimiter(Native(name));
+    AnsiString dir = ExcludeTrailingPathDelimiter(NativePath(name));
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     if (dir.empty() || DirectoryExists(dir)) return !dir.empty();
     size_t slash = dir.find_last_of('/');
@@ -87,7 +97,7 @@ bool ForceDirectories(const AnsiString& name) {
 
 int64_t FileSizeByName(const AnsiString& name) {
     struct stat st;
-    if (::stat(Native(name).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    if (::stat(NativePath(name).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
     return static_cast<int64_t>(st.st_size);
 }
 

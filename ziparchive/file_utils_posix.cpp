@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "classlib/native_path_posix.h"
 #include "ziparchive/file_utils.h"
 #include "ziparchive/file_utils_platform.h"
 
@@ -72,11 +73,9 @@ namespace file_utils_platform {
 TCriticalErrorGuard::TCriticalErrorGuard() {}
 TCriticalErrorGuard::~TCriticalErrorGuard() {}
 
-static AnsiString Native(const AnsiString& name) { return ReplaceSingleByteChar(name, '\\', '/'); }
-
 bool SameFile(const AnsiString& source, const AnsiString& dest) {
     struct stat a, b;
-    if (stat(Native(source).c_str(), &a) != 0 || stat(Native(dest).c_str(), &b) != 0) return false;
+    if (stat(NativePath(source).c_str(), &a) != 0 || stat(NativePath(dest).c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 

@@ -4,17 +4,14 @@
 #include <sys/statvfs.h>
 
 #include "classlib/file_find.h"
+#include "classlib/native_path_posix.h"
 #include "ziparchive/writer_platform.h"
 
 namespace writer_platform {
 
-namespace {
-AnsiString Native(const AnsiString& name) { return ReplaceSingleByteChar(name, '\\', '/'); }
-}  // namespace
-
 uint32_t FileGetAttr(const AnsiString& path) {
     struct stat st;
-    if (::stat(Native(path).c_str(), &st) != 0) return kInvalidAttributes;
+    if (::stat(NativePath(path).c_str(), &st) != 0) return kInvalidAttributes;
     uint32_t attr = S_ISDIR(st.st_mode) ? faDirectory : faArchive;
     if (!(st.st_mode & S_IWUSR)) attr |= faReadOnly;
     return attr;
@@ -23,7 +20,7 @@ uint32_t FileGetAttr(const AnsiString& path) {
 // Only the read-only bit has a meaning here.
 bool FileSetAttr(const AnsiString& path, uint32_t attr) {
     struct stat st;
-    const AnsiString p = Native(path);
+    const AnsiString p = NativePath(path);
     if (::stat(p.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
     mode = (attr & faReadOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
@@ -36,13 +33,13 @@ AnsiString SystemTempDir() {
 }
 
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest) {
-    return ::rename(Native(source).c_str(), Native(dest).c_str()) == 0;
+    return ::rename(NativePath(source).c_str(), NativePath(dest).c_str()) == 0;
 }
 
 // No drive letters here: the volume of the folder that holds Path.
 namespace {
 AnsiString ExistingFolderOf(const AnsiString& path) {
-    AnsiString dir = Native(ExtractFilePath(path));
+    AnsiString dir = NativePath(ExtractFilePath(path));
     return dir.empty() ? AnsiString(".") : dir;
 }
 }  // namespace

@@ -5,13 +5,12 @@
 #include <ctime>
 #include <mutex>
 
+#include "classlib/native_path_posix.h"
 #include "zipextract/file_stamps.h"
 
 namespace file_stamps {
 
 namespace {
-
-AnsiString Native(const AnsiString& name) { return ReplaceSingleByteChar(name, '\\', '/'); }
 
 bool DosToTime(uint32_t dos, time_t& when) {
     struct tm t = {};
@@ -51,7 +50,7 @@ bool SetHandleStamp(THandle handle, uint32_t dosDateTime, int32_t attributes) {
 }
 
 bool SetFileDosDate(const AnsiString& name, uint32_t dosDateTime) {
-    const int fd = open(Native(name).c_str(), O_WRONLY);
+    const int fd = open(NativePath(name).c_str(), O_WRONLY);
     if (fd < 0) return false;
     const bool ok = SetHandleStamp(fd, dosDateTime, -1);
     close(fd);
@@ -60,14 +59,14 @@ bool SetFileDosDate(const AnsiString& name, uint32_t dosDateTime) {
 
 int32_t GetFileAttr(const AnsiString& name) {
     struct stat st;
-    if (stat(Native(name).c_str(), &st) != 0) return -1;
+    if (stat(NativePath(name).c_str(), &st) != 0) return -1;
     if (S_ISDIR(st.st_mode)) return static_cast<int32_t>(faDirectory);
     return static_cast<int32_t>(faArchive | ((st.st_mode & S_IWUSR) ? 0 : faReadOnly));
 }
 
 bool SetFileAttr(const AnsiString& name, uint32_t attr) {
     struct stat st;
-    const AnsiString n = Native(name);
+    const AnsiString n = NativePath(name);
     return stat(n.c_str(), &st) == 0 && chmod(n.c_str(), ModeFor(st.st_mode, attr)) == 0;
 }
 

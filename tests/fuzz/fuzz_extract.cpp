@@ -39,7 +39,9 @@ std::string Normalised(const std::string& path) {
 }
 
 void Guard(const char* what, const char* path) {
-    if (gDestination.empty()) return;
+    // An empty path names no file (the call fails): the file layer's answer to a name that
+    // has no spelling on this system.
+    if (gDestination.empty() || path[0] == '\0') return;
     const std::string p = path[0] == '/' ? path : std::filesystem::current_path().string() + "/" + path;
     if (Normalised(p).rfind(gDestination, 0) == 0 && Normalised(p) != gDestination) return;
     std::fprintf(stderr, "write outside the destination folder: %s(\"%s\")\n", what, path);
