@@ -102,7 +102,7 @@ int FindFirst(const AnsiString& path, uint32_t attr, TSearchRec& rec) {
     rec.FindHandle = 0;
     rec.ExcludeAttr = ~attr & kFilteredAttributes;
     const std::string p = NativePath(path);
-    if (p.empty()) return kPathNotFound;
+    if (p.empty() && !path.empty()) return kPathNotFound;   // a name with no spelling here
     size_t slash = p.find_last_of('/');
     auto st = std::make_unique<TFindState>();
     st->Dir = slash == std::string::npos ? std::string("./") : p.substr(0, slash + 1);
