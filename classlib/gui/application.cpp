@@ -46,6 +46,18 @@ LRESULT CALLBACK UtilityWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
     }
 }
 
+// Asks the actions of the visible controls inside a shown container to update themselves.
+void UpdateActionsOf(TWinControl* container) {
+    if (!container->Showing()) return;
+    // By index: an update may add or remove controls.
+    for (int i = 0; i < container->ControlCount(); ++i) {
+        TControl* control = container->Controls(i);
+        if ((control->GetControlStyle() & csActionClient) && control->GetVisible()) control->InitiateAction();
+        if (i >= container->ControlCount() || container->Controls(i) != control) continue;
+        if (auto* w = dynamic_cast<TWinControl*>(control)) UpdateActionsOf(w);
+    }
+}
+
 // Screen first: the application's forms still use it while they are freed.
 TScreen gScreen;
 TApplication gApplication;
@@ -272,11 +284,23 @@ void TApplication::Idle() {
     try {
         if (OnIdle) OnIdle(this, done);
         FIdleListeners(this, done);
+        if (done) UpdateActions();
     } catch (...) {
         HandleException(this);
     }
     if (CheckSynchronize()) done = false;
     if (done) WaitMessage();
+}
+
+void TApplication::UpdateActions() {
+    // Only forms the user can work with: a modal form's owners wait disabled.
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        HWND wnd = form->GetHandleIfAllocated();
+        if (!wnd || !IsWindowVisible(wnd) || !IsWindowEnabled(wnd)) continue;
+        form->InitiateAction();
+        UpdateActionsOf(form);
+    }
 }
 
 void TApplication::UpdateMouseControl() {

@@ -65,6 +65,10 @@ public:
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
 
+    // Updates the actions of the visible controls of every shown, enabled form (the message
+    // loop does so whenever it has emptied the queue and the idle handlers are done).
+    void UpdateActions();
+
     // The control under the mouse gets CM_MOUSEENTER, the one it left CM_MOUSELEAVE.
     void UpdateMouseControl();
     TControl* GetMouseControl() const { return FMouseControl; }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "classlib/gui/actions.h"
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/gui_internal.h"
@@ -120,6 +121,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_uniqu
 
 TControl::~TControl() {
     BeginDestroy();
+    FActionLink.reset();
     DestroyComponents();
     if (FParent) FParent->RemoveControl(this);
     FWindowProcChain.OwnerGone();
@@ -256,7 +258,53 @@ void TControl::HandleMouseMessage(TMessage& m) {
 }
 
 void TControl::Click() {
-    if (OnClick) OnClick(this);
+    if (OnClick)
+        OnClick(this);
+    else if (FActionLink)
+        FActionLink->Execute(this);
+}
+
+// ---- the control's action --------------------------------------------------------------------
+
+TBasicAction* TControl::GetAction() const { return FActionLink ? FActionLink->GetAction() : nullptr; }
+
+void TControl::SetAction(TBasicAction* action) {
+    TBasicAction* old = GetAction();
+    if (old && old != action) old->RemoveFreeNotification(this);
+    if (!action) {
+        FActionLink.reset();
+        FControlStyle &= ~csActionClient;
+        return;
+    }
+    FControlStyle |= csActionClient;
+    if (!FActionLink) FActionLink = CreateActionLink();
+    FActionLink->SetAction(action);
+    FActionLink->OnChange = [this](TObject* sender) {
+        if (sender == GetAction()) ActionChange(sender, false);
+    };
+    ActionChange(action, action->IsLoading());
+    action->FreeNotification(this);
+}
+
+std::unique_ptr<TControlActionLink> TControl::CreateActionLink() { return std::make_unique<TControlActionLink>(this); }
+
+void TControl::ActionChange(TObject* sender, bool checkDefaults) {
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action) return;
+    if (!checkDefaults || GetCaption().empty() || GetCaption() == GetName()) SetCaption(action->GetCaption());
+    if (!checkDefaults || GetEnabled()) SetEnabled(action->GetEnabled());
+    if (!checkDefaults || GetHint().empty()) SetHint(action->GetHint());
+    if (!checkDefaults || GetVisible()) SetVisible(action->GetVisible());
+    if (!checkDefaults) OnClick = nullptr;   // the click runs the action
+}
+
+void TControl::InitiateAction() {
+    if (FActionLink) FActionLink->Update();
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component != nullptr && component == GetAction()) SetAction(nullptr);
 }
 void TControl::DblClick() {
     if (OnDblClick) OnDblClick(this);

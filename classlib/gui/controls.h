@@ -26,6 +26,8 @@
 
 class TWinControl;
 class TCustomForm;
+class TBasicAction;
+class TControlActionLink;
 
 // A control asked for something its state does not allow.
 PW_DECLARE_EXCEPTION(EInvalidOperation, Exception)
@@ -183,8 +185,17 @@ public:
     void BringToFront() { SetZOrder(true); }
     void SendToBack() { SetZOrder(false); }
 
-    // A click, as if the user made it.
+    // A click, as if the user made it: OnClick, or without one the action.
     virtual void Click();
+
+    // The action the control follows: setting it copies the action's caption, enabled state,
+    // hint and visibility at once and again on every change of the action, and clears OnClick
+    // so that a click executes the action (until OnClick is set again). nullptr lets it go.
+    TBasicAction* GetAction() const;
+    void SetAction(TBasicAction* action);
+    TControlActionLink* GetActionLink() const { return FActionLink.get(); }
+    // Asks the action to update itself (the application does so for visible controls when idle).
+    void InitiateAction();
 
     TNotifyEvent OnClick, OnDblClick, OnMouseEnter, OnMouseLeave, OnResize;
     TMouseEvent OnMouseDown, OnMouseUp;
@@ -205,6 +216,10 @@ protected:
     void FontChanged();
     // Destruction has begun: observers of the control lifecycle hear of it.
     void Destroying() override;
+    // Takes the properties of the action; checkDefaults keeps those already set (a loading action).
+    virtual void ActionChange(TObject* sender, bool checkDefaults);
+    virtual std::unique_ptr<TControlActionLink> CreateActionLink();
+    void Notification(TComponent* component, TOperation operation) override;
 
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -227,6 +242,7 @@ protected:
 private:
     void HandleMouseMessage(TMessage& m);
     bool FAdoptingParentFont = false;
+    std::unique_ptr<TControlActionLink> FActionLink;
     TProcChain<TMessage> FWindowProcChain{WindowProc};
 };
 
