@@ -1,7 +1,7 @@
 // TFlatSpeedButton: a windowless flat button with a one-pixel frame, a background that
 // lights up under the mouse, a glyph strip of up to four images and a caption. It works as
 // a push button, as a sticky button of a group (GroupIndex) and as a dialog button
-// (ModalResult). One timer, shared by all flat speed buttons, notices when the mouse has
+// (ModalResult), and follow an action (Action). One timer, shared by all flat speed buttons, notices when the mouse has
 // left the button it is tracking.
 #pragma once
 #include <cstdint>
@@ -76,6 +76,9 @@ public:
 
 protected:
     void WndProc(TMessage& message) override;
+    // Besides what every control takes from its action: an empty glyph becomes the action's
+    // image (from its list's Images) on a fuchsia background, transparent like any glyph.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;

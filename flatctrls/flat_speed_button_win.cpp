@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "classlib/gui/actions.h"
 #include "classlib/gui/image_list.h"
 #include "classlib/gui/timer.h"
 #include "flatctrls/flat_colors.h"
@@ -309,6 +310,24 @@ void TFlatSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, in
     else
         MouseLeaveHandling();
     UpdateTracking();
+}
+
+void TFlatSpeedButton::ActionChange(TObject* sender, bool checkDefaults) {
+    TGraphicControl::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (action == nullptr || !FGlyph->Empty() || action->GetActionList() == nullptr)
+        return;
+    TImageList* images = action->GetActionList()->GetImages();
+    const int index = action->GetImageIndex();
+    if (images == nullptr || index < 0 || index >= images->Count())
+        return;
+    TBitmap glyph(images->GetWidth(), images->GetHeight());
+    TCanvas* canvas = glyph.GetCanvas();
+    canvas->GetBrush()->SetStyle(bsSolid);
+    canvas->GetBrush()->SetColor(clFuchsia);
+    canvas->FillRect(TRect(0, 0, glyph.GetWidth(), glyph.GetHeight()));
+    images->Draw(canvas, 0, 0, index);
+    SetGlyph(&glyph);
 }
 
 void TFlatSpeedButton::PaintGlyph(TCanvas* canvas, TColor transparentColor) {

@@ -1,6 +1,7 @@
 // The flat speed button: glyph strips, groups, clicks and its painted looks.
 #include <gtest/gtest.h>
 
+#include "classlib/gui/actions.h"
 #include "classlib/gui/panel.h"
 #include "flat_form_fixture.h"
 #include "flatctrls/flat_speed_button.h"
@@ -233,6 +234,98 @@ TEST_F(SpeedButtonTest, HoverMovesFromButtonToButtonWithTheSharedTimer) {
     Pump(350);
     EXPECT_FALSE(b->GetMouseInControl());
     EXPECT_FALSE(a->GetMouseInControl());
+}
+
+// An image list of one image of the given size: a red square inside a lime ground that the
+// list masks out.
+TImageList* RedSquareImages(TComponent* owner, int size) {
+    auto* images = new TImageList(owner, size, size);
+    TBitmap image(size, size);
+    image.GetCanvas()->GetBrush()->SetColor(clLime);
+    image.GetCanvas()->FillRect(TRect(0, 0, size, size));
+    image.GetCanvas()->GetBrush()->SetColor(clRed);
+    image.GetCanvas()->FillRect(TRect(4, 4, size - 4, size - 4));
+    images->AddMasked(&image, clLime);
+    return images;
+}
+
+TEST_F(SpeedButtonTest, AnEmptyGlyphShowsTheActionsImageOnTheButtonFace) {
+    ShowForm();
+    HWND wnd = form->GetHandle();
+    for (int size : {16, 24}) {
+        SCOPED_TRACE(size);
+        TFlatSpeedButton* b = AddButton(10, 10);
+        b->SetColor(0x00C000);
+        auto* list = new TActionList(form);
+        list->SetImages(RedSquareImages(form, size));
+        auto* action = new TAction(form);
+        action->SetActionList(list);
+        action->SetImageIndex(0);
+        b->SetAction(action);
+        ASSERT_FALSE(b->GetGlyph()->Empty());
+        EXPECT_EQ(b->GetGlyph()->GetWidth(), size);
+        EXPECT_EQ(b->GetGlyph()->GetCanvas()->GetPixel(0, 0), clFuchsia) << "the image's ground";
+        EXPECT_EQ(b->GetNumGlyphs(), 1);
+        // Glyph centred in the 40 x 30 button.
+        const int gx = 10 + (40 - size + 1) / 2, gy = 10 + (30 - size + 1) / 2;
+        EXPECT_EQ(ClientPixel(wnd, gx + size / 2, gy + size / 2), RGB(0xFF, 0, 0)) << "the image";
+        EXPECT_EQ(ClientPixel(wnd, gx + 1, gy + 1), RGB(0, 0xC0, 0)) << "fuchsia shows the face";
+        EXPECT_EQ(ClientPixel(wnd, gx + size - 2, gy + size - 2), RGB(0, 0xC0, 0));
+        delete b;
+        delete action;
+        delete list;
+    }
+}
+
+TEST_F(SpeedButtonTest, TheActionsImageOnlyFillsAnEmptyGlyph) {
+    auto* list = new TActionList(form);
+    auto* action = new TAction(form);
+    action->SetActionList(list);
+    action->SetImageIndex(0);
+    // No images yet: nothing to take; once the list has them, the button takes its image.
+    TFlatSpeedButton* waiting = AddButton(10, 10);
+    waiting->SetAction(action);
+    EXPECT_TRUE(waiting->GetGlyph()->Empty());
+    list->SetImages(RedSquareImages(form, 16));
+    EXPECT_FALSE(waiting->GetGlyph()->Empty());
+    // A glyph of its own is kept.
+    TFlatSpeedButton* own = AddButton(60, 10);
+    auto glyph = Strip(32, 16);
+    own->SetGlyph(glyph.get());
+    own->SetAction(action);
+    EXPECT_EQ(own->GetGlyph()->GetWidth(), 32);
+    EXPECT_EQ(own->GetNumGlyphs(), 2);
+    // An index outside the list gives nothing.
+    auto* other = new TAction(form);
+    other->SetActionList(list);
+    other->SetImageIndex(1);
+    TFlatSpeedButton* outside = AddButton(110, 10);
+    outside->SetAction(other);
+    EXPECT_TRUE(outside->GetGlyph()->Empty());
+}
+
+TEST_F(SpeedButtonTest, FollowsItsActionAndAClickExecutesIt) {
+    TFlatSpeedButton* b = AddButton(10, 10);
+    auto* action = new TAction(form);
+    action->SetCaption("&Pack");
+    int executed = 0;
+    action->OnExecute = [&executed](TObject*) { ++executed; };
+    ShowForm();   // the form's own construction would keep the OnClick it set
+    b->SetAction(action);
+    EXPECT_EQ(b->GetCaption(), "&Pack");
+    ClickAt(b);
+    EXPECT_EQ(executed, 1);
+    EXPECT_TRUE(clicks.empty()) << "the action took the click";
+    action->SetEnabled(false);
+    EXPECT_FALSE(b->GetEnabled());
+    EXPECT_EQ(b->GetState(), TFlatSpeedButton::bsDisabled);
+    ClickAt(b);
+    EXPECT_EQ(executed, 1);
+    delete action;
+    EXPECT_EQ(b->GetAction(), nullptr);
+    b->SetEnabled(true);
+    ClickAt(b);
+    EXPECT_EQ(executed, 1);
 }
 
 }  // namespace

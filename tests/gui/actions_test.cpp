@@ -116,6 +116,35 @@ TEST(ActionLink, ControlsTakeTheActionsPropertiesAndFollowEveryChange) {
     }
 }
 
+TEST(ActionLink, AFormUnderConstructionKeepsWhatItsControlsSet) {
+    // A form's constructor sets its stored properties while the form is loading.
+    auto* form = new TForm(nullptr);
+    form->BeginLoading();
+    std::unique_ptr<TForm> owner(form);
+    auto* action = new TAction(form);
+    action->SetCaption("动作");
+    action->SetHint("动作提示");
+    auto* named = new TButton(form);
+    named->SetParent(form);
+    named->SetCaption("自己的");
+    int ownClicks = 0;
+    named->OnClick = [&ownClicks](TObject*) { ++ownClicks; };
+    auto* bare = new TButton(form);
+    bare->SetParent(form);
+    named->SetAction(action);
+    bare->SetAction(action);
+    form->Show();
+    EXPECT_EQ(Shown(named, "Caption"), "自己的");
+    EXPECT_EQ(Shown(bare, "Caption"), "动作");
+    EXPECT_EQ(named->GetHint(), "动作提示") << "it had none";
+    named->Click();
+    EXPECT_EQ(ownClicks, 1);
+    // Once built, every change of the action reaches both.
+    action->SetCaption("新动作");
+    EXPECT_EQ(Shown(named, "Caption"), "新动作");
+    EXPECT_EQ(Shown(bare, "Caption"), "新动作");
+}
+
 TEST(ActionLink, TwoControlsFollowOneAction) {
     ActionForm f;
     TButton* second = f.AddButton(50);
