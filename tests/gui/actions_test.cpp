@@ -251,7 +251,7 @@ TEST(ActionLink, ActionsOfVisibleControlsUpdateWhenTheLoopIsIdle) {
 }
 
 TEST(ActionLink, EitherSideCanGoFirst) {
-    enum class First { Action, List, Control, FormWithListFirst, FormWithButtonFirst };
+    enum class First { Action, List, Control, FormFreesButtonFirst, FormFreesListFirst };
     struct Case {
         const char* name;
         First first;
@@ -260,25 +260,34 @@ TEST(ActionLink, EitherSideCanGoFirst) {
         {"action freed before the control", First::Action},
         {"list freed (with its action) before the control", First::List},
         {"control freed before the action", First::Control},
-        {"form frees a list created before the button", First::FormWithListFirst},
-        {"form frees a button created before the list", First::FormWithButtonFirst},
+        {"form frees its button, then its list", First::FormFreesButtonFirst},
+        {"form frees its list, then its button", First::FormFreesListFirst},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto f = std::make_unique<ActionForm>();
-        if (c.first == First::FormWithListFirst || c.first == First::FormWithButtonFirst) {
+        if (c.first == First::FormFreesButtonFirst || c.first == First::FormFreesListFirst) {
             // Start again on a bare form, in the order asked for.
             TForm* form = f->form.get();
             delete f->button;
             delete f->list;
             EXPECT_TRUE(f->actionGone);
+            // The form frees its components last first: the button, then the action and its
+            // list; or the list (freeing the action created before it), then the button.
             TButton* button = nullptr;
-            if (c.first == First::FormWithButtonFirst) button = f->AddButton(10);
-            auto* list = new TActionList(form);
+            TActionList* list = nullptr;
             bool gone = false;
-            auto* action = new TWatchedAction(form, &gone);
+            TWatchedAction* action = nullptr;
+            if (c.first == First::FormFreesButtonFirst) {
+                list = new TActionList(form);
+                action = new TWatchedAction(form, &gone);
+                button = f->AddButton(10);
+            } else {
+                button = f->AddButton(10);
+                action = new TWatchedAction(form, &gone);
+                list = new TActionList(form);
+            }
             action->SetActionList(list);
-            if (c.first == First::FormWithListFirst) button = f->AddButton(10);
             button->SetAction(action);
             f->form.reset();
             EXPECT_TRUE(gone);
