@@ -47,8 +47,34 @@ TEST(GwUtils, TypedReadersAndWriters) {
     list.Add("kept");
     ReadIniStrings(ini, "s", "l", &list);   // not cleared first; missing "1" reads empty
     EXPECT_EQ(list.GetText(), "kept\r\nzero\r\n\r\ntwo\r\n");
-    TMemIniFile huge = IniFromText("[s]\r\nlcount=2147483647\r\n0=a\r\n");
-    EXPECT_THROW(ReadIniStrings(huge, "s", "l", &list), EListError);
+
+    // Up to the longest list that can be meant every missing key reads empty; past it only the
+    // keys present count, so a count of 2^31-1 ends at once.
+    struct ListCase { const char* label; int32_t count; int expected; } lists[] = {
+        {"short", 4, 4},
+        {"longest meant", kMaxIniListCount, kMaxIniListCount},
+        {"one past", kMaxIniListCount + 1, 3},
+        {"2^31-1", 2147483647, 3},
+        {"negative", -1, 0},
+    };
+    for (const ListCase& c : lists) {
+        TMemIniFile ini2 = IniFromText("[s]\r\nlcount=" + IntToStr(c.count) + "\r\n0=a\r\n07=x\r\n9=b\r\n65536=c\r\n");
+        TStringList got;
+        ReadIniStrings(ini2, "s", "l", &got);
+        ASSERT_EQ(got.Count(), c.expected) << c.label;
+        if (c.expected == 0) continue;
+        EXPECT_EQ(got.Get(0), "a") << c.label;
+        if (c.expected == 3) {
+            EXPECT_EQ(got.GetText(), "a\r\nb\r\nc\r\n") << c.label;   // "07" is not key 7
+        }
+        if (c.expected == 4) {
+            EXPECT_EQ(got.GetText(), "a\r\n\r\n\r\n\r\n") << c.label;
+        }
+        if (c.expected == kMaxIniListCount) {
+            EXPECT_EQ(got.Get(9), "b");
+            EXPECT_EQ(got.Get(kMaxIniListCount - 1), "");
+        }
+    }
 
     TMemIniFile out;
     WriteIniRect(out, "w", "r", TRect(-1, 2, 3, 4));
