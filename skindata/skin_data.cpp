@@ -1,6 +1,5 @@
 #include "skindata/skin_data.h"
 
-
 #include "skindata/gw_utils.h"
 #include "skindata/gw_zlib_streams.h"
 #include "skindata/stored_skin.h"
