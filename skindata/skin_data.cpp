@@ -1,6 +1,7 @@
 #include "skindata/skin_data.h"
 
 #include "skindata/gw_utils.h"
+#include "skindata/skin_broadcast.h"
 #include "skindata/gw_zlib_streams.h"
 #include "skindata/stored_skin.h"
 
@@ -113,6 +114,8 @@ void TgwSkinData::ClearSkin() {
     MaskName.clear();
     Empty = true;
 }
+
+void TgwSkinData::BroadcastSkinMessage(unsigned msg) { BroadcastToForms(this, msg); }
 
 void TgwSkinData::SplitSectionAndKind(const AnsiString& text, AnsiString& sectionName, AnsiString& kind) {
     sectionName.clear();

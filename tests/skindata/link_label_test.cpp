@@ -222,26 +222,35 @@ private:
     std::vector<std::string>& FLog;
 };
 
-TEST_F(LinkLabelTest, BroadcastReachesTheOwnerFirstAndSkipsWindowlessForms) {
-    std::vector<std::string> log;
-    auto* other = new TRecordingForm("other", log);
-    other->HandleNeeded();
-    auto* windowless = new TRecordingForm("windowless", log);
-    auto* owner = new TRecordingForm("owner", log);
-    owner->HandleNeeded();
-    auto* skin = new TgwFormSkinData(owner);
-    TgwCompressedStoredSkin stored(nullptr);
-    stored.LoadFromCompressedFile(SkinFixture("bare", "skin.gsk"));
-    skin->SetCompressedStoredSkin(&stored);
-    TgwResourceStrData strings(nullptr);
-    skin->SetResourceStrData(&strings);
-    EXPECT_EQ(log, (std::vector<std::string>{"owner:1225", "other:1225", "owner:1226", "other:1226", "owner:1227",
-                                             "other:1227", "owner:1274", "other:1274"}));
-    EXPECT_FALSE(windowless->HandleAllocated());
-    skin->SetCompressedStoredSkin(nullptr);
-    delete owner;
-    delete windowless;
-    delete other;
+TEST_F(LinkLabelTest, BroadcastReachesTheOwnerFirstThenEveryForm) {
+    // The plain skin data broadcasts as its form-side subclass does.
+    for (bool formSide : {false, true}) {
+        SCOPED_TRACE(formSide ? "TgwFormSkinData" : "TgwSkinData");
+        std::vector<std::string> log;
+        auto* other = new TRecordingForm("other", log);
+        other->HandleNeeded();
+        auto* windowless = new TRecordingForm("windowless", log);
+        auto* owner = new TRecordingForm("owner", log);
+        owner->HandleNeeded();
+        TgwSkinData* skin = formSide ? new TgwFormSkinData(owner) : new TgwSkinData(owner);
+        TgwCompressedStoredSkin stored(nullptr);
+        stored.LoadFromCompressedFile(SkinFixture("bare", "skin.gsk"));
+        skin->SetCompressedStoredSkin(&stored);
+        EXPECT_FALSE(skin->Empty);
+        TgwResourceStrData strings(nullptr);
+        skin->SetResourceStrData(&strings);
+        // Screen order: other, windowless, owner; the owner comes first and only once. The
+        // windowless form got its window for the first message.
+        std::vector<std::string> expected;
+        for (int msg : {1225, 1226, 1227, 1274})
+            for (const char* name : {"owner", "other", "windowless"}) expected.push_back(name + (":" + std::to_string(msg)));
+        EXPECT_EQ(log, expected);
+        EXPECT_TRUE(windowless->HandleAllocated());
+        skin->SetCompressedStoredSkin(nullptr);
+        delete owner;
+        delete windowless;
+        delete other;
+    }
 }
 
 }  // namespace
