@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "skindata/gw_utils.h"
-#include "skindata/link_url.h"
 #include "skindata/resource_strings.h"
 #include "skindata/skin_sections.h"
 #include "tests/skindata/ini_support.h"
@@ -178,14 +177,4 @@ TEST(ResourceStrings, DefaultsAndAssign) {
     data.SetResStrings(&two);
     EXPECT_EQ(data.GetResStrings(), lines);
     EXPECT_EQ(lines->GetText(), "A=1\r\nB=2\r\n");
-}
-
-TEST(LinkUrl, OnlyWebAndMailAddressesAreOpened) {
-    struct Case { const char* url; bool open; } cases[] = {
-        {"https://pagewrap.example/", true}, {"HTTP://pagewrap.example", true}, {"mailto:me@pagewrap.example", true},
-        {"", false},          {" ", false},        {"http://", false},         {"http:x", false},
-        {"C:\\x.exe", false}, {"calc", false},     {"file:///C:/x.exe", false}, {"javascript:alert(1)", false},
-        {" https://pagewrap.example/", false},    {"https://a\" /c calc", false}, {"https://a\r\nb", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(IsOpenableUrl(c.url), c.open) << c.url;
 }
