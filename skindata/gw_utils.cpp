@@ -1,6 +1,8 @@
 #include "skindata/gw_utils.h"
 
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 
 TRect NullRect() { return TRect(0, 0, 0, 0); }
 
@@ -79,15 +81,32 @@ TAlignment ReadIniAlignment(const TCustomIniFile& ini, const AnsiString& section
     return taRightJustify;
 }
 
-void ReadIniStrings(const TCustomIniFile& ini, const AnsiString& section, const AnsiString& name, TStrings* list) {
-    int32_t count = ini.ReadInteger(section, name + "count", 0);
-    if (count <= 0) return;
+std::vector<int32_t> IniListIndexes(const TCustomIniFile& ini, const AnsiString& section, int32_t count) {
+    std::vector<int32_t> indexes;
+    if (count <= 0) return indexes;
+    if (count <= kMaxIniListCount) {
+        indexes.resize(static_cast<size_t>(count));
+        std::iota(indexes.begin(), indexes.end(), 0);
+        return indexes;
+    }
     TStringList keys;
     ini.ReadSection(section, &keys);
-    if (count > keys.Count())
-        throw EListError(Format("List \"%s\" of [%s] counts %d items but the section holds %d keys", name.c_str(),
-                                section.c_str(), count, keys.Count()));
-    for (int32_t i = 0; i < count; ++i) list->Add(ini.ReadString(section, IntToStr(i), AnsiString()));
+    for (int i = 0; i < keys.Count(); ++i) {
+        const AnsiString key = keys.Get(i);
+        // Only the spelling IntToStr gives: "7", not "07" or "+7".
+        if (key.empty() || key.size() > 10 || (key.size() > 1 && key[0] == '0')) continue;
+        if (!std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
+        int32_t index;
+        if (TryStrToInt(key, index) && index < count) indexes.push_back(index);
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    return indexes;
+}
+
+void ReadIniStrings(const TCustomIniFile& ini, const AnsiString& section, const AnsiString& name, TStrings* list) {
+    for (int32_t i : IniListIndexes(ini, section, ini.ReadInteger(section, name + "count", 0)))
+        list->Add(ini.ReadString(section, IntToStr(i), AnsiString()));
 }
 
 void WriteIniRect(TCustomIniFile& ini, const AnsiString& section, const AnsiString& key, const TRect& r) {

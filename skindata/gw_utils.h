@@ -5,6 +5,7 @@
 // a string list is a count under NAME + "count" and items under "0", "1", ... .
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "classlib/classes.h"
 #include "classlib/inifiles.h"
@@ -29,8 +30,13 @@ bool ReadIniBool(const TCustomIniFile& ini, const AnsiString& section, const Ans
 TFontStyles ReadIniFontStyles(const TCustomIniFile& ini, const AnsiString& section, const AnsiString& key);
 // "tacenter" (also when missing) and "taleftjustify"; any other text is right-justify.
 TAlignment ReadIniAlignment(const TCustomIniFile& ini, const AnsiString& section, const AnsiString& key);
-// Appends the items of list `name` to `list`. A count beyond the keys the section holds is
-// damage and raises EListError (it would otherwise run for billions of steps).
+// A list longer than this cannot be meant: a skin lists tens of items.
+constexpr int32_t kMaxIniListCount = 65536;
+// The keys a list of `count` items visits, in ascending order: every index below the count,
+// a missing key reading as empty. A count above kMaxIniListCount visits only the decimal keys
+// the section holds below it, so damage costs no more than the section's own size.
+std::vector<int32_t> IniListIndexes(const TCustomIniFile& ini, const AnsiString& section, int32_t count);
+// Appends the items of list `name` (count under name + "count") to `list`, missing ones empty.
 void ReadIniStrings(const TCustomIniFile& ini, const AnsiString& section, const AnsiString& name, TStrings* list);
 
 void WriteIniRect(TCustomIniFile& ini, const AnsiString& section, const AnsiString& key, const TRect& r);

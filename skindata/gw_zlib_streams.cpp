@@ -10,9 +10,6 @@ int ZlibLevel(int levelIndex) {
     return kLevels[levelIndex];
 }
 
-// zlib's own reason when it gives one.
-AnsiString ZlibMessage(const z_stream& z, const char* fallback) { return z.msg ? AnsiString(z.msg) : AnsiString(fallback); }
-
 }  // namespace
 
 TCustomZlibStream::TCustomZlibStream(TStream* inner) : FInner(inner), FInnerPosition(inner->GetPosition()) {}
@@ -30,7 +27,14 @@ TCompressionStream::TCompressionStream(int levelIndex, TStream* dest) : TCustomZ
     if (deflateInit(&FZ, level) < 0) throw ECompressionError("error");
 }
 
-TCompressionStream::~TCompressionStream() { deflateEnd(&FZ); }
+TCompressionStream::~TCompressionStream() {
+    // A destructor cannot raise: a failure to write the end is lost here; Finish() reports it.
+    try {
+        Finish();
+    } catch (...) {
+    }
+    deflateEnd(&FZ);
+}
 
 void TCompressionStream::FlushBuffer() {
     uInt have = kBufferSize - FZ.avail_out;
@@ -104,7 +108,7 @@ int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
         }
         int rc = inflate(&FZ, Z_NO_FLUSH);
         if (rc == Z_NEED_DICT) throw EDecompressionError("compressed data needs a preset dictionary");
-        if (rc < 0 && rc != Z_BUF_ERROR) throw EDecompressionError(ZlibMessage(FZ, "compression error"));
+        if (rc < 0) throw EDecompressionError("compression error");
         if (rc == Z_STREAM_END) {
             FEnded = true;
             break;

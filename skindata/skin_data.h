@@ -95,8 +95,9 @@ public:
     // "name:kind" → name and kind; both empty when there is no ":".
     static void SplitSectionAndKind(const AnsiString& text, AnsiString& sectionName, AnsiString& kind);
 
-    // Tells the application's forms; nothing here, the windowing layer delivers it.
-    virtual void BroadcastSkinMessage(unsigned msg) {}
+    // Sends msg to the owner form first, then to every other form of Screen in order, making
+    // the window of a form that has none; forms being destroyed are skipped (BroadcastToForms).
+    virtual void BroadcastSkinMessage(unsigned msg);
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

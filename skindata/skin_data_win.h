@@ -1,5 +1,4 @@
-// The skin data as the application's forms see it: loads broadcast to every form's window,
-// and the pictures as bitmaps that can be drawn.
+// The skin data as the application's forms see it: the pictures as bitmaps that can be drawn.
 #pragma once
 #include <memory>
 #include <vector>
@@ -12,9 +11,7 @@ public:
     using TgwSkinData::TgwSkinData;
     const char* ClassName() const override { return "TgwSkinData"; }
 
-    // Sends msg (WPARAM this object, LPARAM 1000) to the owner form first, then to every other
-    // form of Screen in order. Forms freed or being destroyed meanwhile, and forms without a
-    // window, are skipped: no window is made just to deliver.
+    // Drops the bitmaps of the skin before a load, then broadcasts as every skin data does.
     void BroadcastSkinMessage(unsigned msg) override;
 
     // The loaded pictures as bitmaps (made when first asked after a load; empty when none).

@@ -440,6 +440,16 @@ void TControl::SetBiDiMode(TBiDiMode mode) {
     Invalidate();
 }
 
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const {
+    if (UseRightToLeftAlignment()) {
+        // DT_LEFT is 0: left becomes DT_RIGHT, DT_RIGHT becomes left.
+        if (flags & DT_RIGHT) flags &= ~static_cast<UINT>(DT_RIGHT);
+        else if (!(flags & DT_CENTER)) flags |= DT_RIGHT;
+    }
+    if (UseRightToLeftReading()) flags |= DT_RTLREADING;
+    return flags;
+}
+
 void TControl::SetCursor(TCursor cursor) {
     if (cursor == FCursor) return;
     FCursor = cursor;

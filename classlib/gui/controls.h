@@ -158,6 +158,13 @@ public:
     void SetAlign(TAlign align);
     TBiDiMode GetBiDiMode() const { return FBiDiMode; }
     void SetBiDiMode(TBiDiMode mode);
+    // Text aligns from the right only in bdRightToLeft; it reads right to left in every mode
+    // but bdLeftToRight.
+    virtual bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+    virtual bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+    // DrawText flags for this control's reading order: DT_LEFT and DT_RIGHT swap when the
+    // alignment is right to left (DT_CENTER stays), DT_RTLREADING is added when the reading is.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
     // Whether the control publishes a property of this name ("BorderStyle", "Color", ...), for
     // code that treats controls alike by what they publish.
     virtual bool HasProperty(const AnsiString& name) const { return false; }

@@ -377,6 +377,7 @@ void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
     AnsiString text = GetText();
     if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == "&"))) text += " ";
     if (!FShowAccelChar) flags |= DT_NOPREFIX;
+    flags = DrawTextBiDiModeFlags(flags);
     TCanvas* canvas = GetCanvas();
     canvas->SetFont(FFont.get());
     canvas->GetBrush()->SetStyle(bsClear);

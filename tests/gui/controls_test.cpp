@@ -574,3 +574,71 @@ TEST(Controls, ParentFontAndColourFollowUntilSetOwn) {
     label->SetParentColor(true);
     EXPECT_EQ(label->GetColor(), clLime);
 }
+
+TEST(BiDiMode, DrawTextFlagsFollowTheReadingOrder) {
+    const UINT rtl = DT_RTLREADING;
+    struct Case { TBiDiMode mode; bool alignment, reading; UINT left, right, center, wrapRight; } cases[] = {
+        {bdLeftToRight, false, false, DT_LEFT, DT_RIGHT, DT_CENTER, DT_WORDBREAK | DT_RIGHT},
+        {bdRightToLeft, true, true, DT_RIGHT | rtl, DT_LEFT | rtl, DT_CENTER | rtl, DT_WORDBREAK | rtl},
+        {bdRightToLeftNoAlign, false, true, DT_LEFT | rtl, DT_RIGHT | rtl, DT_CENTER | rtl, DT_WORDBREAK | DT_RIGHT | rtl},
+        {bdRightToLeftReadingOnly, false, true, DT_LEFT | rtl, DT_RIGHT | rtl, DT_CENTER | rtl,
+         DT_WORDBREAK | DT_RIGHT | rtl},
+    };
+    TLabel label(nullptr);
+    for (const Case& c : cases) {
+        label.SetBiDiMode(c.mode);
+        EXPECT_EQ(label.UseRightToLeftAlignment(), c.alignment) << c.mode;
+        EXPECT_EQ(label.UseRightToLeftReading(), c.reading) << c.mode;
+        EXPECT_EQ(label.DrawTextBiDiModeFlags(DT_LEFT), c.left) << c.mode;
+        EXPECT_EQ(label.DrawTextBiDiModeFlags(DT_RIGHT), c.right) << c.mode;
+        EXPECT_EQ(label.DrawTextBiDiModeFlags(DT_CENTER), c.center) << c.mode;
+        EXPECT_EQ(label.DrawTextBiDiModeFlags(DT_WORDBREAK | DT_RIGHT), c.wrapRight) << c.mode;
+    }
+}
+
+TEST(Label, RightToLeftAlignmentDrawsFromTheOtherSide) {
+    TForm form(nullptr);
+    form.SetBounds(60, 60, 400, 160);
+    form.SetColor(clWhite);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetAutoSize(false);
+    label->GetFont()->SetName("Arial");
+    label->GetFont()->SetHeight(-16);
+    label->GetFont()->SetColor(clBlack);
+    label->SetCaption("WW");
+    form.Show();
+    PumpFor(100);
+    // Dark pixels in the label's left and right halves.
+    auto halves = [&] {
+        HWND wnd = form.GetHandle();
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        HDC dc = GetDC(wnd);
+        std::pair<int, int> n{0, 0};
+        const int middle = label->GetLeft() + label->GetWidth() / 2;
+        for (int y = label->GetTop(); y < label->GetTop() + label->GetHeight(); ++y)
+            for (int x = label->GetLeft(); x < label->GetLeft() + label->GetWidth(); ++x)
+                if (GetRValue(GetPixel(dc, x, y)) < 80) ++(x < middle ? n.first : n.second);
+        ReleaseDC(wnd, dc);
+        return n;
+    };
+    struct Case { TAlignment alignment; TBiDiMode mode; bool onTheLeft; } cases[] = {
+        {taRightJustify, bdLeftToRight, false},
+        {taRightJustify, bdRightToLeft, true},
+        {taRightJustify, bdRightToLeftNoAlign, false},
+        {taRightJustify, bdRightToLeftReadingOnly, false},
+        {taLeftJustify, bdLeftToRight, true},
+        {taLeftJustify, bdRightToLeft, false},
+    };
+    for (int width : {240, 120}) {
+        label->SetBounds(10, 20, width, 24);
+        for (const Case& c : cases) {
+            label->SetAlignment(c.alignment);
+            label->SetBiDiMode(c.mode);
+            const std::pair<int, int> n = halves();
+            const int drawn = c.onTheLeft ? n.first : n.second, other = c.onTheLeft ? n.second : n.first;
+            EXPECT_GT(drawn, 20) << width << " " << c.alignment << " " << c.mode;
+            EXPECT_EQ(other, 0) << width << " " << c.alignment << " " << c.mode;
+        }
+    }
+}

@@ -148,10 +148,15 @@ TEST_F(LinkLabelTest, SkinnedByAStoredSkinUntilTheSkinGoes) {
     EXPECT_GT(LabelColours().green, 40);
     MoveMouseTo(0, 0);
 
-    // A descriptor of another kind under the name: unskinned, not the values of before.
+    // A descriptor of another kind under the name: still skinned, with the values taken last.
     label->SetSkinDataName("a");
-    EXPECT_GT(LabelColours().blue, 40);
-    EXPECT_EQ(label->GetSkinIndex(), -1);
+    Colours kept = LabelColours();
+    EXPECT_EQ(label->GetSkinIndex(), 0);
+    EXPECT_GT(kept.red, 40);
+    EXPECT_EQ(kept.blue, 0);
+    HoverLabel();
+    EXPECT_GT(LabelColours().green, 40);
+    MoveMouseTo(0, 0);
     label->SetSkinDataName("c");
 
     delete skin;
@@ -169,27 +174,105 @@ TEST_F(LinkLabelTest, DisabledDrawsTwice) {
     EXPECT_EQ(c.blue, 0);
 }
 
-TEST_F(LinkLabelTest, ClickOpensOnlyWebAndMailAddresses) {
+TEST_F(LinkLabelTest, ClickHandsTheUrlToTheShellAsItIs) {
     HWND wnd = form->GetHandle();
     int clicks = 0;
-    label->OnClick = [&](TObject*) { ++clicks; };
+    label->OnClick = [&](TObject*) {
+        ++clicks;
+        EXPECT_EQ(gShellCalls.size(), static_cast<size_t>(clicks - 1)) << "OnClick before the shell";
+    };
     auto click = [&] {
         const LPARAM at = MAKELPARAM(label->GetLeft() + 5, label->GetTop() + 5);
         PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(wnd, WM_LBUTTONUP, 0, at);
         PumpFor(50);
     };
-    click();
-    ASSERT_EQ(gShellCalls.size(), 1u);
-    EXPECT_EQ(gShellCalls[0].verb, "open");
-    EXPECT_EQ(gShellCalls[0].url, "https://pagewrap.example/help");
-    EXPECT_EQ(gShellCalls[0].show, SW_SHOWNORMAL);
-    for (const char* url : {"", "   ", "C:\\x.exe", "file:///C:/x.exe", "calc", "http:", "javascript:alert(1)"}) {
+    // The URL is the program's own: whatever it holds, empty included, goes to the shell.
+    const std::vector<AnsiString> urls = {"https://pagewrap.example/help", "", "mailto:me@pagewrap.example",
+                                          "C:\\docs\\readme.txt"};
+    for (const AnsiString& url : urls) {
         label->SetURL(url);
         click();
     }
-    EXPECT_EQ(gShellCalls.size(), 1u);
-    EXPECT_EQ(clicks, 8);   // OnClick fires every time
+    ASSERT_EQ(gShellCalls.size(), urls.size());
+    for (size_t i = 0; i < urls.size(); ++i) {
+        EXPECT_EQ(gShellCalls[i].verb, "open");
+        EXPECT_EQ(gShellCalls[i].url, urls[i]);
+        EXPECT_EQ(gShellCalls[i].show, SW_SHOWNORMAL);
+    }
+    EXPECT_EQ(clicks, 4);
+}
+
+// The character set the label's text was drawn in: the live font the canvas drew with.
+int DrawnCharset(TgwSkinLinkLabel* label) {
+    LOGFONTA lf{};
+    if (GetObjectA(label->GetCanvas()->GetFont()->GetHandle(), sizeof lf, &lf) != sizeof lf) return -1;
+    return lf.lfCharSet;
+}
+
+TEST_F(LinkLabelTest, CharacterSetFromTheSkinStringsElseDefaultFont) {
+    label->GetDefaultFont()->SetCharset(GB2312_CHARSET);
+    label->GetFont()->SetCharset(ANSI_CHARSET);
+    label->GetFont()->SetColor(clGreen);
+    // Own Font, no skin: DefaultFont's character set.
+    label->SetUseSkinFont(false);
+    EXPECT_GT(LabelColours().green, 40);
+    EXPECT_EQ(DrawnCharset(label), GB2312_CHARSET);
+    label->SetUseSkinFont(true);
+
+    TgwCompressedStoredSkin stored(nullptr);
+    stored.LoadFromCompressedFile(SkinFixture("full", "skin.gsk"));
+    auto* skin = new TgwSkinData(form);
+    skin->SetCompressedStoredSkin(&stored);
+    label->SetSkinDataName("c");
+    label->SetSkinData(skin);
+    // A skin without resource strings: still DefaultFont's.
+    EXPECT_GT(LabelColours().red, 40);
+    EXPECT_EQ(DrawnCharset(label), GB2312_CHARSET);
+
+    TgwResourceStrData strings(nullptr);
+    strings.SetCharSet(CHINESEBIG5_CHARSET);
+    skin->SetResourceStrData(&strings);
+    EXPECT_GT(LabelColours().red, 40);
+    EXPECT_EQ(DrawnCharset(label), CHINESEBIG5_CHARSET);
+    // Unskinned under the same skin (no such descriptor): the skin's strings still decide.
+    label->SetSkinDataName("none");
+    EXPECT_GT(LabelColours().blue, 40);
+    EXPECT_EQ(label->GetSkinIndex(), -1);
+    EXPECT_EQ(DrawnCharset(label), CHINESEBIG5_CHARSET);
+    skin->SetResourceStrData(nullptr);
+    delete skin;
+}
+
+TEST_F(LinkLabelTest, RightToLeftAlignmentDrawsFromTheOtherSide) {
+    label->SetAutoSize(false);
+    label->SetCaption("Link");
+    // Blue pixels in the label's left and right halves.
+    auto halves = [&] {
+        HWND wnd = form->GetHandle();
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        HDC dc = GetDC(wnd);
+        std::pair<int, int> n{0, 0};
+        const int middle = label->GetLeft() + label->GetWidth() / 2;
+        for (int y = label->GetTop(); y < label->GetTop() + label->GetHeight(); ++y)
+            for (int x = label->GetLeft(); x < label->GetLeft() + label->GetWidth(); ++x) {
+                COLORREF p = GetPixel(dc, x, y);
+                if (GetBValue(p) > 150 && GetRValue(p) < 100) ++(x < middle ? n.first : n.second);
+            }
+        ReleaseDC(wnd, dc);
+        return n;
+    };
+    struct Case { TBiDiMode mode; bool onTheLeft; } cases[] = {
+        {bdLeftToRight, true}, {bdRightToLeft, false}, {bdRightToLeftNoAlign, true}, {bdRightToLeftReadingOnly, true}};
+    for (int width : {240, 100}) {
+        label->SetBounds(20, 30, width, 16);
+        for (const Case& c : cases) {
+            label->SetBiDiMode(c.mode);
+            const std::pair<int, int> n = halves();
+            EXPECT_GT(c.onTheLeft ? n.first : n.second, 20) << width << " " << c.mode;
+            EXPECT_EQ(c.onTheLeft ? n.second : n.first, 0) << width << " " << c.mode;
+        }
+    }
 }
 
 TEST_F(LinkLabelTest, HoverTogglesLeaveNoGdiObjectBehind) {
@@ -222,26 +305,35 @@ private:
     std::vector<std::string>& FLog;
 };
 
-TEST_F(LinkLabelTest, BroadcastReachesTheOwnerFirstAndSkipsWindowlessForms) {
-    std::vector<std::string> log;
-    auto* other = new TRecordingForm("other", log);
-    other->HandleNeeded();
-    auto* windowless = new TRecordingForm("windowless", log);
-    auto* owner = new TRecordingForm("owner", log);
-    owner->HandleNeeded();
-    auto* skin = new TgwFormSkinData(owner);
-    TgwCompressedStoredSkin stored(nullptr);
-    stored.LoadFromCompressedFile(SkinFixture("bare", "skin.gsk"));
-    skin->SetCompressedStoredSkin(&stored);
-    TgwResourceStrData strings(nullptr);
-    skin->SetResourceStrData(&strings);
-    EXPECT_EQ(log, (std::vector<std::string>{"owner:1225", "other:1225", "owner:1226", "other:1226", "owner:1227",
-                                             "other:1227", "owner:1274", "other:1274"}));
-    EXPECT_FALSE(windowless->HandleAllocated());
-    skin->SetCompressedStoredSkin(nullptr);
-    delete owner;
-    delete windowless;
-    delete other;
+TEST_F(LinkLabelTest, BroadcastReachesTheOwnerFirstThenEveryForm) {
+    // The plain skin data broadcasts as its form-side subclass does.
+    for (bool formSide : {false, true}) {
+        SCOPED_TRACE(formSide ? "TgwFormSkinData" : "TgwSkinData");
+        std::vector<std::string> log;
+        auto* other = new TRecordingForm("other", log);
+        other->HandleNeeded();
+        auto* windowless = new TRecordingForm("windowless", log);
+        auto* owner = new TRecordingForm("owner", log);
+        owner->HandleNeeded();
+        TgwSkinData* skin = formSide ? new TgwFormSkinData(owner) : new TgwSkinData(owner);
+        TgwCompressedStoredSkin stored(nullptr);
+        stored.LoadFromCompressedFile(SkinFixture("bare", "skin.gsk"));
+        skin->SetCompressedStoredSkin(&stored);
+        EXPECT_FALSE(skin->Empty);
+        TgwResourceStrData strings(nullptr);
+        skin->SetResourceStrData(&strings);
+        // Screen order: other, windowless, owner; the owner comes first and only once. The
+        // windowless form got its window for the first message.
+        std::vector<std::string> expected;
+        for (int msg : {1225, 1226, 1227, 1274})
+            for (const char* name : {"owner", "other", "windowless"}) expected.push_back(name + (":" + std::to_string(msg)));
+        EXPECT_EQ(log, expected);
+        EXPECT_TRUE(windowless->HandleAllocated());
+        skin->SetCompressedStoredSkin(nullptr);
+        delete owner;
+        delete windowless;
+        delete other;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // writer, versions, the load sequence and its messages, and bad compressed-file sizes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 
 #include "classlib/little_endian.h"
 #include "skindata/gw_zlib_streams.h"
@@ -129,6 +130,33 @@ TEST(StoredSkin, LoadsTheFixtureSkin) {
     EXPECT_TRUE(data.Empty);
     EXPECT_TRUE(data.SkinControlList.empty());
     EXPECT_EQ(static_cast<uint32_t>(data.SkinColors.cbtnface), 0xFF00000Fu);
+}
+
+TEST(StoredSkin, ListsCountingMoreItemsThanKeys) {
+    const std::string bare = ReadWholeFile(SkinFixture("bare", "skin.stored"));
+    auto withPictures = [&](const std::string& lines, const char* controlCount) {
+        std::string s = bare;
+        s.insert(s.find("[PICTURES]\r\n") + 12, lines);
+        s.replace(s.find("count=1\r\n"), 7, std::string("count=") + controlCount);
+        return s;
+    };
+    struct Case { const char* label; std::string stored; const char* names; } cases[] = {
+        {"short list", withPictures("activepicturescount=3\r\n0=a.bmp\r\n", "1"), "a.bmp\r\n\r\n\r\n"},
+        {"2^31-1", withPictures("activepicturescount=2147483647\r\n0=a.bmp\r\n5=f.bmp\r\n", "2147483647"),
+         "a.bmp\r\nf.bmp\r\n"},
+    };
+    for (const Case& c : cases) {
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, ZlibDeflate(c.stored));
+        TRecordingSkinData data(nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_NO_THROW(data.SetCompressedStoredSkin(&stored)) << c.label;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.label;
+        EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225, 1226, 1227})) << c.label;
+        EXPECT_FALSE(data.Empty) << c.label;
+        EXPECT_EQ(data.ActivePictureNames.GetText(), c.names) << c.label;
+        EXPECT_EQ(data.GetControlIndex("label"), 0) << c.label;
+    }
 }
 
 TEST(StoredSkin, Versions) {
