@@ -231,6 +231,8 @@ TEST(SelectDirectoryWithOptions, ListWalksIntoFoldersAndRelativeNamesJoinIt) {
             SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
             listAfterWalk += std::string(item) + "|";
         }
+        RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        SaveWindowShot(d, ArtifactPath("select_directory.bmp"));
         TypeAndOk("made-here")(d);
     });
     ASSERT_TRUE(SelectDirectory(chosen, sdAllowCreate | sdPerformCreate, 0));
