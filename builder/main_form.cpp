@@ -43,6 +43,8 @@ TLabeledEdit* PathEdit(TForm1* form, TWinControl* parent, int top, const char* l
     e->SetCtl3D(false);
     e->GetEditLabel()->SetCaption(label);
     e->SetReadOnly(true);
+    // switched on while the box has the focus, where that input method is installed
+    e->SetImeName("中文 (简体) - 智能 ABC");
     e->SetTabOrder(tabOrder);
     return e;
 }

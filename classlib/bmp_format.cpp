@@ -1,5 +1,7 @@
 #include "classlib/bmp_format.h"
 
+#include <algorithm>
+
 #include "classlib/little_endian.h"
 
 namespace {
@@ -7,9 +9,78 @@ namespace {
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kBiRgb = 0, kBiBitFields = 3;
+constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+
+// Expands BI_RLE8 / BI_RLE4 data into bottom-up rows of img.Bits (already zeroed: pixels the
+// data skips keep index 0). Every run is checked against the row before a pixel is written;
+// writers such as ImageMagick encode the whole padded row, so a run may reach into the row's
+// padding but not past it. Running off the data without an end of bitmap, while rows are
+// still missing, is a short file.
+void DecodeRle(const std::vector<uint8_t>& data, TBmpImage& img) {
+    const bool four = img.BitCount == 4;
+    const uint32_t stride = img.Stride();
+    const uint32_t rowPixels = four ? stride * 2 : stride;   // pixels a stored row can hold
+    const uint32_t height = static_cast<uint32_t>(img.Height);
+    uint32_t x = 0, y = 0;   // y counts rows from the bottom, as they are stored
+    size_t at = 0;
+    auto put = [&](uint32_t index) {
+        uint8_t& b = img.Bits[static_cast<size_t>(y) * stride + (four ? x / 2 : x)];
+        if (!four)
+            b = static_cast<uint8_t>(index);
+        else if (x % 2 == 0)
+            b = static_cast<uint8_t>((b & 0x0F) | (index << 4));
+        else
+            b = static_cast<uint8_t>((b & 0xF0) | (index & 0x0F));
+        ++x;
+    };
+    auto fits = [&](uint32_t count) {
+        if (y >= height || count > rowPixels - x) Invalid();
+    };
+    for (;;) {
+        if (data.size() - at < 2) {
+            if (y >= height && at == data.size()) return;   // every row given, no end marker
+            Invalid();
+        }
+        uint32_t count = data[at], value = data[at + 1];
+        at += 2;
+        if (count > 0) {   // encoded run: one index, or two alternating nibbles
+            fits(count);
+            for (uint32_t i = 0; i < count; ++i) put(four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+            continue;
+        }
+        switch (value) {
+            case 0:   // end of line
+                x = 0;
+                if (++y > height) Invalid();
+                break;
+            case 1:   // end of bitmap
+                return;
+            case 2: {   // delta: right and up
+                if (data.size() - at < 2) Invalid();
+                uint32_t dx = data[at], dy = data[at + 1];
+                at += 2;
+                if (dx > rowPixels - x || dy > height - y) Invalid();
+                x += dx;
+                y += dy;
+                break;
+            }
+            default: {   // absolute run of `value` indexes, padded to a 16-bit boundary
+                uint32_t bytes = four ? (value + 1) / 2 : value;
+                uint32_t padded = (bytes + 1) & ~1u;
+                if (data.size() - at < padded) Invalid();
+                fits(value);
+                for (uint32_t i = 0; i < value; ++i) {
+                    uint32_t b = data[at + (four ? i / 2 : i)];
+                    put(four ? (i % 2 == 0 ? b >> 4 : b & 0x0F) : b);
+                }
+                at += padded;
+                break;
+            }
+        }
+    }
+}
 
 class Reader {
 public:
@@ -61,7 +132,7 @@ TBmpImage ReadBmp(TStream& stream) {
     uint32_t bitsOffset = r.U32();
     uint32_t headerSize = r.U32();
     int64_t width, height;
-    uint32_t planes, clrUsed = 0;
+    uint32_t planes, clrUsed = 0, imageSize = 0;
     bool core = headerSize == kCoreHeaderSize;
     if (core) {
         width = r.U16();
@@ -75,7 +146,7 @@ TBmpImage ReadBmp(TStream& stream) {
         planes = r.U16();
         img.BitCount = static_cast<uint16_t>(r.U16());
         img.Compression = r.U32();
-        r.U32();   // image size
+        imageSize = r.U32();
         r.U32();   // horizontal resolution
         r.U32();   // vertical resolution
         clrUsed = r.U32();
@@ -92,10 +163,14 @@ TBmpImage ReadBmp(TStream& stream) {
         case 1: case 4: case 8: case 16: case 24: case 32: break;
         default: Invalid();
     }
+    const bool rle = img.Compression == kBiRle8 || img.Compression == kBiRle4;
     if (img.Compression == kBiBitFields) {
         if (img.BitCount != 16 && img.BitCount != 32) Invalid();
         if (headerSize == kInfoHeaderSize)
             for (uint32_t& m : img.Masks) m = r.U32();
+    } else if (rle) {
+        // run-length data is stored bottom-up only, 8 bits for RLE8 and 4 for RLE4
+        if (img.BitCount != (img.Compression == kBiRle8 ? 8 : 4) || height < 0) Invalid();
     } else if (img.Compression != kBiRgb) {
         Invalid();
     }
@@ -131,6 +206,17 @@ TBmpImage ReadBmp(TStream& stream) {
     // (0 in some writers) means right after the palette.
     int64_t here = r.Offset();
     if (bitsOffset > here) r.Skip(bitsOffset - static_cast<uint64_t>(here));
+    if (rle) {
+        // the compressed size is the header's image size; writers that leave it 0 mean the rest
+        uint64_t dataSize = imageSize ? imageSize : static_cast<uint64_t>(std::max<int64_t>(r.Left(), 0));
+        r.Need(dataSize);
+        std::vector<uint8_t> data(static_cast<size_t>(dataSize));
+        r.Bytes(data.data(), static_cast<uint32_t>(dataSize));
+        img.Bits.assign(static_cast<size_t>(bitsSize), 0);
+        DecodeRle(data, img);
+        img.Compression = kBiRgb;   // the pixels are now plain rows
+        return img;
+    }
     r.Need(bitsSize);
     img.Bits.resize(static_cast<size_t>(bitsSize));
     r.Bytes(img.Bits.data(), static_cast<uint32_t>(bitsSize));

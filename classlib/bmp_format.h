@@ -13,7 +13,7 @@ struct TBmpImage {
     int32_t Height = 0;          // always positive here
     bool TopDown = false;        // rows stored top row first
     uint16_t BitCount = 0;       // 1, 4, 8, 16, 24 or 32
-    uint32_t Compression = 0;    // 0 = plain RGB, 3 = bit fields (16 and 32 bits)
+    uint32_t Compression = 0;    // 0 = plain RGB, 3 = bit fields (16 and 32 bits); RLE is expanded on reading
     uint32_t Masks[3] = {0, 0, 0};
     std::vector<uint32_t> Palette;   // 0x00RRGGBB entries (RGBQUAD byte order)
     std::vector<uint8_t> Bits;       // Stride() * Height bytes, rows padded to 4 bytes
@@ -29,8 +29,9 @@ constexpr int32_t kBmpMaxSide = 32768;
 constexpr uint64_t kBmpMaxBits = 256u * 1024u * 1024u;
 
 // Reads a bitmap file from the stream's position: file header, info header (core, info or
-// a later version), palette, pixels. Raises EInvalidGraphic on anything malformed or short;
-// run-length compressed pictures are refused.
+// a later version), palette, pixels. Raises EInvalidGraphic on anything malformed or short.
+// Run-length pictures (BI_RLE8, BI_RLE4) come back expanded into plain bottom-up rows; a run or
+// delta that leaves the picture, or data that ends before the picture does, is malformed.
 TBmpImage ReadBmp(TStream& stream);
 // Writes a bitmap file (BITMAPINFOHEADER form).
 void WriteBmp(TStream& stream, const TBmpImage& image);

@@ -6,6 +6,8 @@
 // threads queue behind. Elsewhere they are std::mutex and std::condition_variable.
 //
 // TLightMutex meets the standard's Lockable requirements (std::lock_guard, std::unique_lock);
+// under Windows Vista, which lacks the system's try-lock, try_lock always fails (the standard
+// lets a try_lock fail spuriously), so nothing may spin on it;
 // TLightCondition has the interface of std::condition_variable for std::unique_lock of a
 // TLightMutex. Neither can be copied or moved.
 #pragma once

@@ -8,10 +8,23 @@ static_assert(sizeof(CONDITION_VARIABLE) == sizeof(void*), "a CONDITION_VARIABLE
 namespace {
 PSRWLOCK Native(void*& lock) { return reinterpret_cast<PSRWLOCK>(&lock); }
 PCONDITION_VARIABLE NativeCondition(void*& condition) { return reinterpret_cast<PCONDITION_VARIABLE>(&condition); }
+
+// TryAcquireSRWLockExclusive came with Windows 7, the rest of the lock with Vista: it is looked
+// up when first used, so that importing it does not raise the programs' floor above Vista.
+using TTryAcquire = BOOLEAN(WINAPI*)(PSRWLOCK);
+TTryAcquire TryAcquireExclusive() {
+    static const TTryAcquire found = reinterpret_cast<TTryAcquire>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "TryAcquireSRWLockExclusive")));
+    return found;
+}
 }  // namespace
 
 void TLightMutex::lock() { AcquireSRWLockExclusive(Native(FLock)); }
-bool TLightMutex::try_lock() { return TryAcquireSRWLockExclusive(Native(FLock)) != 0; }
+// Without the system's call (Vista) the attempt fails, as std::mutex::try_lock may spuriously.
+bool TLightMutex::try_lock() {
+    TTryAcquire tryAcquire = TryAcquireExclusive();
+    return tryAcquire && tryAcquire(Native(FLock)) != 0;
+}
 void TLightMutex::unlock() { ReleaseSRWLockExclusive(Native(FLock)); }
 
 void TLightCondition::notify_one() { WakeConditionVariable(NativeCondition(FCondition)); }

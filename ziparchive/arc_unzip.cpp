@@ -12,6 +12,9 @@
 #include "classlib/little_endian.h"
 #include "ziparchive/stream_read.h"
 #include "ziparchive/zip_signatures.h"
+#if defined(_WIN32)
+#include "classlib/gui/dialogs.h"
+#endif
 
 TArcUnZip::TArcUnZip(TComponent* owner)
     : TComponent(owner),
@@ -106,7 +109,12 @@ void TArcUnZip::SetDestDir(const AnsiString& value) {
     } else {
         AnsiString dir = FDestDir;
         if (!DirExists(dir + "\\")) dir = GetDriveDir(0);
+#if defined(_WIN32)
+        // a folder that does not exist yet may be typed; the user is asked, then it is made
+        if (!SelectDirectory(dir, sdAllowCreate | sdPerformCreate | sdPrompt, 0)) throw EUserCanceled(msgCanceledDestDir);
+#else
         if (!arc_platform::PromptForDirectory(dir)) throw EUserCanceled(msgCanceledDestDir);
+#endif
         FDestDir = dir;
     }
     if (EndsWithChar(FDestDir, '\\')) FDestDir = DropLastChar(FDestDir);

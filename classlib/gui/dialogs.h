@@ -58,3 +58,12 @@ public:
 // The shell's folder browser (file-system folders only) with caption as its title, rooted at
 // root (empty: the desktop). True with the chosen folder's path in directory.
 bool SelectDirectory(const AnsiString& caption, const AnsiString& root, AnsiString& directory);
+
+// The class library's own folder dialog: a folder-name box and the folders of the current one
+// (a double click walks into one, ".." up). It starts in directory (empty: the current
+// directory). With sdAllowCreate a folder that does not exist may be typed; sdPrompt asks
+// before accepting it and sdPerformCreate makes it (with any missing parents). True with the
+// chosen folder (absolute, no trailing "\" but on a drive's root) in directory.
+using TSelectDirOpts = uint32_t;
+enum : TSelectDirOpts { sdAllowCreate = 1 << 0, sdPerformCreate = 1 << 1, sdPrompt = 1 << 2 };
+bool SelectDirectory(AnsiString& directory, TSelectDirOpts options, int helpCtx);

@@ -131,8 +131,12 @@ void TCustomEdit::WndProc(TMessage& m) {
             return;
         case WM_SETFOCUS:
             TWinControl::WndProc(m);
+            FIme.Enter();
             if (FAutoSelect && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
             return;
+        case WM_KILLFOCUS:
+            FIme.Leave();
+            break;
         case CM_CTL3DCHANGED:
             RecreateWnd();
             AdjustHeightToFont();

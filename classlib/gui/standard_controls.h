@@ -6,6 +6,7 @@
 #include "classlib/gui/button_controls.h"   // check boxes: their users include this header
 #include "classlib/gui/controls.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/ime.h"
 
 class TButton : public TWinControl {
 public:
@@ -56,6 +57,9 @@ public:
     void SetCharCase(TEditCharCase v);
     bool GetModified() const;
     void SetModified(bool v);
+    // The input method switched on while the edit has the focus, by its description (ime.h).
+    const AnsiString& GetImeName() const { return FIme.GetName(); }
+    void SetImeName(const AnsiString& name) { FIme.SetName(name); }
 
     int GetSelStart();
     void SetSelStart(int v);
@@ -88,6 +92,7 @@ protected:
     TEditCharCase FCharCase = ecNormal;
     bool FModified = false;
     int FSelStart = 0, FSelLength = 0;
+    TImeSwitch FIme;
 };
 
 class TEdit : public TCustomEdit {

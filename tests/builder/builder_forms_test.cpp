@@ -93,3 +93,11 @@ TEST(GdiObjects, MakingAndFreeingTheBuilderWindowLeavesNoneBehind) {
     Application->ProcessMessages();
     EXPECT_EQ(LiveGdiObjectCount(), before);
 }
+
+// The two path boxes name the input method by its description, byte for byte in code page 936.
+TEST(BuilderTexts, PathBoxesNameTheirInputMethod) {
+    TForm1 main(nullptr);
+    const std::string abc = "\xD6\xD0\xCE\xC4 (\xBC\xF2\xCC\xE5) - \xD6\xC7\xC4\xDC ABC";
+    EXPECT_EQ(Hex(main.qvpath->GetImeName()), Hex(abc));
+    EXPECT_EQ(Hex(main.qvplay->GetImeName()), Hex(abc));
+}

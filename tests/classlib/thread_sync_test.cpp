@@ -79,3 +79,18 @@ TEST(ThreadSync, WaitForEndsByTimeOrByTheCondition) {
     guard.unlock();
     setter.join();
 }
+
+// The try-lock (bound when first used under Windows) takes a free lock and refuses a held one.
+TEST(ThreadSync, TryLockTakesOnlyAFreeLock) {
+    TLightMutex lock;
+    ASSERT_TRUE(lock.try_lock());
+    bool otherGot = true;
+    std::thread([&] { otherGot = lock.try_lock(); }).join();
+    EXPECT_FALSE(otherGot);
+    lock.unlock();
+    std::thread([&] {
+        otherGot = lock.try_lock();
+        if (otherGot) lock.unlock();
+    }).join();
+    EXPECT_TRUE(otherGot);
+}

@@ -136,12 +136,29 @@ def bmp_seeds():
         for name, args in (("rgb24.bmp", ["-size", "7x5", "gradient:red-blue", "-type", "TrueColor"]),
                            ("palette8.bmp", ["-size", "9x4", "gradient:", "-type", "Palette", "-colors", "16"]),
                            ("gray.bmp", ["-size", "3x3", "xc:gray", "-type", "Grayscale"]),
-                           ("bmp2.bmp", ["-size", "4x2", "xc:green"])):
+                           ("bmp2.bmp", ["-size", "4x2", "xc:green"]),
+                           ("rle8_gradient.bmp", ["-size", "13x7", "gradient:red-blue", "-colors", "16",
+                                                  "-type", "Palette", "-compress", "RLE"]),
+                           ("rle8_long_runs.bmp", ["-size", "300x3", "xc:red", "-fill", "blue", "-draw",
+                                                   "point 5,1", "-type", "Palette", "-compress", "RLE"])):
             path = os.path.join(work, name)
             target = ("BMP2:" if name == "bmp2.bmp" else "BMP3:") + path
             subprocess.run(["convert"] + args + [target], check=True, capture_output=True)
             with open(path, "rb") as f:
                 put("fuzz_bmp", name, f.read())
+
+
+def rle4_seed():
+    """ImageMagick writes no RLE4: a 6 x 3 picture laid out by hand with every escape."""
+    data = (b"\x06\x12\x00\x00"                     # encoded run of alternating nibbles, end of line
+            b"\x00\x05\x34\x56\x70\x00"             # absolute run of five, padded to a word
+            b"\x00\x00\x00\x02\x02\x00"             # end of line, delta: two right
+            b"\x03\xAB\x00\x01")                    # encoded run, end of bitmap
+    palette = b"".join(struct.pack("<I", i * 0x111111) for i in range(16))
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, 6, 3, 1, 4, 2, len(data), 0, 0, 16, 0)
+    put("fuzz_bmp", "rle4_escapes.bmp", header + info + palette + data)
 
 
 def skin_seeds():
@@ -178,6 +195,7 @@ def main():
     book_seeds(archives)
     object_list_seeds()
     bmp_seeds()
+    rle4_seed()
     skin_seeds()
 
 

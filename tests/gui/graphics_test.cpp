@@ -92,6 +92,57 @@ TEST(Bitmap, StreamsRoundTripAndMalformedDataIsRefused) {
     EXPECT_EQ(copy.GetCanvas()->GetPixel(6, 2), clRed);   // a real copy
 }
 
+namespace {
+
+// A 4 x 2 run-length bitmap file over the palette black, red, lime, blue.
+std::string RunLengthFile(uint16_t bits, const std::string& data) {
+    std::string f;
+    auto put = [&f](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) f += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const uint32_t offset = 14 + 40 + 4 * 4;
+    put(0x4D42, 2), put(offset + static_cast<uint32_t>(data.size()), 4), put(0, 4), put(offset, 4);
+    put(40, 4), put(4, 4), put(2, 4), put(1, 2), put(bits, 2), put(bits == 8 ? 1 : 2, 4);
+    put(static_cast<uint32_t>(data.size()), 4), put(0, 4), put(0, 4), put(4, 4), put(0, 4);
+    for (uint32_t rgb : {0x000000u, 0xFF0000u, 0x00FF00u, 0x0000FFu}) put(rgb, 4);
+    return f + data;
+}
+
+}  // namespace
+
+// Run-length pictures (as skins may hold) load into a live bitmap that draws, at its own size
+// and stretched.
+TEST(Bitmap, RunLengthPicturesLoadAndDraw) {
+    // Bottom row red red blue blue; top row lime red blue, then the end of the bitmap.
+    const std::string rle8("\x02\x01\x02\x03\0\0\0\x03\x02\x01\x03\0\0\x01", 14);
+    const std::string rle4("\x02\x11\x02\x33\0\0\0\x03\x21\x30\0\x01", 12);
+    for (const auto& [name, file] : {std::pair<const char*, std::string>{"RLE8", RunLengthFile(8, rle8)},
+                                     {"RLE4", RunLengthFile(4, rle4)}}) {
+        SCOPED_TRACE(name);
+        TMemoryStream s;
+        s.Write(file.data(), static_cast<int32_t>(file.size()));
+        s.SetPosition(0);
+        TBitmap b;
+        b.LoadFromStream(&s);
+        ASSERT_EQ(b.GetWidth(), 4);
+        ASSERT_EQ(b.GetHeight(), 2);
+        const TColor top[] = {clLime, clRed, clBlue, clBlack}, bottom[] = {clRed, clRed, clBlue, clBlue};
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(b.GetCanvas()->GetPixel(x, 0), top[x]) << x;
+            EXPECT_EQ(b.GetCanvas()->GetPixel(x, 1), bottom[x]) << x;
+        }
+        TBitmap target(12, 6);
+        target.GetCanvas()->Draw(0, 0, &b);
+        target.GetCanvas()->StretchDraw(TRect(4, 0, 12, 4), &b);
+        EXPECT_EQ(target.GetCanvas()->GetPixel(0, 0), clLime);
+        EXPECT_EQ(target.GetCanvas()->GetPixel(3, 1), clBlue);
+        EXPECT_EQ(target.GetCanvas()->GetPixel(5, 1), clLime);    // doubled: two columns, two rows
+        EXPECT_EQ(target.GetCanvas()->GetPixel(7, 1), clRed);
+        EXPECT_EQ(target.GetCanvas()->GetPixel(11, 3), clBlue);
+        EXPECT_EQ(target.GetCanvas()->GetPixel(4, 5), clWhite);   // below the stretched picture
+    }
+}
+
 TEST(Canvas, TextAndFontChangesWhileSelected) {
     TBitmap b(100, 30);
     TCanvas* c = b.GetCanvas();
