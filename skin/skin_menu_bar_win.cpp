@@ -166,8 +166,10 @@ void TlumSkinMenuBar::TakeKeyboard(TToolButton* marked) {
         FFocusBefore = focus;
         ::SetFocus(FHandle);
     }
-    // Taking the focus makes the tool bar pick a hot button of its own.
+    // Taking the focus makes the tool bar pick a hot button of its own. Drawn now, so that the
+    // marked button carries its Tag before any key comes.
     SendMessageA(FHandle, TB_SETHOTITEM, static_cast<WPARAM>(marked->GetIndex()), 0);
+    RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void TlumSkinMenuBar::GiveKeyboardBack() {

@@ -249,7 +249,8 @@ TEST(SkinMenuBar, AltHotKeyMarksAnItemWithoutSubItemsAndEnterClicksIt) {
     HWND focus = f.Button->GetHandle();
     ASSERT_EQ(GetFocus(), focus);
     TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
-    MoveTo(POINT{1000, 760});   // no button hot under the mouse
+    MoveTo(POINT{1000, 760});   // no button hot under the mouse, and the bar told so
+    Pump(400);
     Type({{VK_MENU, true}, {'H', true}, {'H', false}, {VK_MENU, false}});
     EXPECT_EQ(f.HelpClicks, 0);
     EXPECT_EQ(bar->HotButton(), bar->Buttons(2));
