@@ -2,6 +2,7 @@
 
 #include "classlib/gui/forms.h"
 #include "classlib/gui/handles.h"
+#include "classlib/gui/input_controls.h"
 #include "classlib/gui/standard_controls.h"
 #include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_engine_win.h"
@@ -254,15 +255,20 @@ bool TlumSkinScrollWinControl::WantsOverlays(TWinControl* control) const {
         const bool multiLine = edit->HandleAllocated()
                                    ? (GetWindowLongA(edit->GetHandleIfAllocated(), GWL_STYLE) & ES_MULTILINE) != 0
                                    : dynamic_cast<TCustomMemo*>(edit) != nullptr;
-        return multiLine && AnsiString(edit->ClassName()) != "TSpinEdit";
+        return multiLine && !dynamic_cast<TCustomMaskEdit*>(edit) && AnsiString(edit->ClassName()) != "TSpinEdit";
     }
     return true;
+}
+
+TWinControl* TlumSkinScrollWinControl::OverlayParent(TWinControl* control) const {
+    if (control->GetParent()) return control->GetParent();
+    return FSkinWindow ? FSkinWindow->GetForm() : nullptr;
 }
 
 TlumSkinInternalScrollBar* TlumSkinScrollWinControl::MakeOverlay(TWinControl* control, bool horizontal) {
     auto* overlay = new TlumSkinInternalScrollBar(PanelOwner(this), this, control, horizontal);
     try {
-        overlay->SetParent(control->GetParent());
+        overlay->SetParent(OverlayParent(control));
         overlay->SetVisible(false);
     } catch (...) {
         overlay->ForgetSkin();
@@ -276,8 +282,8 @@ void TlumSkinScrollWinControl::SaveOriginal() {
     TlumSkinBorderWinControl::SaveOriginal();
     FVertScrollBar = FHorzScrollBar = nullptr;
     TWinControl* control = GetWinControl();
-    // Without a parent there is nothing to lay an overlay on: the native bars show.
-    if (!control || !control->GetParent() || !WantsOverlays(control)) return;
+    // Without a parent the overlays lie on the skin window's form.
+    if (!control || !WantsOverlays(control)) return;
     FVertScrollBar = MakeOverlay(control, false);
     FHorzScrollBar = MakeOverlay(control, true);
 }

@@ -139,6 +139,8 @@ public:
 private:
     friend class TlumSkinInternalScrollBar;
     bool WantsOverlays(TWinControl* control) const;
+    // The control's parent, or the skin window's form for a control without one.
+    TWinControl* OverlayParent(TWinControl* control) const;
     TlumSkinInternalScrollBar* MakeOverlay(TWinControl* control, bool horizontal);
     bool UpdateOverlay(TlumSkinInternalScrollBar* overlay, HWND wnd, int& barSize);
     void FreeOverlays();

@@ -7,6 +7,7 @@
 
 #include "classlib/gui/graphics.h"
 
+class TCustomForm;
 class TlumSkinScrollBtnRes;
 
 // Private window messages of the skin engine.
@@ -41,6 +42,8 @@ public:
     // without their timer then.
     virtual void SetAnimationOrProgress(bool value) = 0;
     virtual bool GetAnimationOrProgress() const = 0;
+    // The skinned form, or nullptr (a foreign window, or the form began to go).
+    virtual TCustomForm* GetForm() const { return nullptr; }
 };
 
 // A skin window as the target of the engine's system-menu popup: the three caption operations

@@ -175,10 +175,8 @@ void TlumSkinEngine::SkinWindow(HWND window, bool fromHook) {
     if (FDestroyingEngine || !window || !IsWindow(window)) return;
     DropDeadWindows();
     if (FindSkinWindow(window)) return;
-    bool isForm = false;
-    for (int i = 0; i < Screen->FormCount() && !isForm; ++i) isForm = Screen->Forms(i)->GetHandleIfAllocated() == window;
     std::unique_ptr<TlumSkinWindow> skin;
-    if (isForm)
+    if (FindFormByHandle(window))
         skin = std::make_unique<TlumSkinWindowVCL>(fromHook, this);
     else
         skin = std::make_unique<TlumSkinWindowWnd>(fromHook, this);
@@ -287,11 +285,25 @@ void TlumSkinEngine::ApplySkin(TObject*) {
     FProgressBarRes.SetReader(FReader.get());
     FTabRes.SetReader(FReader.get());
     ApplyMenuCheckImage();
-    for (size_t i = 0; i < FSkinWindows.size(); ++i) {
-        TlumSkinWindow* window = FSkinWindows[i].get();
+    // A window may go while it is re-skinned: the list is walked as it was.
+    std::vector<TlumSkinWindow*> windows;
+    for (const auto& w : FSkinWindows) windows.push_back(w.get());
+    for (size_t i = 0; i < windows.size(); ++i) {
+        TlumSkinWindow* window = windows[i];
+        if (!Contains(window)) continue;
         if (FActive) {
+            HWND h = window->GetHandle();
+            const bool visible = h && IsWindowVisible(h);
+            if (h && !LUMSkinUtils::GetAncestor(h, GA_PARENT)) ShowWindow(h, SW_HIDE);
             window->SetSkinned(false);
+            if (!Contains(window)) continue;
             window->SetSkinned(true);
+            if (!Contains(window)) continue;
+            // Seen again as it was, the first window (the main form) active.
+            if (visible && IsWindow(h)) {
+                ShowWindow(h, SW_SHOW);
+                if (i == 0) SetActiveWindow(h);
+            }
         }
         if (Contains(window)) window->ApplyToWindow();
     }

@@ -1,6 +1,7 @@
 #include "skin/skin_menu_bar_win.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <cctype>
 
@@ -141,10 +142,41 @@ bool TlumSkinMenuBar::DialogChar(char key, bool alt) {
     for (TToolButton* button : FItemButtons) {
         TMenuItem* item = button->GetMenuItem();
         if (!item || !button->GetVisible() || !button->GetEnabled() || HotkeyOf(item->GetCaption()) != wanted) continue;
-        PostMessageA(FHandle, DropDownMessage(), static_cast<WPARAM>(button->GetIndex()), 0);
+        // The bar's keyboard click: the button drawn hot and pressed at its top-left point.
+        SendMessageA(FHandle, TB_SETHOTITEM, static_cast<WPARAM>(button->GetIndex()), 0);
+        const TRect r = button->GetBoundsRect();
+        PostMessageA(FHandle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Left, r.Top));
         return true;
     }
     return false;
+}
+
+TToolButton* TlumSkinMenuBar::ButtonAtCorner(int x, int y) const {
+    for (TToolButton* button : FItemButtons) {
+        const TRect r = button->GetBoundsRect();
+        if (button->GetVisible() && r.Left == x && r.Top == y) return button;
+    }
+    return nullptr;
+}
+
+// The bar takes the keys while an item it marked from the keyboard waits for Enter.
+void TlumSkinMenuBar::TakeKeyboard(TToolButton* marked) {
+    HWND focus = GetFocus();
+    if (focus != FHandle) {
+        FFocusBefore = focus;
+        ::SetFocus(FHandle);
+    }
+    // Taking the focus makes the tool bar pick a hot button of its own. Drawn now, so that the
+    // marked button carries its Tag before any key comes.
+    SendMessageA(FHandle, TB_SETHOTITEM, static_cast<WPARAM>(marked->GetIndex()), 0);
+    RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void TlumSkinMenuBar::GiveKeyboardBack() {
+    if (HandleAllocated()) SendMessageA(FHandle, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    HWND before = FFocusBefore;
+    FFocusBefore = nullptr;
+    if (GetFocus() == FHandle && before && IsWindow(before)) ::SetFocus(before);
 }
 
 void TlumSkinMenuBar::WndProc(TMessage& m) {
@@ -160,16 +192,44 @@ void TlumSkinMenuBar::WndProc(TMessage& m) {
             return;
         }
         break;
+    case WM_LBUTTONDOWN: {
+        // A press exactly at a button's top-left point is the bar's keyboard click: an item
+        // without sub-items waits for Enter, another opens its menu.
+        TToolButton* button = ButtonAtCorner(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+        TMenuItem* item = button ? button->GetMenuItem() : nullptr;
+        if (!item) break;
+        if (item->Count() == 0) {
+            TakeKeyboard(button);
+            return;
+        }
+        PostMessageA(FHandle, DropDownMessage(), static_cast<WPARAM>(button->GetIndex()), 0);
+        return;
+    }
+    case WM_KEYDOWN: {
+        // Enter is the key-up's: the tool bar must not click the marked item on the way down.
+        TToolButton* hot = HotButton();
+        if (m.WParam == VK_RETURN && hot && hot->GetMenuItem() && hot->GetMenuItem()->Count() == 0) return;
+        if (m.WParam == VK_ESCAPE) GiveKeyboardBack();
+        break;
+    }
     case WM_KEYUP:
         if (m.WParam == VK_RETURN) {
-            for (TToolButton* button : std::vector<TToolButton*>(FItemButtons)) {
+            std::shared_ptr<bool> alive = FAlive;
+            std::vector<TMenuItem*> clicked;
+            for (TToolButton* button : FItemButtons) {
                 TMenuItem* item = button->GetMenuItem();
-                if (button->GetTag() != kHotTag || !item || item->Count() != 0) continue;
+                if (button->GetTag() == kHotTag && item && item->Count() == 0) clicked.push_back(item);
+            }
+            if (!clicked.empty()) GiveKeyboardBack();
+            for (TMenuItem* item : clicked) {
                 EndMenu();
                 item->Click();
-                break;
+                if (!*alive) return;
             }
         }
+        break;
+    case WM_KILLFOCUS:
+        FFocusBefore = nullptr;
         break;
     default:
         break;

@@ -1,7 +1,8 @@
 // The menu bar a skinned form shows in its client area instead of its main menu: a flat tool
 // bar with one button per top-level item, painted with the skin's menu-bar colours. A button
 // opens its item's sub-menu below itself (the menu's own owner-drawn items), or clicks an item
-// without sub-items; Alt and the item's hot key open it from the keyboard.
+// without sub-items; Alt and the item's hot key open it from the keyboard, or mark an item
+// without sub-items, which Enter then clicks.
 #pragma once
 #include "classlib/gui/windows_api.h"
 
@@ -40,9 +41,14 @@ private:
     void DrawButton(TToolButton* button, TCustomDrawState state, bool& defaultDraw);
     // The button whose item's hot key is key (Alt held, or a button hot): its menu opens.
     bool DialogChar(char key, bool alt);
+    // The visible button whose top-left point this is, or nullptr.
+    TToolButton* ButtonAtCorner(int x, int y) const;
+    void TakeKeyboard(TToolButton* marked);
+    void GiveKeyboardBack();
     void FreeButtons();
 
     TlumSkinEngine* FEngine;
     std::vector<TToolButton*> FItemButtons;
+    HWND FFocusBefore = nullptr;   // where the keys went before the bar took them
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

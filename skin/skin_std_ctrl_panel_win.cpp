@@ -86,6 +86,11 @@ void TlumSkinSpeedButton::Paint() {
     // A windowless control draws on its parent's window; painting never makes that window.
     TWinControl* parent = button->GetParent();
     if (!parent || !parent->HandleAllocated() || button->GetWidth() <= 0 || button->GetHeight() <= 0) return;
+    if (button->GetTag() == NativeFaceTag) {
+        // The button's own face, inside a band of button face colour with a skin line on the left.
+        DrawSkinBorderBands(button, FEngine, clBtnFace);
+        return;
+    }
     TControlCanvas canvas(button);   // its DC goes back when it goes
     PaintFace(&canvas);
 }
@@ -93,18 +98,6 @@ void TlumSkinSpeedButton::Paint() {
 void TlumSkinSpeedButton::PaintFace(TCanvas* canvas) {
     auto* button = static_cast<TSpeedButton*>(GetControl());
     const TRect client = button->GetClientRect();
-    const TColor border = SkinColor(this, SKIN2_CONTROLBORDERCOLOR);
-    if (button->GetTag() == NativeFaceTag) {
-        // The button's own face, inside a band of button face colour with a skin line on the left.
-        const int w = client.Width(), h = client.Height();
-        for (const TRect& band : {TRect(0, 0, w, 2), TRect(0, h - 2, w, h), TRect(0, 0, 2, h), TRect(w - 2, 0, w, h)})
-            FillRectColor(canvas, band, clBtnFace);
-        canvas->GetPen()->SetColor(border);
-        canvas->MoveTo(0, 0);
-        canvas->LineTo(0, h);
-        return;
-    }
-
     const bool enabled = button->GetEnabled();
     const bool pressed = (FMouseState & msPressed) && enabled;
     const bool timer = IsTimerButton(button) && button->GetTop() > 0;

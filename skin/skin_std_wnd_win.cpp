@@ -75,7 +75,7 @@ bool TlumSkinWndButton::CursorInside() const {
     POINT p{};
     RECT r{};
     if (!GetCursorPos(&p) || !GetWindowRect(FWnd, &r)) return false;
-    return PointInRect(p.x, p.y, TRect(r.left, r.top, r.right, r.bottom));
+    return PointInRect(FromPOINT(p), FromRECT(r));
 }
 
 void TlumSkinWndButton::TimerTick() {

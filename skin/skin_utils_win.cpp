@@ -8,6 +8,7 @@
 #include "classlib/gui/forms.h"
 #include "skin/skin_bitmap_win.h"
 #include "skin/skin_engine_intf.h"
+#include "skin/skin_keys.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_pixels.h"
 
@@ -410,4 +411,39 @@ bool IsFormActive(TCustomForm* form) {
     if (!mainForm) return form->Active();
     if (!GetActiveWindow()) return false;   // the application is not the active one
     return form == mainForm || form->Active();
+}
+
+TCustomForm* FindFormByHandle(HWND window) {
+    if (!window) return nullptr;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->GetHandleIfAllocated() == window) return Screen->Forms(i);
+    return nullptr;
+}
+
+void GetWorkArea(TRect& rect) {
+    RECT area{};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    TCustomForm* mainForm = Application->GetMainForm();
+    HWND window = mainForm ? mainForm->GetHandleIfAllocated() : nullptr;
+    HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : nullptr;
+    if (monitor && GetMonitorInfoA(monitor, &info))
+        area = info.rcWork;
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    rect = TRect(area.left, area.top, area.right, area.bottom - 1);
+}
+
+void SetControlBounds(TControl* control, const TRect& rect) {
+    control->SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+}
+
+void DrawSkinBorderBands(TControl* control, TlumSkinEngineIntf* engine, TColor color) {
+    TControlCanvas canvas(control);   // its DC goes back when it goes
+    const int w = control->GetWidth(), h = control->GetHeight();
+    for (const TRect& band : {TRect(0, 0, 2, h), TRect(0, h - 2, w, h), TRect(w - 2, 0, w, h), TRect(0, 0, w, 2)})
+        FillRectColor(&canvas, band, color);
+    canvas.GetPen()->SetColor(engine ? engine->GetSkinColor(SKIN2_CONTROLBORDERCOLOR) : clBlack);
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(0, h);
 }

@@ -40,6 +40,7 @@ void SplitRGB(TColor color, uint8_t& r, uint8_t& g, uint8_t& b);
 TColor InvertColor(TColor color);
 // Right and bottom edges count as inside.
 inline bool PointInRect(int x, int y, const TRect& r) { return x >= r.Left && x <= r.Right && y >= r.Top && y <= r.Bottom; }
+inline bool PointInRect(const TPoint& p, const TRect& r) { return PointInRect(p.X, p.Y, r); }
 
 // Bitmap work through the pixels (24 bits a pixel afterwards).
 void ReplaceColor(TBitmap* bitmap, TColor from, TColor to);
@@ -80,3 +81,15 @@ class TCustomForm;
 // gives one (1 active, another positive value inactive); else, while the application has the
 // active window, the main form always and any other form when it is the active window.
 bool IsFormActive(TCustomForm* form);
+
+// The first form of the screen whose window this is, or nullptr.
+TCustomForm* FindFormByHandle(HWND window);
+// The work area of the monitor nearest to the main form (the system's work area when there is
+// no main form or no monitor), without its last row.
+void GetWorkArea(TRect& rect);
+void SetControlBounds(TControl* control, const TRect& rect);
+
+class TlumSkinEngineIntf;
+// The control's outer two pixels on every side in colour, and the skin's border colour down
+// its left edge.
+void DrawSkinBorderBands(TControl* control, TlumSkinEngineIntf* engine, TColor color);

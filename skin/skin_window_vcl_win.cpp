@@ -61,9 +61,7 @@ TlumSkinWindowVCL::TlumSkinWindowVCL(bool fromHook, TlumSkinEngine* engine) : Tl
 TlumSkinWindowVCL::~TlumSkinWindowVCL() { Teardown(); }
 
 void TlumSkinWindowVCL::Attach(HWND handle) {
-    FForm = nullptr;
-    for (int i = 0; i < Screen->FormCount() && !FForm; ++i)
-        if (handle && Screen->Forms(i)->GetHandleIfAllocated() == handle) FForm = Screen->Forms(i);
+    FForm = FindFormByHandle(handle);
     if (!FForm) throw Exception("LUMSkin: Skinning form failed!");
     FAllowed = FEngine->GetDisabledTag() == 0 || FForm->GetTag() != FEngine->GetDisabledTag();
     FShowOnceDone = FMinWidthSet = FMinHeightSet = false;
@@ -162,6 +160,8 @@ void TlumSkinWindowVCL::SkinChildren() {
     if (!FForm) return;
     for (int i = 0; i < FForm->ComponentCount(); ++i)
         SkinControlTree(dynamic_cast<TControl*>(FForm->GetComponent(i)));
+    // A form that holds a TlumForm keeps its own look, controls included.
+    if (!FAllowed) UnskinChildren();
 }
 
 void TlumSkinWindowVCL::SkinControlTree(TControl* control) {
@@ -173,7 +173,10 @@ void TlumSkinWindowVCL::SkinControlTree(TControl* control) {
         SendMessageA(windowed->GetHandleIfAllocated(), WM_SKIN_QUERY, 0, 0) == 1)
         return;
     const AnsiString name = control->ClassName();
-    if (name.compare(0, 4, "Tlum") == 0) return;   // the skin's own controls
+    if (name.compare(0, 4, "Tlum") == 0) {   // the skin's own controls
+        if (name == "TlumForm") FAllowed = false;
+        return;
+    }
     const auto& excluded = ControlExclusions();
     if (std::find(excluded.begin(), excluded.end(), name) != excluded.end() || !control->GetParent()) return;
     if (auto* form = dynamic_cast<TCustomForm*>(control)) {
@@ -246,7 +249,10 @@ void TlumSkinWindowVCL::SetSkinnedImpl() {
             ShiftControls(bar);
             FShiftedBy = bar;
         }
-        if (!IsZoomed(h) && !IsIconic(h)) FForm->SetClientSize(FNativeClientWidth, FNativeClientHeight + bar);
+        // The client widens by what the skin's side borders take beyond the native 4 pixels.
+        const TSkinMetrics& m = FEngine->Metrics();
+        const int clientWidth = std::max<int>(4, m.LeftBorder) + FNativeClientWidth + std::max<int>(4, m.RightBorder) - 8;
+        if (!IsZoomed(h) && !IsIconic(h)) FForm->SetClientSize(clientWidth, FNativeClientHeight + bar);
         SkinOwnedMenus(true);
     } else if (!FSkinned && FApplied) {
         FApplied = false;
@@ -357,15 +363,13 @@ void TlumSkinWindowVCL::ShortcutMessage(TMsg& msg, bool& handled) {
     }
 }
 
-// A zoomed form covers its monitor's work area with 4 pixels to spare on each side. Moving it
-// sends WM_SIZE again: handled once.
+// A zoomed form covers the work area with 4 pixels to spare on each side. Moving it sends
+// WM_SIZE again: handled once.
 void TlumSkinWindowVCL::FitZoomed() {
     HWND h = GetWindowHandle();
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoA(MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &info)) return;
-    RECT area = info.rcWork;
-    area.bottom -= 1;
+    TRect work;
+    GetWorkArea(work);
+    RECT area = ToRECT(work);
     InflateRect(&area, 4, 4);
     RECT box{};
     GetWindowRect(h, &box);

@@ -25,7 +25,7 @@ public:
     ~TlumSkinWindowVCL() override;
 
     // The skinned form; nullptr once it began to go.
-    TCustomForm* GetForm() const { return FForm; }
+    TCustomForm* GetForm() const override { return FForm; }
 
     bool HasFrame() override;
     HICON GetIconHandle() override;

@@ -512,9 +512,10 @@ void TlumSkinWindow::PaintCaption(HDC dc, int width, const POINT& mouse) {
     const int ch = Height(buttons);
     const int shown = (HasCloseButton() ? 1 : 0) + (HasMaxButton() ? 1 : 0) + (HasMinButton() ? 1 : 0);
     int reserved = cw * shown + 2 * std::max(0, shown - 1) + 15;
+    // The caption pieces are laid out for an icon; the title moves left without one only when
+    // it is drawn.
     int titleX = m.IconX + 20;
     const bool icon = HasIcon();
-    if (!icon) titleX -= 20;
 
     char text[260] = {};
     GetWindowTextA(h, text, sizeof text);
@@ -548,9 +549,21 @@ void TlumSkinWindow::PaintCaption(HDC dc, int width, const POINT& mouse) {
         TBitmap* fill = FEngine->GetSkinBitmap(filler);
         if (fill && width - rw > fillFrom) canvas->StretchDraw(TRect(fillFrom, 0, width - rw, Height(fill)), fill);
         if (width < lw + reserved && left && right) {
-            // Narrow: the left piece squeezed between the borders, the right piece kept whole.
+            // Narrow: the right piece kept whole (or its columns right of the left border, when
+            // it reaches past that), the left piece squeezed between the border and it.
+            if (m.LeftBorder < width - rw) {
+                canvas->Draw(width - rw, 0, right);
+            } else {
+                const int from = rw + m.LeftBorder - width;
+                if (rw - from > 0)
+                    BitBlt(canvas->GetHandle(), m.LeftBorder, 0, rw - from, Height(right),
+                           right->GetCanvas()->GetHandle(), from, 0, SRCCOPY);
+            }
             canvas->StretchDraw(TRect(m.LeftBorder, 0, std::max<int>(m.LeftBorder, width - rw), Height(left)), left);
-            canvas->Draw(width - rw, 0, right);
+        } else if (right && lw >= width) {
+            // The left piece fills the caption: the right border's columns of the right piece end it.
+            BitBlt(canvas->GetHandle(), width - m.RightBorder, 0, m.RightBorder, Height(right),
+                   right->GetCanvas()->GetHandle(), rw - m.RightBorder, 0, SRCCOPY);
         }
     }
 
@@ -571,6 +584,8 @@ void TlumSkinWindow::PaintCaption(HDC dc, int width, const POINT& mouse) {
         DrawIconEx(canvas->GetHandle(), r.Left, r.Top, handle, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
         FButtonRects[hbIcon] = r;
         if (inside(r)) FHotButton = hbIcon;
+    } else {
+        titleX -= 20;
     }
     TBitmap cell;
     const bool buttonsTransparent = FEngine->GetSkinBool(SKIN2_TITLEBTNTRANS) && m.TransparentColor != -1;
@@ -666,11 +681,42 @@ void TlumSkinWindow::PaintBorders(HDC dc, int width, int height) {
             BlitWhole(dc, TRect(0, bottom, width, height), &FBottomBuffer);
         }
     }
-    // Where the frame is wider than the skin's borders, the form colour.
-    const int stripTop = GetMenuBarHeight() + top;
-    if (FNativeSideWidth > m.LeftBorder) Fill(dc, TRect(m.LeftBorder, stripTop, FNativeSideWidth, bottom), formColor);
+    // Where the frame is wider than the skin's borders, the form colour; beside the menu bar
+    // the bar's own band.
+    const int menuBar = GetMenuBarHeight();
+    const int stripTop = menuBar + CaptionHeight();
+    std::vector<TRect> strips;
+    if (FNativeSideWidth > m.LeftBorder) strips.push_back(TRect(m.LeftBorder, stripTop, FNativeSideWidth, bottom));
     if (FNativeSideWidth > m.RightBorder)
-        Fill(dc, TRect(width - FNativeSideWidth, stripTop, width - m.RightBorder, bottom), formColor);
+        strips.push_back(TRect(width - FNativeSideWidth, stripTop, width - m.RightBorder, bottom));
+    for (const TRect& strip : strips) Fill(dc, strip, formColor);
     if (FNativeBottomHeight > m.BottomBorder)
         Fill(dc, TRect(m.LeftBorder, height - FNativeBottomHeight, width - m.RightBorder, bottom), formColor);
+    if (menuBar > 0)
+        for (const TRect& strip : strips) PaintMenuBand(dc, strip.Left, strip.Right, CaptionHeight() + FCaptionOffset, menuBar);
+}
+
+// The menu bar's band between x0 and x1 from row top down: the skin's menu-bar picture, else its
+// colours; a grey and a white line under it when a tool bar follows the menu.
+void TlumSkinWindow::PaintMenuBand(HDC dc, int x0, int x1, int top, int height) {
+    if (x1 <= x0) return;
+    const TColor start = FEngine->GetSkinColor(SKIN2_MENUBARSTARTCOLOR);
+    const TColor end = FEngine->GetSkinColor(SKIN2_MENUBARENDCOLOR);
+    const TRect band(x0, top, x1, top + height);
+    TBitmap* picture = FEngine->GetSkinBitmap(SKIN2_MENUBAR);
+    if (picture && !picture->Empty()) {
+        Blit(dc, band, picture, TRect(0, 0, picture->GetWidth(), picture->GetHeight()));
+    } else if (start == end) {
+        Fill(dc, band, start);
+    } else {
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        GradientFillV(&canvas, band, start, end);
+        canvas.SetHandle(nullptr);
+    }
+    const TColor formColor = FEngine->Metrics().FormColor == -1 ? clBtnFace : FEngine->Metrics().FormColor;
+    if (HasToolBarUnderMenu() && start != formColor) {
+        Fill(dc, TRect(x0, band.Bottom, x1, band.Bottom + 1), clGray);
+        Fill(dc, TRect(x0, band.Bottom + 1, x1, band.Bottom + 2), clWhite);
+    }
 }

@@ -140,6 +140,7 @@ private:
     void AdjustHitTest(TMessage& message);
     void PaintCaption(HDC dc, int width, const POINT& mouse);
     void PaintBorders(HDC dc, int width, int height);
+    void PaintMenuBand(HDC dc, int x0, int x1, int top, int height);
     void TrackNonClientLeave();
 
     TBitmap FCaptionBuffer, FBottomBuffer;

@@ -97,25 +97,19 @@ void TlumSkinWindowWnd::Resize(int addWidth, int addHeight) {
     if (*alive) FResizing = false;
 }
 
-// Skinned: no system menu and no menu in the frame, and the frame grown so that the client
-// area keeps its size. Unskinned: exactly that taken back; everything else stays as it is now.
+// Skinned: no system menu and no menu in the frame, and the window grown by the skin's side
+// borders, and by its caption and bottom border less the native caption area. Unskinned:
+// exactly that taken back; everything else stays as it is now.
 void TlumSkinWindowWnd::SetSkinnedImpl() {
     RepaintChildren();
     if (FSkinned && !FApplied) {
         const TSkinMetrics& m = FEngine->Metrics();
-        RECT box{}, client{};
-        GetWindowRect(FWnd, &box);
-        GetClientRect(FWnd, &client);
         FSavedStyle = GetWindowLongA(FWnd, GWL_STYLE);
         FSavedMenu = GetMenu(FWnd);
         if (FSavedMenu) SetMenu(FWnd, nullptr);
         SetWindowLongA(FWnd, GWL_STYLE, FSavedStyle & ~WS_SYSMENU);
-        const int top = CaptionHeight() > 0 ? std::max(CaptionHeight(), FNativeCaptionHeight) : 0;
-        const int width = client.right + std::max<int>(m.LeftBorder, FNativeSideWidth) +
-                          std::max<int>(m.RightBorder, FNativeSideWidth);
-        const int height = client.bottom + top + std::max<int>(m.BottomBorder, FNativeBottomHeight);
-        FAddedWidth = width - (box.right - box.left);
-        FAddedHeight = height - (box.bottom - box.top);
+        FAddedWidth = m.LeftBorder + m.RightBorder;
+        FAddedHeight = CaptionHeight() + std::max<int>(4, m.BottomBorder) - FNativeCaptionHeight;
         FApplied = true;
         Resize(FAddedWidth, FAddedHeight);
     } else if (!FSkinned && FApplied) {
@@ -160,14 +154,14 @@ bool TlumSkinWindowWnd::BeforeMessage(TMessage& m) {
 
 void TlumSkinWindowWnd::AfterMessage(TMessage& m) {
     if (m.Msg != WM_SIZE || FResizing) return;
-    // A file dialog squeezed flat by its own layout is made as tall as it was, once.
+    // A file dialog squeezed flat by its own layout gets the skin's frame height once more.
     RECT client{};
     GetClientRect(FWnd, &client);
     if (!FSizeAdjusted && !IsZoomed(FWnd) && client.bottom < FNativeClientHeight &&
         client.right * 2 > FNativeClientWidth * 3) {
         FSizeAdjusted = true;
-        const int grow = FNativeClientHeight - client.bottom;
-        FAddedHeight += grow;
+        const int grow =
+            CaptionHeight() + GetMenuBarHeight() + FEngine->Metrics().BottomBorder - FNativeCaptionHeight;
         std::shared_ptr<bool> alive = FAlive;
         Resize(0, grow);
         if (!*alive) return;

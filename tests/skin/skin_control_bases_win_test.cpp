@@ -14,10 +14,13 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/handles.h"
+#include "classlib/gui/input_controls.h"
 #include "classlib/gui/panel.h"
 #include "classlib/gui/standard_controls.h"
 #include "skin/skin_control_bases_win.h"
 #include "skin/skin_engine_win.h"
+#include "skin/skin_keys.h"
+#include "skin/skin_utils_win.h"
 #include "tests/skin/support/skin_test_support.h"
 
 namespace {
@@ -49,6 +52,17 @@ protected:
     }
     std::unique_ptr<TPlainTestForm> Form;
     TTestSkinWindow SkinWindow;
+};
+
+// A masked edit made multi-line: still no overlays.
+class TMultiLineMaskEdit : public TCustomMaskEdit {
+public:
+    explicit TMultiLineMaskEdit(TComponent* owner) : TCustomMaskEdit(owner) {}
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TCustomMaskEdit::CreateParams(params);
+        params.Style |= ES_MULTILINE;
+    }
 };
 
 int PanelsOwnedByEngine() {
@@ -137,7 +151,10 @@ TEST_F(SkinBases, ScrollOverlaysOnlyForControlsWithTheirOwnBars) {
         {"memo", Add<TMemo>(10, 10, 150, 100), true},
         {"single-line edit", Add<TEdit>(10, 120, 150, 24), false},
         {"panel", Add<TPanel>(200, 10, 150, 100), true},
+        {"multi-line masked edit", Add<TMultiLineMaskEdit>(200, 120, 150, 60), false},
     };
+    for (const auto& c : cases) c.Control->HandleNeeded();
+    ASSERT_NE(GetWindowLongA(cases[3].Control->GetHandle(), GWL_STYLE) & ES_MULTILINE, 0);
     for (const auto& c : cases) {
         auto skin = MakeSkin<TlumSkinScrollWinControl>(c.Control, &SkinWindow);
         EXPECT_EQ(skin->GetVertScrollBar() != nullptr, c.Overlays) << c.Name;
@@ -148,6 +165,30 @@ TEST_F(SkinBases, ScrollOverlaysOnlyForControlsWithTheirOwnBars) {
             EXPECT_EQ(skin->GetVertScrollBar()->GetParent(), Form.get());
         }
     }
+}
+
+// A control without a parent gets its overlays on the skin window's form; placed there later,
+// its shown bar is covered by them.
+TEST_F(SkinBases, ScrollOverlaysOfAControlWithoutParentLieOnTheSkinnedForm) {
+    SkinWindow.Form = Form.get();
+    auto memo = std::make_unique<TMemo>(nullptr);
+    memo->SetBounds(10, 10, 150, 100);
+    for (int i = 0; i < 40; ++i) memo->GetLines()->Add("line");
+    memo->SetScrollBars(ssVertical);
+    auto skin = MakeSkin<TlumSkinScrollWinControl>(memo.get(), &SkinWindow);
+    ASSERT_NE(skin->GetVertScrollBar(), nullptr);
+    ASSERT_NE(skin->GetHorzScrollBar(), nullptr);
+    EXPECT_EQ(skin->GetVertScrollBar()->GetParent(), Form.get());
+    EXPECT_EQ(skin->GetHorzScrollBar()->GetParent(), Form.get());
+    memo->SetParent(Form.get());
+    memo->HandleNeeded();
+    SendMessageA(memo->GetHandle(), WM_SKIN_REPAINT, 0, 0);
+    EXPECT_TRUE(skin->GetVertScrollBar()->GetVisible());
+    EXPECT_FALSE(skin->GetVertScrollBar()->GetOverlayBitmap()->Empty());
+    EXPECT_FALSE(skin->GetHorzScrollBar()->GetVisible());
+    skin->Restore();
+    skin.reset();
+    SkinWindow.Form = nullptr;
 }
 
 TEST_F(SkinBases, ScrollOverlaysLeftAloneAreFreedToo) {
@@ -241,4 +282,41 @@ TEST_F(SkinBases, CyclesLeaveNoGdiObjects) {
     for (int i = 0; i < 20; ++i) cycle(i % 2 == 0);
     EXPECT_EQ(LiveGdiObjectCount(), live);
     EXPECT_EQ(PanelsOwnedByEngine(), panels);
+}
+
+// The window routines the skins share: a form found by its window, the work area (the system's
+// here: one monitor), bounds from a rectangle, points on a rectangle's edges, and the two-pixel
+// bands with the skin's line down the left, at two sizes.
+TEST_F(SkinBases, FormLookupWorkAreaBoundsAndBorderBands) {
+    EXPECT_EQ(FindFormByHandle(Form->GetHandle()), Form.get());
+    auto* panel = Add<TPanel>(10, 10, 50, 40);
+    EXPECT_EQ(FindFormByHandle(panel->GetHandle()), nullptr);
+    EXPECT_EQ(FindFormByHandle(nullptr), nullptr);
+
+    RECT system{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &system, 0);
+    TRect area;
+    GetWorkArea(area);
+    EXPECT_EQ(area, TRect(system.left, system.top, system.right, system.bottom - 1));
+
+    const TRect r(20, 30, 60, 50);
+    for (const TPoint& p : {TPoint(20, 30), TPoint(60, 50), TPoint(60, 30), TPoint(40, 40)})
+        EXPECT_TRUE(PointInRect(p, r)) << p.X << ", " << p.Y;
+    for (const TPoint& p : {TPoint(19, 30), TPoint(61, 50), TPoint(40, 51)}) EXPECT_FALSE(PointInRect(p, r)) << p.X;
+
+    const COLORREF line = ColorToRGB(Host().Engine->GetSkinColor(SKIN2_CONTROLBORDERCOLOR));
+    for (const TRect& bounds : {TRect(30, 60, 130, 120), TRect(200, 40, 260, 70)}) {
+        SetControlBounds(panel, bounds);
+        EXPECT_EQ(panel->GetBoundsRect(), bounds);
+        ProcessMessagesAWhile();
+        DrawSkinBorderBands(panel, Host().Engine, clRed);
+        HWND h = panel->GetHandle();
+        const int w = bounds.Width(), ht = bounds.Height();
+        EXPECT_EQ(ClientPixel(h, 0, ht / 2), line) << "left line";
+        EXPECT_EQ(ClientPixel(h, 1, ht / 2), ColorToRGB(clRed)) << "left band";
+        for (const POINT& p : {POINT{w / 2, 0}, POINT{w / 2, 1}, POINT{w - 1, ht / 2}, POINT{w - 2, ht / 2},
+                               POINT{w / 2, ht - 1}, POINT{w / 2, ht - 2}})
+            EXPECT_EQ(ClientPixel(h, p.x, p.y), ColorToRGB(clRed)) << p.x << ", " << p.y;
+        EXPECT_NE(ClientPixel(h, w / 2, ht / 2), ColorToRGB(clRed)) << "inside untouched";
+    }
 }

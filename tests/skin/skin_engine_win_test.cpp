@@ -210,3 +210,29 @@ TEST(SkinEngine, ActivatingAnActiveEngineAgainChangesNothing) {
     p.Engine->SkinAllOpenForms();
     EXPECT_EQ(Query(later->GetHandle()), 1);
 }
+
+// A skin loaded again re-skins every window: a visible one is shown again, a hidden one stays
+// hidden, and the first of the list (the engine's own form) ends up the active window.
+TEST(SkinEngine, SkinLoadedAgainShowsVisibleWindowsAndActivatesTheFirst) {
+    TSkinnedForm p(DefaultSkin());
+    p.Form->Show();
+    std::unique_ptr<TForm> second(new TForm(nullptr));
+    second->SetBounds(150, 150, 200, 150);
+    second->Show();
+    std::unique_ptr<TForm> hidden(new TForm(nullptr));
+    hidden->SetBounds(200, 200, 200, 150);
+    p.Engine->SkinWindow(hidden->GetHandle(), false);
+    SetActiveWindow(second->GetHandle());
+    ProcessMessagesAWhile();
+    ASSERT_EQ(Query(second->GetHandle()), 1);
+    ASSERT_EQ(Query(hidden->GetHandle()), 1);
+    ASSERT_EQ(GetActiveWindow(), second->GetHandle());
+
+    p.Engine->ReadSkinData(DefaultSkin());
+    ProcessMessagesAWhile();
+    EXPECT_EQ(GetActiveWindow(), p.Form->GetHandle());
+    EXPECT_TRUE(IsWindowVisible(p.Form->GetHandle()));
+    EXPECT_TRUE(IsWindowVisible(second->GetHandle()));
+    EXPECT_FALSE(IsWindowVisible(hidden->GetHandle()));
+    for (TForm* form : {p.Form.get(), second.get(), hidden.get()}) EXPECT_EQ(Query(form->GetHandle()), 1);
+}

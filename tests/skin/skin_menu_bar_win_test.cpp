@@ -20,11 +20,13 @@
 #include "classlib/gui/forms.h"
 #include "classlib/gui/menus.h"
 #include "classlib/gui/standard_controls.h"
+#include "classlib/gui/tool_bar.h"
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_keys.h"
 #include "skin/skin_window_vcl_win.h"
 #include "tests/skin/support/skin_test_support.h"
+#include "tests/support/tempdir.h"
 
 namespace {
 
@@ -235,6 +237,34 @@ TEST(SkinMenuBar, ClickedButtonOpensItsMenuOrClicksAnItemWithoutOne) {
     EXPECT_EQ(f.OpenClicks, 1);
 }
 
+// Alt with the hot key of an item without sub-items only marks its button: Enter then clicks
+// it, once, and the keys go back where they were. A press exactly at such a button's top-left
+// point is the bar's own keyboard click and clicks nothing.
+TEST(SkinMenuBar, AltHotKeyMarksAnItemWithoutSubItemsAndEnterClicksIt) {
+    TSkinnedForm main;
+    TMenuForm f;
+    HWND h = f.Show();
+    ASSERT_EQ(Query(h), 1);
+    f.Button->SetFocus();
+    HWND focus = f.Button->GetHandle();
+    ASSERT_EQ(GetFocus(), focus);
+    TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
+    MoveTo(POINT{1000, 760});   // no button hot under the mouse, and the bar told so
+    Pump(400);
+    Type({{VK_MENU, true}, {'H', true}, {'H', false}, {VK_MENU, false}});
+    EXPECT_EQ(f.HelpClicks, 0);
+    EXPECT_EQ(bar->HotButton(), bar->Buttons(2));
+    Type({{VK_RETURN, true}, {VK_RETURN, false}});
+    EXPECT_EQ(f.HelpClicks, 1);
+    EXPECT_EQ(GetFocus(), focus);
+
+    const TRect r = bar->Buttons(2)->GetBoundsRect();
+    RunInput(ClickAt(bar->GetHandle(), r.Left, r.Top));
+    EXPECT_EQ(f.HelpClicks, 1);
+    RunInput(ClickAt(bar->GetHandle(), r.Left + 2, r.Top + 2));
+    EXPECT_EQ(f.HelpClicks, 2);
+}
+
 TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
     TSkinnedForm main;
     TMenuForm f;
@@ -339,4 +369,59 @@ TEST(SkinMenuBar, ItemsAndMenuFreedWhileSkinnedAreForgotten) {
     main.Engine->UnskinWindow(h);
     EXPECT_EQ(GetMenu(h), nullptr);
     EXPECT_EQ(f.Button->GetTop(), 10);
+}
+
+// Where the native frame is wider than the skin's side borders (the slate skin's are 3 pixels),
+// the strip beside the menu bar shows the bar's band, the form colour below it; with a tool bar
+// right under the menu, a grey and a white line follow the band.
+TEST(SkinMenuBar, FrameBesideTheBarShowsItsBand) {
+    TSkinnedForm main;
+    const std::string slate = ReadWholeFile(SKIN_SLATE_FILE);
+    main.Engine->ReadSkinData(std::vector<uint8_t>(slate.begin(), slate.end()));
+    TlumSkinEngine* e = main.Engine;
+    const TSkinMetrics& m = e->Metrics();
+    ASSERT_LT(m.LeftBorder, 4);
+    ASSERT_LT(m.RightBorder, 4);
+    const COLORREF form = static_cast<COLORREF>(ColorToRGB(e->GetFormColor()));
+    const COLORREF start = static_cast<COLORREF>(ColorToRGB(e->GetSkinColor(SKIN2_MENUBARSTARTCOLOR)));
+    ASSERT_NE(start, form);
+    for (bool toolBar : {false, true}) {
+        SCOPED_TRACE(toolBar ? "tool bar under the menu" : "menu only");
+        TMenuForm f;
+        if (toolBar) {
+            auto* bar = new TToolBar(f.Form.get());
+            bar->SetParent(f.Form.get());
+        }
+        HWND h = f.Show();
+        ASSERT_EQ(Query(h), 1);
+        TlumSkinWindowVCL* skin = SkinOf(main.Engine, h);
+        TlumSkinMenuBar* menuBar = skin->GetMenuBar();
+        ASSERT_EQ(skin->HasToolBarUnderMenu(), toolBar);
+        RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ProcessMessagesAWhile();
+        RECT box{};
+        GetWindowRect(h, &box);
+        POINT origin{0, 0};
+        ClientToScreen(h, &origin);
+        const int bandTop = origin.y - box.top, barHeight = menuBar->GetHeight();
+        auto framePixel = [&](int x, int y) {
+            HDC dc = GetDC(nullptr);
+            const COLORREF c = GetPixel(dc, box.left + x, box.top + y);
+            ReleaseDC(nullptr, dc);
+            return c;
+        };
+        const int width = box.right - box.left;
+        for (int x : {m.LeftBorder, width - 4}) {
+            SCOPED_TRACE(x);
+            // The band as the bar itself shows it at its right end.
+            for (int row : {1, barHeight / 2, barHeight - 2})
+                EXPECT_PRED2(Near, framePixel(x, bandTop + row), ScreenPixel(menuBar->GetHandle(), menuBar->GetWidth() - 2, row))
+                    << row;
+            if (toolBar) {
+                EXPECT_EQ(framePixel(x, bandTop + barHeight), RGB(0x80, 0x80, 0x80));
+                EXPECT_EQ(framePixel(x, bandTop + barHeight + 1), RGB(0xFF, 0xFF, 0xFF));
+            }
+            EXPECT_EQ(framePixel(x, bandTop + barHeight + 10), form);
+        }
+    }
 }

@@ -318,6 +318,29 @@ TEST(SkinProbe, CaptionBordersAndButtonsComeFromTheSkin) {
     EXPECT_EQ(RegionAgainstSkin(p, false), "");   // the transparent corners are cut away
 }
 
+// A caption narrower than its left piece and the buttons, where the right piece would reach
+// into the left border: only the right piece's columns right of the border are shown, the left
+// piece keeps the border's columns.
+TEST(SkinProbe, NarrowCaptionShowsTheRightPieceRightOfTheLeftBorder) {
+    TProbeForm p(SKIN_PROBE_FILE);
+    const int leftBorder = p.Engine->GetSkinBitmap(SKIN2_FORMLEFTBORDER)->GetWidth();
+    const TSkinPixels left = PixelsFromBitmap(p.Engine->GetSkinBitmap(SKIN2_TITLEBAR1));
+    const TSkinPixels right = PixelsFromBitmap(p.Engine->GetSkinBitmap(SKIN2_TITLEBAR3));
+    const int width = right.Width + 2;   // the right piece would start left of the border's end
+    ASSERT_GT(leftBorder, width - right.Width);
+    p.Form->GetConstraints()->SetMinWidth(1);
+    SetWindowPos(p.Handle, nullptr, 0, 0, width, 220, SWP_NOMOVE | SWP_NOZORDER);
+    p.Settle();
+    RECT box{};
+    GetWindowRect(p.Handle, &box);
+    ASSERT_EQ(box.right - box.left, width);
+    const TShot shot = Capture(p.Handle);
+    const int row = left.Height - 2;   // below the caption buttons
+    for (int x = 0; x < leftBorder; ++x) EXPECT_EQ(Hex(shot.At(x, row)), Hex(left.At(x, row))) << x;
+    for (int x = leftBorder; x < width; ++x)
+        EXPECT_EQ(Hex(shot.At(x, row)), Hex(right.At(x - (width - right.Width), row))) << x;
+}
+
 // A three-section bottom border (FORMBOTTOMBORDER1 left, 3 right, 2 stretched between), and a
 // skinned form takes the skin's form colour.
 TEST(SkinProbe, BottomPiecesAndClientComeFromTheSkin) {

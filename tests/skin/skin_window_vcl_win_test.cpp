@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,10 +15,12 @@
 
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/standard_controls.h"
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_window_vcl_win.h"
 #include "tests/skin/support/skin_test_support.h"
+#include "tests/support/tempdir.h"
 
 namespace {
 
@@ -339,4 +342,72 @@ TEST(SkinWindowVCL, WindowProcChainHoldsWhicheverOfSkinHookAndFormGoesFirst) {
             EXPECT_EQ(main.Engine->FindSkinWindow(h), nullptr);
         }
     }
+}
+
+// A control of the skin's family named TlumForm keeps the whole form as it is: no skinned
+// frame, and none of its controls skinned.
+class TlumFormMarker : public TGraphicControl {
+public:
+    explicit TlumFormMarker(TComponent* owner) : TGraphicControl(owner) {}
+    const char* ClassName() const override { return "TlumForm"; }
+};
+
+TEST(SkinWindowVCL, FormHoldingATlumFormKeepsItsOwnLook) {
+    TSkinnedForm main;
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(300, 200, 360, 240);
+    auto* button = new TButton(form.get());
+    button->SetParent(form.get());
+    button->SetBounds(10, 10, 80, 24);
+    new TlumFormMarker(form.get());
+    HWND h = form->GetHandle();
+    RECT nativeClient{};
+    ::GetClientRect(h, &nativeClient);
+    form->Show();
+    ProcessMessagesAWhile();
+    main.Engine->SkinAllOpenForms();
+    auto* skin = dynamic_cast<TlumSkinWindowVCL*>(main.Engine->FindSkinWindow(h));
+    ASSERT_NE(skin, nullptr);
+    EXPECT_FALSE(skin->GetAllowed());
+    EXPECT_EQ(skin->ChildSkinCount(), 0);
+    EXPECT_EQ(Query(h), 0);
+    EXPECT_EQ(Query(button->GetHandle()), 0);
+    EXPECT_NE(GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
+    RECT client{};
+    ::GetClientRect(h, &client);
+    EXPECT_EQ(client.right, nativeClient.right);
+    EXPECT_EQ(client.bottom, nativeClient.bottom);
+}
+
+// The client keeps its native width inside side borders of 4 pixels or less and widens by what
+// wider borders take beyond 4; each skin loaded sets it anew, and unskinning gives it back.
+TEST(SkinWindowVCL, ClientWidensByTheSkinsSideBordersBeyondFourPixels) {
+    TSkinnedForm main;
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(300, 200, 360, 240);
+    HWND h = form->GetHandle();
+    RECT native{};
+    ::GetClientRect(h, &native);
+    form->Show();
+    ProcessMessagesAWhile();
+    ASSERT_EQ(Query(h), 1);
+    auto skinFile = [](const char* name) {
+        const std::string bytes = ReadWholeFile(name);
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    };
+    auto clientWidth = [h] {
+        RECT r{};
+        ::GetClientRect(h, &r);
+        return static_cast<int>(r.right);
+    };
+    for (const char* file : {SKIN_JADE_FILE, SKIN_SLATE_FILE, SKIN_DEFAULT_FILE}) {
+        SCOPED_TRACE(file);
+        main.Engine->ReadSkinData(skinFile(file));
+        ProcessMessagesAWhile();
+        const TSkinMetrics& m = main.Engine->Metrics();
+        EXPECT_EQ(clientWidth(), std::max<int>(4, m.LeftBorder) + native.right + std::max<int>(4, m.RightBorder) - 8)
+            << m.LeftBorder << " " << m.RightBorder;
+    }
+    main.Engine->UnskinWindow(h);
+    EXPECT_EQ(clientWidth(), native.right);
 }

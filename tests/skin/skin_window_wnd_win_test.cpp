@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,6 +31,15 @@ struct TSkinnedForm : TSkinnedMainForm {
 };
 
 LRESULT Query(HWND window) { return SendMessageA(window, WM_SKIN_QUERY, 0, 0); }
+
+// The native caption area: from the window's top to its client area.
+int CaptionArea(HWND window) {
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    RECT box{};
+    GetWindowRect(window, &box);
+    return origin.y - box.top;
+}
 
 std::string ClassOf(HWND window) {
     char name[64] = {};
@@ -226,9 +236,9 @@ TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst)
         TTemplateDialog dialogTemplate;
         HWND dialog = dialogTemplate.Create();
         ASSERT_NE(dialog, nullptr);
-        RECT nativeBox{}, nativeClient{};
+        RECT nativeBox{};
         GetWindowRect(dialog, &nativeBox);
-        GetClientRect(dialog, &nativeClient);
+        const int nativeCaption = CaptionArea(dialog);
         const LONG nativeStyle = GetWindowLongA(dialog, GWL_STYLE) | WS_VISIBLE;
         ShowWindow(dialog, SW_SHOW);   // activation: the hook skins it
         SetActiveWindow(dialog);
@@ -236,10 +246,16 @@ TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst)
 
         EXPECT_EQ(Query(dialog), 1);
         EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE), nativeStyle & ~WS_SYSMENU);
-        RECT client{};
-        GetClientRect(dialog, &client);
-        EXPECT_EQ(client.right, nativeClient.right);
-        EXPECT_EQ(client.bottom, nativeClient.bottom);
+        // Grown by the skin's side borders, and by its caption and bottom border less the
+        // native caption area.
+        const TSkinMetrics& m = form.Engine->Metrics();
+        RECT skinnedBox{};
+        GetWindowRect(dialog, &skinnedBox);
+        EXPECT_EQ(skinnedBox.left, nativeBox.left);
+        EXPECT_EQ(skinnedBox.top, nativeBox.top);
+        EXPECT_EQ(skinnedBox.right - skinnedBox.left, nativeBox.right - nativeBox.left + m.LeftBorder + m.RightBorder);
+        EXPECT_EQ(skinnedBox.bottom - skinnedBox.top,
+                  nativeBox.bottom - nativeBox.top + m.CaptionHeight + std::max<int>(4, m.BottomBorder) - nativeCaption);
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         EXPECT_NE(GetWindowRgn(dialog, region), ERROR);
         // Static texts and buttons are drawn on the skin's form colour.
@@ -277,21 +293,58 @@ TEST(SkinWindowWnd, DialogIsGivenBackExactlyWhicheverOfEngineAndDialogGoesFirst)
     }
 }
 
+// A dialog that its own layout makes wide and flat (its client lower than it was and more than
+// one and a half times as wide) is made taller once, by the skin's caption and bottom border
+// less the native caption area; later sizes are left alone.
+TEST(SkinWindowWnd, WideFlatDialogIsMadeTallerOnce) {
+    TSkinnedForm form;
+    TTemplateDialog dialogTemplate;
+    HWND dialog = dialogTemplate.Create();
+    ASSERT_NE(dialog, nullptr);
+    RECT nativeClient{};
+    GetClientRect(dialog, &nativeClient);
+    const int nativeCaption = CaptionArea(dialog);
+    ShowWindow(dialog, SW_SHOW);
+    SetActiveWindow(dialog);
+    ProcessMessagesAWhile();
+    ASSERT_EQ(Query(dialog), 1);
+    const TSkinMetrics& m = form.Engine->Metrics();
+    RECT box{};
+    GetWindowRect(dialog, &box);
+    const int wide = box.right - box.left + nativeClient.right;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const int flat = box.bottom - box.top - 20 - 10 * round;
+        SetWindowPos(dialog, nullptr, 0, 0, wide, flat, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ProcessMessagesAWhile();
+        RECT now{};
+        GetWindowRect(dialog, &now);
+        EXPECT_EQ(now.right - now.left, wide);
+        const int taller = round == 0 ? m.CaptionHeight + m.BottomBorder - nativeCaption : 0;
+        EXPECT_EQ(now.bottom - now.top, flat + taller);
+    }
+    DestroyWindow(dialog);
+}
+
 TEST(SkinWindowWnd, EngineFreedWhileAMessageBoxIsOpenGivesItBack) {
     TSkinnedForm form;
-    RECT skinnedClient{}, client{};
+    RECT skinnedBox{}, givenBack{};
+    TSkinMetrics m;
+    int nativeCaption = 0;
     LRESULT query = -1;
     LONG style = 0;
     int region = 0;
     TDialogProbe probe([&](HWND box) {
-        GetClientRect(box, &skinnedClient);
+        GetWindowRect(box, &skinnedBox);
+        m = form.Engine->Metrics();
         delete form.Engine;
         query = Query(box);
         style = GetWindowLongA(box, GWL_STYLE);
         HRGN r = CreateRectRgn(0, 0, 0, 0);
         region = GetWindowRgn(box, r);
         DeleteObject(r);
-        GetClientRect(box, &client);
+        GetWindowRect(box, &givenBack);
+        nativeCaption = CaptionArea(box);
         PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(MessageBoxA(form.Form->GetHandle(), "text", "caption", MB_OKCANCEL), IDCANCEL);
@@ -300,6 +353,8 @@ TEST(SkinWindowWnd, EngineFreedWhileAMessageBoxIsOpenGivesItBack) {
     EXPECT_NE(style & WS_SYSMENU, 0);
     EXPECT_NE(style & WS_VISIBLE, 0);
     EXPECT_EQ(region, ERROR);
-    EXPECT_EQ(client.right, skinnedClient.right);
-    EXPECT_EQ(client.bottom, skinnedClient.bottom);
+    // What skinning added is taken off again.
+    EXPECT_EQ(skinnedBox.right - skinnedBox.left - (givenBack.right - givenBack.left), m.LeftBorder + m.RightBorder);
+    EXPECT_EQ(skinnedBox.bottom - skinnedBox.top - (givenBack.bottom - givenBack.top),
+              m.CaptionHeight + std::max<int>(4, m.BottomBorder) - nativeCaption);
 }

@@ -45,7 +45,9 @@ public:
     TlumSkinEngineIntf* GetEngine() const override { return Host().Engine; }
     void SetAnimationOrProgress(bool value) override { AnimationOrProgress = value; }
     bool GetAnimationOrProgress() const override { return AnimationOrProgress; }
+    TCustomForm* GetForm() const override { return Form; }
     bool AnimationOrProgress = false;
+    TCustomForm* Form = nullptr;   // the skinned form it stands for, if any
 };
 
 // A form of a class the engine does not skin by itself.
