@@ -176,8 +176,6 @@ public:
     // Writes the new directory and end record to FileName (the ".zfc" copy of the directory);
     // EConfigFileSaveError when it cannot, and no partial file is left.
     void SaveZipConfiguration(const AnsiString& fileName);
-    // The smallest part or disk the writer accepts (Info-ZIP's smallest split size).
-    static constexpr int64_t kMinPartSize = 65536;
     // The most disks or parts a set may have (the readers' limit).
     static constexpr uint32_t kMaxParts = 999;
 
@@ -206,7 +204,10 @@ protected:
     int MergeExistingEntries();
     // Copies the current old entry unchanged (its local header as stored, its data).
     void KeepEntry();
-    void CopyBlocks(TStream* source, TStream* dest, int64_t count);
+    // The file percentage runs from PercentDone to PercentDone + Count of PercentWhole
+    // (0: of Count).
+    void CopyBlocks(TStream* source, TStream* dest, int64_t count, int64_t percentDone = 0,
+                    int64_t percentWhole = 0);
     // Reads the old archive's directory for merging; refuses a split archive.
     void ReadOldDirectory();
 
@@ -218,8 +219,9 @@ protected:
     void WriteDiskLabel();
     // Makes sure Count bytes fit on the current disk or part, moving on when they do not.
     void EnsureRoom(int64_t count);
-    // Copies the current entry's data from its temporary file onto the disks or parts.
-    void SpanCopy();
+    // Copies the current entry's data (of the file at Path) from its temporary file onto
+    // the disks or parts.
+    void SpanCopy(const AnsiString& path);
     // Writes a record assembled in memory, moving to the next volume first when it does not fit.
     void WriteRecord(const std::string& bytes);
     // The last part's final name (mmBlocks), the ".zfc" file and the part count.
@@ -288,7 +290,7 @@ private:
     void RewriteLocalHeader(int64_t headerLength);
     void DropEntryOutput();
     // Multi-part: the local header (once, with the final values) and the data onto the parts.
-    void PlaceSpannedEntry();
+    void PlaceSpannedEntry(const AnsiString& path);
     void RemoveEntryTemp();
     uint8_t* DataBuffer(size_t size);
     void ReportFileChanged(const AnsiString& path);

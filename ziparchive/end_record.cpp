@@ -207,8 +207,11 @@ bool TEndCentral::ReadEndCentral(TStream* stream) {
             loc->TotalDisks = l.U32(lf::TotalDisks);
             // The zip64 end record must lie wholly before the locator and carry its signature;
             // anything else is a damaged or foreign locator, and the 32-bit record stands alone.
+            // A locator within the file's first 56 bytes leaves no room for the record: the
+            // limit is then negative and no offset passes (unsigned, it would let any pass).
             const int64_t locatorPos = recordPos - kZip64LocatorSize;
-            if (loc->Zip64Offset <= static_cast<uint64_t>(locatorPos - kZip64EndCentralSize)) {
+            const int64_t lastRecordStart = locatorPos - kZip64EndCentralSize;
+            if (lastRecordStart >= 0 && loc->Zip64Offset <= static_cast<uint64_t>(lastRecordStart)) {
                 namespace zf = zip64_end;
                 uint8_t z[zf::Size];
                 const TRecordCursor zr(z, zf::Size);

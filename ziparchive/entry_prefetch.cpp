@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "classlib/file_find.h"
 #include "ziparchive/buffered_stream.h"
@@ -10,19 +11,20 @@
 #include "ziparchive/raw_deflater.h"
 #include "ziparchive/writer_platform.h"
 
-TDeflaterPool::TDeflaterPool(int level) : FLevel(level) {}
+TDeflaterPool::TDeflaterPool() = default;
 TDeflaterPool::~TDeflaterPool() = default;
 
-std::unique_ptr<TRawDeflater> TDeflaterPool::Take() {
+std::unique_ptr<TRawDeflater> TDeflaterPool::Take(int level) {
     {
         std::lock_guard<TLightMutex> guard(FLock);
-        if (!FFree.empty()) {
-            std::unique_ptr<TRawDeflater> d = std::move(FFree.back());
-            FFree.pop_back();
+        for (auto it = FFree.rbegin(); it != FFree.rend(); ++it) {
+            if ((*it)->Level() != level) continue;
+            std::unique_ptr<TRawDeflater> d = std::move(*it);
+            FFree.erase(std::next(it).base());
             return d;
         }
     }
-    return std::make_unique<TRawDeflater>(FLevel);
+    return std::make_unique<TRawDeflater>(level);
 }
 
 void TDeflaterPool::GiveBack(std::unique_ptr<TRawDeflater> deflater) {
@@ -110,8 +112,10 @@ void PreEncrypt(size_t index, const TPrefetchSettings& s, TPrefetchedEntry& e) {
     e.PreEncrypted = true;
 }
 
-void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& s, TOrderedPipeline& pipeline,
-              TPrefetchedEntry& e) {
+void Prefetch(const AnsiString& path, size_t index, bool noCompress, const TPrefetchSettings& s,
+              TOrderedPipeline& pipeline, TPrefetchedEntry& e) {
+    const int level = s.Level->load(std::memory_order_relaxed);
+    const bool store = noCompress || level == 0;
     const uint32_t attr = writer_platform::FileGetAttr(path);
     if (attr == writer_platform::kInvalidAttributes || (attr & faDirectory)) return;
     std::unique_ptr<TLFNFileStream> source = s.OpenSource(path);
@@ -150,8 +154,8 @@ void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchS
         bytes.resize(static_cast<size_t>(e.BytesRead));
         e.Data = std::move(bytes);
     } else {
-        e.Level = s.Deflaters->Level();
-        std::unique_ptr<TRawDeflater> deflater = s.Deflaters->Take();
+        e.Level = level;
+        std::unique_ptr<TRawDeflater> deflater = s.Deflaters->Take(level);
         DeflateSteps(e, bytes, *deflater, s.DeflateBufferSize);
         s.Deflaters->GiveBack(std::move(deflater));
         std::vector<uint8_t>().swap(bytes);
@@ -163,11 +167,11 @@ void Prefetch(const AnsiString& path, size_t index, bool store, const TPrefetchS
 
 }  // namespace
 
-void PrefetchEntry(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& settings,
+void PrefetchEntry(const AnsiString& path, size_t index, bool noCompress, const TPrefetchSettings& settings,
                    TOrderedPipeline& pipeline, TPrefetchedEntry& entry) {
     entry = TPrefetchedEntry();
     try {
-        Prefetch(path, index, store, settings, pipeline, entry);
+        Prefetch(path, index, noCompress, settings, pipeline, entry);
     } catch (...) {
         // Locked, gone, out of memory, a zlib failure: the calling thread tries again and
         // reports what it meets.

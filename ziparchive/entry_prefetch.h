@@ -4,6 +4,7 @@
 // write. The calling thread then raises the entry's events and writes its bytes in the
 // same steps, so the archive and the events come out as if it had done the work itself.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,18 +19,16 @@ class TLFNFileStream;
 class TOrderedPipeline;
 class TRawDeflater;
 
-// Deflate states of one level shared by the workers: each job takes one and gives it back,
-// so that a run allocates one per thread rather than one per file.
+// Deflate states shared by the workers: each job takes one of the level it packs at and
+// gives it back, so that a run allocates one per thread and level rather than one per file.
 class TDeflaterPool {
 public:
-    explicit TDeflaterPool(int level);
+    TDeflaterPool();
     ~TDeflaterPool();
-    std::unique_ptr<TRawDeflater> Take();   // reset and ready
+    std::unique_ptr<TRawDeflater> Take(int level);   // reset and ready
     void GiveBack(std::unique_ptr<TRawDeflater> deflater);
-    int Level() const { return FLevel; }
 
 private:
-    const int FLevel;
     TLightMutex FLock;
     std::vector<std::unique_ptr<TRawDeflater>> FFree;
 };
@@ -66,6 +65,9 @@ struct TPrefetchedEntry {
 
 struct TPrefetchSettings {
     TDeflaterPool* Deflaters = nullptr;
+    // The pack level in force on the calling thread (a handler may change it per entry):
+    // a job packs at the level it finds when it starts; 0 stores.
+    const std::atomic<int>* Level = nullptr;
     int64_t WholeReadLimit = 0;
     int64_t ChunkLimit = 0;           // larger files stay with the calling thread
     bool Encrypted = false;
@@ -80,7 +82,8 @@ struct TPrefetchSettings {
 };
 
 // Fills Entry for the file at Path, job Index of Pipeline (whose memory budget it reserves
-// from). Never raises: whatever goes wrong leaves Entry not Ready, and the calling thread
-// meets the same condition itself (and reports it).
-void PrefetchEntry(const AnsiString& path, size_t index, bool store, const TPrefetchSettings& settings,
+// from); NoCompress: the file is stored whatever the level. Never raises: whatever goes
+// wrong leaves Entry not Ready, and the calling thread meets the same condition itself
+// (and reports it).
+void PrefetchEntry(const AnsiString& path, size_t index, bool noCompress, const TPrefetchSettings& settings,
                    TOrderedPipeline& pipeline, TPrefetchedEntry& entry);

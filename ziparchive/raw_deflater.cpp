@@ -12,7 +12,7 @@ int CheckZlibResult(int result) {
 }
 }  // namespace
 
-TRawDeflater::TRawDeflater(int level) {
+TRawDeflater::TRawDeflater(int level) : FLevel(level) {
     CheckZlibResult(deflateInit2(&FStream, level, Z_DEFLATED, kRawWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY));
 }
 

@@ -12,6 +12,7 @@ public:
     TRawDeflater& operator=(const TRawDeflater&) = delete;
 
     z_stream& Stream() { return FStream; }
+    int Level() const { return FLevel; }
     // Ready for the next stream at the same level; the memory is kept.
     void Reset();
     // One deflate call; returns Z_OK, Z_STREAM_END or Z_BUF_ERROR (no progress possible),
@@ -20,4 +21,5 @@ public:
 
 private:
     z_stream FStream{};
+    int FLevel;
 };

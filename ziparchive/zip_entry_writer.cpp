@@ -45,7 +45,7 @@ bool TArcZip::NeedsLocalZip64(int64_t sizeAtOpen) const {
 
 bool TArcZip::ZipOneFile(const AnsiString& path, TPrefetchedEntry* ready) {
     if (EndsWithChar(path, '\\')) return ZipFolderEntry(path);
-    if (ready && !UsablePrefetch(path, *ready)) ready = nullptr;
+    if (ready && !ready->Ready) ready = nullptr;
     for (;;) {
         switch (ZipFileEntry(path, ready)) {
         case erWritten:
@@ -90,6 +90,7 @@ bool TArcZip::ZipFolderEntry(const AnsiString& path) {
     h.InternalAttributes = 0;
     h.CRC32 = 0;
     h.SetDiskNumberStart(FCurrentDisk);
+    h.SetRelativeOffset(FOutputStream->GetPosition());
 
     if (!EntryAccepted(path, 0)) return false;
     PlaceLocalHeader();
@@ -170,8 +171,19 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedE
     h.SetDirectory(dir);
     h.InternalAttributes = 0;
     h.SetDiskNumberStart(FCurrentDisk);
+    // OnStartZip sees where the entry goes (a part that is full moves it on later).
+    h.SetRelativeOffset(FOutputStream->GetPosition());
 
     if (!EntryAccepted(path, FEntrySizeAtOpen)) return erSkipped;
+    if (ready && !UsablePrefetch(path, *ready)) {
+        // OnStartZip changed what the worker went by (the level, a list, the password):
+        // this thread reads the file itself.
+        ready = nullptr;
+        FEntryReady = nullptr;
+        if (!OpenSource(path)) return erSkipped;
+        const arc_platform::TFileStamp now = arc_platform::FileStampOf(FSourceStream->GetFileHandle());
+        FEntrySizeAtOpen = now.Valid ? now.Size : FSourceStream->GetSize();
+    }
 
     // The header's length is fixed now: the zip64 block is in or out for good.
     FEntryZip64 = NeedsLocalZip64(FEntrySizeAtOpen);
@@ -227,7 +239,7 @@ TArcZip::TEntryResult TArcZip::ZipFileEntry(const AnsiString& path, TPrefetchedE
     const int64_t compressed = produced + (encrypted ? kEncryptionHeaderSize : 0);
     SetEntrySizes(bytesRead, compressed);
     if (MultiPart())
-        PlaceSpannedEntry();
+        PlaceSpannedEntry(path);
     else if (!ready)
         RewriteLocalHeader(headerLength);
 
@@ -285,14 +297,14 @@ void TArcZip::RewriteLocalHeader(int64_t headerLength) {
     out->Seek(here, soBeginning);
 }
 
-void TArcZip::PlaceSpannedEntry() {
+void TArcZip::PlaceSpannedEntry(const AnsiString& path) {
     const int64_t written = FEntryTemp->GetPosition();
     FEntryTemp->Flush();
     FEntryTemp.reset();
     FDataOut = nullptr;
     if (FileSizeByName(FEntryTempName) != written) throw ENotEnoughRoom(msgNotEnoughRoom);
     PlaceLocalHeader();
-    SpanCopy();
+    SpanCopy(path);
     RemoveEntryTemp();
 }
 
@@ -459,7 +471,8 @@ int64_t TArcZip::DeflateEntry() {
     uint8_t* in = DataBuffer(kDeflateBufferSize);
     if (FDeflateOutput.size() < kDeflateBufferSize) FDeflateOutput.resize(kDeflateBufferSize);
     uint8_t* out = FDeflateOutput.data();
-    if (FDeflater)
+    // Each entry is packed at the level in force for it (OnStartZip may have set it).
+    if (FDeflater && FDeflater->Level() == FPackLevel)
         FDeflater->Reset();
     else
         FDeflater = std::make_unique<TRawDeflater>(FPackLevel);

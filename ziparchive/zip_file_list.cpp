@@ -7,9 +7,14 @@
 #include "ziparchive/writer_platform.h"
 
 namespace {
+// A pattern with a folder part (c:\a\*) is matched against the whole path, any other
+// ("*.bak", "logo.png") against the file name alone.
 bool MatchesAny(const TStrings& patterns, const AnsiString& path) {
-    for (int i = 0; i < patterns.Count(); ++i)
-        if (IsMatch(patterns.Get(i), path)) return true;
+    const AnsiString name = ExtractFileName(path);
+    for (int i = 0; i < patterns.Count(); ++i) {
+        const AnsiString pattern = patterns.Get(i);
+        if (IsMatch(pattern, LastDelimiter("\\", pattern) >= 0 ? path : name)) return true;
+    }
     return false;
 }
 
@@ -116,6 +121,7 @@ void TArcZip::ExpandFilesList() {
     for (int i = 0; i < list.Count();) {
         AnsiString name = list.Get(i);
         if (EndsWithChar(name, '\\')) {   // a folder entry
+            CountNameLength(name);
             ++i;
             continue;
         }

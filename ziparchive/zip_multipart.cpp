@@ -15,7 +15,6 @@ namespace {
 constexpr uint32_t kSpanningSig = 0x08074B50u;
 constexpr int64_t kDefaultClusterSize = 4096;
 constexpr int kMaxSameDiskPrompts = 10;
-const char kPartTooSmall[] = "A part must hold at least 64 KiB (BlockSize and FirstBlockSize)";
 const char kFreshenRefused[] =
     "Freshening cannot write a split or spanned archive: it would hold only the freshened files";
 const char kTooManyParts[] = "An archive cannot have more than 999 parts: choose a larger BlockSize";
@@ -26,11 +25,9 @@ AnsiString DiskLabel(uint32_t disk) { return "PKBACK# " + Format("%3.3d", static
 }  // namespace
 
 void TArcZip::CheckMultiPartSettings() const {
+    // Any part size is taken: a part too small for what must stand on it whole (a header,
+    // a directory record, the end record) fails the run with ENotEnoughRoom.
     if (FZipAction == zaFreshen) throw EArcZipException(kFreshenRefused);
-    if (GetMultiMode() != mmBlocks) return;
-    const TMultiZipInfo& m = *FMultiZipInfo;
-    if (m.GetBlockSize() < kMinPartSize || (m.GetFirstBlockSize() != 0 && m.GetFirstBlockSize() < kMinPartSize))
-        throw EArcZipException(kPartTooSmall);
 }
 
 int64_t TArcZip::FreeSpaceOfZipDrive() { return writer_platform::FreeSpaceOfDrive(FZipName); }
@@ -88,6 +85,7 @@ void TArcZip::OpenFirstVolume() {
     FTotalBytes *= 2;   // every byte passes twice: into its temporary file and onto the parts
     uint8_t sig[4];
     PutLE32(sig, kSpanningSig);
+    if (RoomLeft() < static_cast<int64_t>(sizeof sig)) throw ENotEnoughRoom(msgNotEnoughRoom);
     WriteRecord(std::string(reinterpret_cast<const char*>(sig), sizeof sig));
 }
 
@@ -149,17 +147,21 @@ void TArcZip::PlaceLocalHeader() {
     WriteRecord(bytes);
 }
 
-void TArcZip::SpanCopy() {
+void TArcZip::SpanCopy(const AnsiString& path) {
     const int64_t size = FileSizeByName(FEntryTempName);
-    if (OnStartSpanCopy) OnStartSpanCopy(this, FEntryTempName, size);
+    if (OnStartSpanCopy) OnStartSpanCopy(this, path, size);
     if (RoomLeft() <= 0) NextVolume();
     // The second pass moves the temporary file's bytes, not the source's.
     FTotalBytes -= FEntryBytesDone - size;
+    // The file percentage runs on from where compressing left it, up to 100 at the end.
+    const int64_t percentWhole = FEntryBytesDone + size;
+    int64_t percentDone = FEntryBytesDone;
     TLFNFileStream temp(FEntryTempName, FBufferSize, false, fmOpenRead | fmShareDenyWrite);
     int64_t remaining = size;
     while (remaining > 0) {
         const int64_t chunk = Min64(remaining, RoomLeft());
-        CopyBlocks(&temp, FOutputStream.get(), chunk);
+        CopyBlocks(&temp, FOutputStream.get(), chunk, percentDone, percentWhole);
+        percentDone += chunk;
         remaining -= chunk;
         if (remaining > 0 || RoomLeft() <= 0) NextVolume();
     }

@@ -49,7 +49,6 @@ int TArcZip::ProcessFiles() {
     FCancel = false;
     FPause = false;
     if (!FFilesList || Trim(FZipName).empty()) return 0;
-    if (MultiPart()) CheckMultiPartSettings();
 
     // Put back whatever happens: the flags, the sort mode and KeepZipOpen; the run's own
     // lists go and FilesList is emptied.
@@ -83,6 +82,8 @@ int TArcZip::ProcessFiles() {
             Self.FFilesList->Clear();
         }
     } scope{*this, ExchangeBusyFlag(true), ExchangeUnzipFlag(false), FKeepZipOpen, FSortMode};
+    // Refused settings end the run as any failure does: the list is emptied all the same.
+    if (MultiPart()) CheckMultiPartSettings();
 
     FCurrentDisk = 0;
     FKeepZipOpen = true;
@@ -94,9 +95,11 @@ int TArcZip::ProcessFiles() {
     FFinishFileName.clear();
     if (FDispose) FDisposeList = std::make_unique<TStringList>();
     // The new end record exists from the start: OnStartZipInfo hands it out. An archive
-    // that is replaced keeps its comment (when it was read), as does a comment set for it.
+    // that is replaced keeps its comment, as does a comment set for it. When the directory
+    // was not read yet, the old comment is taken once it is (below).
     FNewEndCentral = std::make_unique<TEndCentral>();
     const bool replacing = !MultiPart() && FileExists(FZipName);
+    const bool commentKnown = FEndRecord->FModified || (replacing && FPhysicalList);
     if (replacing && FPhysicalList && FEndRecord->HasComment() && !FEndRecord->CommentLoaded()) ZipComment();
     if (FEndRecord->CommentLoaded() && (FEndRecord->FModified || replacing))
         FNewEndCentral->SetComment(FEndRecord->GetComment());
@@ -121,6 +124,9 @@ int TArcZip::ProcessFiles() {
             FOutputCreated = true;
             OpenOutput();
             ReadOldDirectory();
+            // A comment that OnStartZipInfo gave the new archive stands.
+            if (!commentKnown && FEndRecord->HasComment() && !FNewEndCentral->HasComment())
+                FNewEndCentral->SetComment(ZipComment());
             count += MergeExistingEntries();
         }
 
@@ -160,15 +166,18 @@ int TArcZip::ZipListedFiles() {
     const unsigned threads = FWorkerThreads == 0 ? TOrderedPipeline::DefaultThreads(kMaxWorkerThreads)
                                                  : static_cast<unsigned>(FWorkerThreads);
     std::vector<TPrefetchedEntry> prefetched;
+    std::atomic<int> level{FPackLevel};
     std::unique_ptr<TDeflaterPool> deflaters;
-    std::unique_ptr<TOrderedPipeline> pipeline;
+    // Declared before the pipeline: on a failure its workers still run until it is gone.
     TPrefetchSettings settings;
+    std::unique_ptr<TOrderedPipeline> pipeline;
     if (threads > 1 && !MultiPart() && paths.size() > 1) {
         prefetched.resize(paths.size());
-        deflaters = std::make_unique<TDeflaterPool>(FPackLevel == 0 ? 1 : FPackLevel);
-        std::vector<uint8_t> store(paths.size());
-        for (size_t i = 0; i < paths.size(); ++i) store[i] = FPackLevel == 0 || IsNoCompress(paths[i]);
+        deflaters = std::make_unique<TDeflaterPool>();
+        std::vector<uint8_t> noCompress(paths.size());
+        for (size_t i = 0; i < paths.size(); ++i) noCompress[i] = IsNoCompress(paths[i]);
         settings.Deflaters = deflaters.get();
+        settings.Level = &level;
         settings.WholeReadLimit = kWholeReadLimit;
         settings.ChunkLimit = kWorkerChunkLimit;
         settings.Encrypted = !Password.empty();
@@ -191,9 +200,9 @@ int TArcZip::ZipListedFiles() {
         settings.OpenSource = [this](const AnsiString& path) { return OpenSourceFile(path, 256 << 10); };
         pipeline = std::make_unique<TOrderedPipeline>(
             paths.size(), threads, 64u * threads, kWorkerMemory,
-            [&paths, &prefetched, &settings, store = std::move(store)](size_t i, TOrderedPipeline& p) {
+            [&paths, &prefetched, &settings, noCompress = std::move(noCompress)](size_t i, TOrderedPipeline& p) {
                 if (EndsWithChar(paths[i], '\\')) return;   // folders are the calling thread's
-                PrefetchEntry(paths[i], i, store[i] != 0, settings, p, prefetched[i]);
+                PrefetchEntry(paths[i], i, noCompress[i] != 0, settings, p, prefetched[i]);
             });
     }
 
@@ -209,6 +218,8 @@ int TArcZip::ZipListedFiles() {
         FEntryHeader->OEMConvert = FOEMConvert;
         FPrefetchPassword = settings.Password;
         const bool written = ZipOneFile(path, ready);
+        // A level that OnStartZip set stays in force: the files not yet taken are packed at it.
+        level.store(FPackLevel, std::memory_order_relaxed);
         if (pipeline) {
             prefetched[i] = TPrefetchedEntry();
             pipeline->Release(i);
@@ -272,6 +283,7 @@ void TArcZip::WriteCentralDirectory() {
         // it starts at that part's beginning.
         if (MultiPart() && RoomLeft() < static_cast<int64_t>(record.Data.size())) {
             NextVolume();
+            if (RoomLeft() < static_cast<int64_t>(record.Data.size())) throw ENotEnoughRoom(msgNotEnoughRoom);
             if (i == 0) {
                 FNewEndCentral->SetCentralOffset(FOutputStream->GetPosition());
                 FNewEndCentral->SetCentralStartDisk(FCurrentDisk);
@@ -300,6 +312,7 @@ void TArcZip::WriteEndRecord() {
     if (MultiPart() && RoomLeft() < static_cast<int64_t>(bytes.size())) {
         NextVolume();
         bytes = assemble();   // the records name the disk they stand on
+        if (RoomLeft() < static_cast<int64_t>(bytes.size())) throw ENotEnoughRoom(msgNotEnoughRoom);
     }
     WriteRecord(bytes);
     FNewEndCentral->CommentPosition = FOutputStream->GetPosition() - FNewEndCentral->CommentLength;

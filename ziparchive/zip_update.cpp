@@ -230,7 +230,8 @@ void TArcZip::KeepEntry() {
     }
 }
 
-void TArcZip::CopyBlocks(TStream* source, TStream* dest, int64_t count) {
+void TArcZip::CopyBlocks(TStream* source, TStream* dest, int64_t count, int64_t percentDone, int64_t percentWhole) {
+    if (percentWhole == 0) percentWhole = count;
     uint8_t* buffer = DataBuffer(kCopyBlockSize);
     int64_t copied = 0;
     while (copied < count) {
@@ -239,7 +240,7 @@ void TArcZip::CopyBlocks(TStream* source, TStream* dest, int64_t count) {
         if (dest->Write(buffer, n) != n) throw ENotEnoughRoom(msgNotEnoughRoom);
         copied += n;
         FBytesDone += n;
-        if (OnFilePercentDone) OnFilePercentDone(this, static_cast<int>(PercentOf(copied, count)));
+        if (OnFilePercentDone) OnFilePercentDone(this, static_cast<int>(PercentOf(percentDone + copied, percentWhole)));
         if (OnTotalPercentDone) OnTotalPercentDone(this, static_cast<int>(PercentOf(FBytesDone, FTotalBytes)));
         if (FDoProcessMessages) ThrottledProcessMessages(FLastPump);
     }

@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = WriteFuzzFile(data, size);
     try {
         ListArchive(path);
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
+        ExpectArchiveFailure(e);
     }
     TArcUnZip zip(nullptr);
     QuietReader(zip);
@@ -15,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         zip.SetZipName(path);
         zip.OpenZip();
         for (int mode = ByName; mode <= ByNone; ++mode) zip.SortEntries(static_cast<TZipSortMode>(mode));
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
+        ExpectArchiveFailure(e);
     }
     return 0;
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "ziparchive/arc_exceptions.h"
+
 const std::string& FuzzScratchFolder() {
     static const std::string folder = [] {
         const char* tmp = std::getenv("TMPDIR");
@@ -23,6 +25,15 @@ std::string WriteFuzzFile(const uint8_t* data, size_t size, const char* name) {
     if (size && std::fwrite(data, 1, size, f) != size) std::abort();
     std::fclose(f);
     return path;
+}
+
+void ExpectArchiveFailure(const Exception& e) {
+    if (dynamic_cast<const EArcZipException*>(&e) || dynamic_cast<const EZLibError*>(&e) ||
+        dynamic_cast<const EFileStreamError*>(&e))
+        return;
+    std::fprintf(stderr, "unexpected exception from the archive library: %s: %s\n", e.ClassName(),
+                 e.Message.c_str());
+    std::abort();
 }
 
 void QuietReader(TArcUnZip& zip) {

@@ -180,6 +180,15 @@ def skin_seeds():
                 put("fuzz_stored_skin", kind + "_stream", b"\1" + f.read())
 
 
+def damaged_archives():
+    """Hand-made damage that once slipped past the reader."""
+    # A zip64 locator in the first bytes of the file, before an end record that claims one
+    # entry: its offset points before the start of the file.
+    locator = struct.pack("<IIQI", 0x07064B50, 0, 0x8000000000000000, 1)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, 46, 0, 0)
+    return {"zip64_locator_at_start.zip": locator + end}
+
+
 def main():
     seeds = os.path.join(HERE, "seeds")
     if os.path.isdir(seeds):
@@ -189,6 +198,9 @@ def main():
     legacy, data = legacy_archives()
     archives.update(legacy)
     for name, data_ in archives.items():
+        put("fuzz_directory", name, data_)
+        put("fuzz_extract", name, data_)
+    for name, data_ in damaged_archives().items():
         put("fuzz_directory", name, data_)
         put("fuzz_extract", name, data_)
     legacy_streams(data)

@@ -7,7 +7,8 @@
 - Info-ZIP's own `zip -s 64k` sets, plain and with -P, are tested and extracted by ziptool.
 - `create --action update|freshen|replace` on an existing archive merges as `zip -u`/`-f`
   does: kept entries stay, newer files replace theirs, new files are added (not with freshen).
-- `--split` below 64 KiB is refused and leaves no part behind.
+- `--split 20000` writes parts of at most 20000 bytes that extract; a part too small for a
+  header is refused and leaves no part behind.
 - 7-Zip's UTF-8-flagged Chinese names extract under their names (code page 936 in Wine).
 
 usage: ziptool_split_test.py RUNNER ZIPTOOL
@@ -129,10 +130,23 @@ def check_our_split_set(c, work):
              t.returncode == 0, "a one-part set: signature kept, unzip -t passes, no .zfc",
              "status %d, files %s, %r" % (r.returncode, os.listdir(out4), t.stdout[-200:]))
 
+    out5 = os.path.join(work, "small-parts")
+    os.makedirs(out5)
+    archive5 = os.path.join(out5, "set.zip")
+    r = c.ziptool_run("create", Path(archive5), Path(site), "--level", "0", "--split", "20000")
+    parts = sorted(os.listdir(out5))
+    dest5 = os.path.join(work, "small-parts-x")
+    x = c.ziptool_run("extract", Path(archive5), Path(dest5))
+    c.expect(r.returncode == 0 and len(parts) > 5 and
+             all(os.path.getsize(os.path.join(out5, p)) <= 20000 for p in parts) and
+             x.returncode == 0 and same_tree(site, dest5),
+             "--split 20000: parts of at most 20000 bytes, extracted whole",
+             "status %d/%d, parts %s" % (r.returncode, x.returncode, parts))
+
     out3 = os.path.join(work, "small")
     os.makedirs(out3)
-    r = c.ziptool_run("create", Path(os.path.join(out3, "set.zip")), Path(site), "--split", "65535")
-    c.expect(r.returncode != 0 and not os.listdir(out3), "parts under 64 KiB are refused, nothing left",
+    r = c.ziptool_run("create", Path(os.path.join(out3, "set.zip")), Path(site), "--split", "40")
+    c.expect(r.returncode != 0 and not os.listdir(out3), "parts too small for a header are refused, nothing left",
              "status %d, files %s" % (r.returncode, os.listdir(out3)))
 
 

@@ -383,6 +383,48 @@ TEST(DirectoryReader, ReadingPumpsMessagesThrottled) {
 
 namespace {
 
+// A zip64 locator in a file's first bytes leaves no room for the record it points to:
+// whatever offset it holds, the end record stands alone and the damaged directory is
+// refused with an archive error, read through a file stream (which, unlike a memory
+// stream, raises on a seek before the start).
+TEST(DirectoryReader, Zip64LocatorAtTheStartOfAFileIsAnArchiveError) {
+    TempDir dir;
+    const std::string name = WinDir(dir) + "tiny.zip";
+    auto locator = [](uint64_t offset) {
+        TLEWriter w;
+        w.U32(0x07064B50);
+        w.U32(0);
+        w.U64(offset);
+        w.U32(1);
+        return w.Data;
+    };
+    TLEWriter end;   // one entry, its directory of 46 bytes at offset 0
+    end.U32(0x06054B50);
+    end.U16(0);
+    end.U16(0);
+    end.U16(1);
+    end.U16(1);
+    end.U32(46);
+    end.U32(0);
+    end.U16(0);
+    for (const size_t lead : {size_t{0}, size_t{10}, size_t{35}})
+        for (const uint64_t offset : {~0ull, ~0ull - 15, 1ull << 63, ~0ull - 55, 1ull << 40, 0ull}) {
+            const std::string bytes = std::string(lead, 'x') + locator(offset) + end.Data;
+            WriteFileBytes(name, bytes);
+            TArcUnZip z(nullptr);
+            z.SetIncompleteZipMode(izAssumeBad);
+            z.SetZipName(name);
+            try {
+                z.OpenZip();
+                ADD_FAILURE() << bytes.size() << " bytes, offset " << offset << ": read";
+            } catch (const EArcZipException&) {
+            } catch (const Exception& e) {
+                ADD_FAILURE() << bytes.size() << " bytes, offset " << offset << ": " << e.ClassName() << " "
+                              << e.Message;
+            }
+        }
+}
+
 // Damage of every kind at random places: the reader ends with a directory, one of the
 // archive exceptions, or (for a record that claims further parts) the file error of a
 // missing part, never with anything else, and under the sanitisers never reads

@@ -299,6 +299,15 @@ TEST_F(ParallelWriterTest, IncidentsEndAsWithoutWorkers) {
         {"a large file that changes between its two readings",
          [](TTestZip& zip, TRunRecord&) { zip.Rewritten = "clip.avi"; }, "zipped",
          "skip " + std::to_string(static_cast<int>(srFileOpenError)) + " media\\clip.avi", true},
+        {"OnStartZip sets each file's level",
+         [](TTestZip& zip, TRunRecord&) {
+             auto logStart = zip.OnStartZip;
+             zip.OnStartZip = [&zip, logStart](TObject* s, const AnsiString& p, TZipHeaderInfo& h, bool& skip) {
+                 logStart(s, p, h, skip);
+                 zip.SetPackLevel(static_cast<int>(p.size() % 10));   // 0 stores
+             };
+         },
+         "zipped", ""},
         {"a full disk in the middle", [](TTestZip& zip, TRunRecord&) { zip.OutputLimit = 2000000; },
          "failed: Not enough room", ""},
         {"a full disk in the directory", [](TTestZip& zip, TRunRecord&) { zip.OutputLimit = 5198500; },

@@ -111,6 +111,33 @@ TEST_F(UpdateTest, TwoNewFilesAndFiveKeptEntriesAsZipU) {
     EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
 }
 
+// The archive comment survives an update by a component that had not read the archive
+// before (a program's fresh component), as it does zip -u; a comment that OnStartZipInfo
+// gives the new archive takes its place.
+TEST_F(UpdateTest, TheArchiveCommentIsKept) {
+    REQUIRE_TOOL("zip");
+    REQUIRE_TOOL("unzip");
+    MakeOld("");
+    const std::string comment = "Second printing, 2026";
+    ASSERT_EQ(RunTool("printf '%s' '" + comment + "' | zip -zq " + Q(ours)).Status, 0);
+    MakeTree(site, {{"new1.txt", "one"}});
+    EXPECT_EQ(OurMerge(zaUpdate), 1);
+    EXPECT_EQ(ParseArchive(ReadFileBytes(ours)).Comment, comment);
+    const TToolRun z = RunTool("unzip -z " + Q(ours));
+    EXPECT_EQ(z.Status, 0);
+    EXPECT_NE(z.Output.find(comment), std::string::npos) << z.Output;
+    EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
+
+    MakeTree(site, {{"new2.txt", "two"}});
+    TArcZip zip(nullptr);
+    zip.SetTempPath(WinDir(tmp));
+    UseBuilderSettings(zip, site, ours, "", 6);
+    zip.OnStartZipInfo = [](TObject*, int, int64_t, TEndCentral& e, bool&) { e.SetComment("Third printing"); };
+    EXPECT_EQ(zip.Zip(), 1);
+    EXPECT_EQ(ParseArchive(ReadFileBytes(ours)).Comment, "Third printing");
+    EXPECT_NE(RunTool("unzip -z " + Q(ours)).Output.find("Third printing"), std::string::npos);
+}
+
 TEST_F(UpdateTest, NewerFilesReplaceTheirEntriesInPlace) {
     REQUIRE_TOOL("zip");
     MakeOld("");
@@ -397,15 +424,48 @@ TEST_F(SplitTest, ConfigurationFileStandsInForADamagedLastPart) {
     }
 }
 
-// Parts under 64 KiB, and sets that would need a thousandth part, are refused; nothing
-// of the run is left behind.
-TEST_F(SplitTest, TooSmallPartsAndTooManyPartsAreRefused) {
-    MakeTree(site, {{"a.txt", "a"}});
-    EXPECT_THROW(ZipSplit(65535), EArcZipException);
-    EXPECT_TRUE(Parts().empty());
-    zip.GetMultiZipInfo()->SetFirstBlockSize(1000);
-    EXPECT_THROW(ZipSplit(65536), EArcZipException);
-    EXPECT_TRUE(Parts().empty());
+// Parts of any size are taken, as long as each header and record fits one part whole; a
+// part too small for them, and sets that would need a thousandth part, are refused, and
+// nothing of the run is left behind.
+TEST_F(SplitTest, SmallPartsAreTakenAndTooSmallPartsAndTooManyPartsAreRefused) {
+    const std::string data = RandomBytes(5000, 9);
+    MakeTree(site, {{"a.bin", data}});
+    EXPECT_EQ(ZipSplit(1000), 1);
+    const std::vector<std::string> parts = Parts();
+    EXPECT_EQ(parts.size(), 6u);
+    for (const std::string& p : parts) EXPECT_LE(FileSizeByName(out + p), 1000) << p;
+    {
+        TArcUnZip r(nullptr);
+        r.SetZipName(archive);
+        r.SetDestDir(WinDir(tmp) + "small");
+        r.SetDoAll(true);
+        r.SetOverwriteMode(Always);
+        EXPECT_EQ(r.UnZip(), 1);
+        EXPECT_EQ(ReadFileBytes(WinDir(tmp) + "small\\a.bin"), data);
+    }
+    if (HaveTool("7z")) {
+        RenameToInfoZip();
+        const TToolRun t = SevenZipTest();
+        EXPECT_EQ(t.Status, 0) << t.Output;
+    }
+    for (const std::string& p : Parts()) RemoveFile(out + p);
+
+    // A first part of 2000 bytes before parts of 64 KiB.
+    zip.GetMultiZipInfo()->SetFirstBlockSize(2000);
+    EXPECT_EQ(ZipSplit(65536), 1);
+    EXPECT_EQ(FileSizeByName(out + "set.zip.z01"), 2000);
+    for (const std::string& p : Parts()) RemoveFile(out + p);
+
+    // Room for the spanning signature but not for the local header (30 bytes and the name),
+    // then not even for the signature.
+    struct TCase {
+        int64_t First, Block;
+    } tooSmall[] = {{0, 40}, {3, 65536}};
+    for (const TCase& c : tooSmall) {
+        zip.GetMultiZipInfo()->SetFirstBlockSize(c.First);
+        EXPECT_THROW(ZipSplit(c.Block), ENotEnoughRoom) << c.First << " " << c.Block;
+        EXPECT_TRUE(Parts().empty()) << c.First << " " << c.Block;
+    }
     zip.GetMultiZipInfo()->SetFirstBlockSize(0);
 
     MakeTree(site, {{"big.bin", RandomBytes(999 * 65536, 8)}});
@@ -450,6 +510,8 @@ TEST_F(SplitTest, FreshenAndUpdatingASplitArchiveAreRefused) {
     again.SetZipAction(zaFreshen);
     EXPECT_THROW(again.Zip(), EArcZipException);
     EXPECT_EQ(again.GetMultiMode(), mmBlocks);
+    // A run refused before it starts still leaves the list empty for the next one.
+    EXPECT_EQ(again.GetFilesList()->Count(), 0);
 }
 
 // ---- names flagged UTF-8 ------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // archive, and runs that fail or meet files that change under them. The archives are
 // read back from their bytes (zip_writer_support.h) and through the reader.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <functional>
@@ -19,6 +20,8 @@
 #include "tests/ziparchive/zip_writer_support.h"
 #include "ziparchive/arc_zip.h"
 #include "ziparchive/crc32.h"
+#include "ziparchive/file_utils.h"
+#include "ziparchive/multi_zip_info.h"
 
 namespace {
 
@@ -545,6 +548,187 @@ TEST(TArcZipZip64, OnlySizesNearFourGibibytesNeedTheLocalBlock) {
     EXPECT_TRUE(z.Needs(0xFFFFFFFFll));
     EXPECT_TRUE(z.Needs(0xFFFFFFFFll - 1024));   // Deflate or the encryption header could cross it
     EXPECT_TRUE(z.Needs(int64_t(5) << 30));
+}
+
+// ---- the per-entry settings a handler may change ------------------------------------------
+
+// The raw Deflate stream zlib makes of Data at Level, as the writer sets it up.
+std::string RawDeflate(const std::string& data, int level) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+class PerEntryLevelTest : public WriterTest, public ::testing::WithParamInterface<int> {};
+
+// OnStartZip sees where the entry's local header goes, and the PackLevel it sets is the
+// level that entry is packed at (data, method and flags), with the workers reading ahead
+// or without them.
+TEST_P(PerEntryLevelTest, OnStartZipSeesTheOffsetAndChoosesTheLevel) {
+    zip.SetWorkerThreads(GetParam());
+    std::map<std::string, std::string> files;
+    const std::map<std::string, int> levels = {{"a.txt", 1}, {"b.txt", 9}, {"c.txt", 0}, {"d.txt", 6},
+                                               {"e.txt", 9}, {"f.txt", 9}};
+    uint32_t seed = 1;
+    for (const auto& l : levels) files[l.first] = TextBytes(150000, seed++);
+    MakeTree(site, files);
+    std::map<std::string, int64_t> offsets;
+    zip.OnStartZip = [&](TObject*, const AnsiString&, TZipHeaderInfo& h, bool&) {
+        offsets[h.GetFileName()] = h.GetRelativeOffset();
+        zip.SetPackLevel(levels.at(h.GetFileName()));
+    };
+    ASSERT_EQ(ZipSite("", 6), 6);
+    const std::string bytes = ReadFileBytes(archive);
+    const TRawArchive a = ParseArchive(bytes);
+    ASSERT_EQ(a.Error, "");
+    ASSERT_EQ(a.Entries.size(), 6u);
+    for (const TRawEntry& e : a.Entries) {
+        SCOPED_TRACE(e.Name);
+        const int level = levels.at(e.Name);
+        EXPECT_EQ(offsets.at(e.Name), static_cast<int64_t>(e.LocalOffset));
+        EXPECT_EQ(e.Method, level == 0 ? 0 : 8);
+        EXPECT_EQ(e.Flag, level <= 2 ? 0x0004 : level >= 8 ? 0x0002 : 0);
+        const std::string data = bytes.substr(e.DataOffset, e.CompressedSize);
+        EXPECT_TRUE(data == (level == 0 ? files.at(e.Name) : RawDeflate(files.at(e.Name), level)));
+    }
+    EXPECT_EQ(offsets.at("a.txt"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workers, PerEntryLevelTest, ::testing::Values(1, 4),
+                         [](const ::testing::TestParamInfo<int>& i) {
+                             return i.param == 1 ? std::string("CallingThread") : std::string("Workers");
+                         });
+
+// ---- patterns of the exclude and no-compress lists ------------------------------------------
+
+// A pattern that holds "\" is matched against the whole path, any other against the file
+// name alone; both lists follow the same rule.
+TEST_F(WriterTest, ListPatternsMatchTheNameOrTheWholePath) {
+    const std::vector<std::string> names = {"old.bak", "sub\\o2.bak", "logo.png", "img\\logo.png", "img\\b.gif",
+                                            "a.htm"};
+    std::map<std::string, std::string> files;
+    for (const std::string& n : names) files[n] = TextBytes(3000);
+    MakeTree(site, files);
+    struct TCase {
+        std::string Pattern;
+        std::set<std::string> Matched;   // stored names
+    } cases[] = {
+        {"old.bak", {"old.bak"}},
+        {"o*.bak", {"old.bak", "sub/o2.bak"}},
+        {"?LD.BAK", {"old.bak"}},
+        {"*.bak", {"old.bak", "sub/o2.bak"}},
+        {"logo.png", {"logo.png", "img/logo.png"}},
+        {"img", {}},
+        {site + "img\\*", {"img/logo.png", "img/b.gif"}},
+        {site + "IMG\\LOGO.PNG", {"img/logo.png"}},
+        {"img\\logo.png", {}},   // a folder part: the whole path, which starts elsewhere
+        {"*\\img\\*.png", {"img/logo.png"}},
+    };
+    for (const TCase& c : cases) {
+        for (const bool exclude : {true, false}) {
+            SCOPED_TRACE(c.Pattern + (exclude ? " excluded" : " not compressed"));
+            zip.GetExcludeList()->Clear();
+            zip.GetNoCompressList()->Clear();
+            (exclude ? zip.GetExcludeList() : zip.GetNoCompressList())->Add(c.Pattern);
+            RemoveFile(archive);
+            ZipSite("", 6);
+            std::set<std::string> matched, all;
+            for (const TRawEntry& e : Parsed().Entries) {
+                all.insert(e.Name);
+                if (!exclude && e.Method == 0) matched.insert(e.Name);
+            }
+            if (exclude)
+                for (const std::string& n : names)
+                    if (!all.count(ReplaceSingleByteChar(n, '\\', '/'))) matched.insert(ReplaceSingleByteChar(n, '\\', '/'));
+            EXPECT_EQ(matched, c.Matched);
+        }
+    }
+}
+
+// ---- part files: the events of the copy onto the parts and the first part's reserve --------
+
+class PartFilesTest : public WriterTest {
+protected:
+    void SetUp() override {
+        WriterTest::SetUp();
+        out = WinDir(tmp) + "parts\\";
+        ForceDirectories(out);
+        archive = out + "set.zip";
+    }
+    std::string out;
+};
+
+// OnStartSpanCopy names the file the entry is made of and the size of its temporary file;
+// the file percentage runs on from where compressing left it, once up to 100, through
+// every part the entry's data crosses.
+TEST_F(PartFilesTest, SpanCopyEventsAndFilePercentage) {
+    const std::string big = RandomBytes(200000, 5);
+    MakeTree(site, {{"big.bin", big}, {"small.txt", TextBytes(5000)}});
+    UseBuilderSettings(zip, site, archive, "pw", 0);
+    zip.GetMultiZipInfo()->SetBlockSize(65536);
+    zip.SetMultiMode(mmBlocks);
+    std::vector<std::pair<std::string, int64_t>> copies;
+    std::map<std::string, std::vector<int>> percents;
+    std::string current;
+    zip.OnStartZip = [&](TObject*, const AnsiString& n, TZipHeaderInfo&, bool&) { current = n; };
+    zip.OnStartSpanCopy = [&](TObject* s, const AnsiString& n, int64_t size) {
+        EXPECT_EQ(s, &zip);
+        copies.emplace_back(n, size);
+    };
+    zip.OnFilePercentDone = [&](TObject*, int p) { percents[current].push_back(p); };
+    ASSERT_EQ(zip.Zip(), 2);
+
+    TArcUnZip r(nullptr);
+    r.SetZipName(archive);
+    r.OpenZip();
+    ASSERT_EQ(r.EntryCount(), 2);
+    ASSERT_EQ(copies.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const TZipHeaderInfo& h = *r.Entry(i);
+        SCOPED_TRACE(h.GetFileName());
+        EXPECT_EQ(copies[static_cast<size_t>(i)].first, site + h.GetFileName());
+        EXPECT_EQ(copies[static_cast<size_t>(i)].second, h.GetCompressedSize());   // with the 12 header bytes
+        const std::vector<int>& p = percents[site + h.GetFileName()];
+        ASSERT_FALSE(p.empty());
+        EXPECT_TRUE(std::is_sorted(p.begin(), p.end()));
+        EXPECT_EQ(p.back(), 100);
+        EXPECT_EQ(std::count(p.begin(), p.end(), 100), 1);
+        // Compressing ends at the half, and the copy goes on above where it left off.
+        EXPECT_NE(std::find(p.begin(), p.end(), 50), p.end());
+    }
+}
+
+// With SaveZipInfoOnFirstDisk the first part keeps room for a copy of the directory,
+// estimated from the average stored-name length: folder entries count in it as files do.
+TEST_F(PartFilesTest, FolderEntriesCountInTheFirstPartsReserve) {
+    const std::string folder = site + "a-folder-with-a-rather-long-name-to-count\\";
+    ForceDirectories(folder);
+    MakeTree(site, {{"big.bin", RandomBytes(50000, 6)}});
+    UseBuilderSettings(zip, site, archive, "", 0);
+    zip.GetFilesList()->Clear();
+    zip.GetFilesList()->Add(folder);
+    zip.GetFilesList()->Add(site + "big.bin");
+    zip.GetMultiZipInfo()->SetBlockSize(20000);
+    zip.GetMultiZipInfo()->SetSaveZipInfoOnFirstDisk(true);
+    zip.SetMultiMode(mmBlocks);
+    ASSERT_EQ(zip.Zip(), 2);
+    // Two entries, the average of their lengths less 2, a central header each, the end
+    // record and 2048 bytes; the data fills the rest of the part exactly.
+    const int64_t average = (static_cast<int64_t>(folder.size()) - 2 + static_cast<int64_t>((site + "big.bin").size()) - 2) / 2;
+    const int64_t reserve = 2 * (average + 46) + 22 + 2048;
+    EXPECT_EQ(FileSizeByName(out + "set.zip.z01"), 20000 - reserve);
+    TArcUnZip r(nullptr);
+    r.SetZipName(archive);
+    r.OpenZip();
+    EXPECT_EQ(r.EntryCount(), 2);
 }
 
 }  // namespace
