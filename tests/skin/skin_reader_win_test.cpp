@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "classlib/fileio.h"
@@ -344,5 +345,67 @@ TEST(SkinReaderWin, NoGdiObjectLeftBehind) {
     }
     DestroyWindow(window);
 }
+
+// The caption and menu fonts keep the handle they are given: it describes the system's font,
+// selects into a DC and measures text as a font made from the same description does; calling
+// them many times leaves no GDI object behind.
+TEST(SkinReaderWin, CaptionAndMenuFontsHoldLiveHandles) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    auto extent = [&](HFONT handle) {
+        HGDIOBJ old = SelectObject(dc, handle);
+        SIZE size{};
+        const char text[] = "Caption of a skinned window";
+        GetTextExtentPoint32A(dc, text, static_cast<int>(sizeof text - 1), &size);
+        if (old && old != HGDI_ERROR) SelectObject(dc, old);
+        return old && old != HGDI_ERROR ? size : SIZE{-1, -1};
+    };
+    struct TCase {
+        const char* Name;
+        void (*Set)(TFont*);
+        const LOGFONTA& System;
+    } cases[] = {{"caption", SetCaptionFont, metrics.lfCaptionFont}, {"menu", SetMenuFont, metrics.lfMenuFont}};
+    for (const TCase& c : cases) {
+        TFont skin;
+        c.Set(&skin);
+        LOGFONTA held{};
+        ASSERT_EQ(GetObjectA(skin.GetHandle(), sizeof held, &held), static_cast<int>(sizeof held)) << c.Name;
+        EXPECT_STREQ(held.lfFaceName, c.System.lfFaceName) << c.Name;
+        EXPECT_EQ(held.lfHeight, c.System.lfHeight) << c.Name;
+        EXPECT_EQ(held.lfWeight, c.System.lfWeight) << c.Name;
+
+        TFont usual;
+        usual.SetName(c.System.lfFaceName);
+        usual.SetHeight(c.System.lfHeight);
+        usual.SetStyle(c.System.lfWeight >= FW_BOLD ? TFontStyles(fsBold) : TFontStyles(0));
+        usual.SetCharset(c.System.lfCharSet);
+        const SIZE measured = extent(skin.GetHandle()), expected = extent(usual.GetHandle());
+        EXPECT_GT(measured.cx, 0) << c.Name;
+        EXPECT_EQ(measured.cx, expected.cx) << c.Name;
+        EXPECT_EQ(measured.cy, expected.cy) << c.Name;
+    }
+    DeleteDC(dc);
+
+    TFont font;
+    font.GetHandle();
+    const int kHeadroom = 300, kCalls = 400;
+    {
+        TGdiBallast ballast(kHeadroom);
+        ASSERT_GT(ballast.Capacity, 10000);
+        for (int i = 0; i < kCalls; ++i) {
+            SetCaptionFont(&font);
+            SetMenuFont(&font);
+        }
+        HRGN region = CreateRectRgn(0, 0, 1, 1);
+        EXPECT_NE(region, nullptr);
+        if (region) DeleteObject(region);
+    }
+    LOGFONTA last{};
+    EXPECT_EQ(GetObjectA(font.GetHandle(), sizeof last, &last), static_cast<int>(sizeof last));
+}
+
 
 }  // namespace
