@@ -272,6 +272,44 @@ TEST(SkinReaderWin, PaintSkinScrollBarPlacesThePieces) {
     EXPECT_EQ(bar.At(8, 42), ColorToRGB(reader.GetSkinColor(SKIN2_SCROLLBARCOLOR)));
 }
 
+// Thumbs in bars narrower and wider than the skin's 17-pixel pieces, long and shorter than the
+// two caps: every pixel of the thumb comes from a piece, none is left in the bar's background
+// (a colour of our own here, found in no piece), in both directions.
+TEST(SkinReaderWin, PaintSkinScrollBarFillsTheWholeThumb) {
+    class TMarkedEngine : public TFakeEngine {
+    public:
+        using TFakeEngine::TFakeEngine;
+        TColor GetSkinColor(uint8_t index) const override {
+            return index == SKIN2_SCROLLBARCOLOR ? TColor(0x030201) : TFakeEngine::GetSkinColor(index);
+        }
+    };
+    TlumSkinReader reader(kDefaultSkin, "");
+    TlumSkinScrollBtnRes scroll;
+    scroll.SetReader(&reader);
+    ASSERT_EQ(scroll.GetThumbWidth(), 17);
+    TMarkedEngine engine(&scroll);
+    const int kLength = 120, kThumbStart = 35;
+    for (int width : {12, 30}) {
+        for (int thumb : {4, 5, 23, 50}) {
+            for (bool vertical : {true, false}) {
+                TBitmap target(vertical ? width : kLength, vertical ? kLength : width);
+                target.SetPixelFormat(pf24bit);
+                const TRect bar(0, 0, target.GetWidth(), target.GetHeight());
+                const TRect t = vertical ? TRect(0, kThumbStart, width, kThumbStart + thumb)
+                                         : TRect(kThumbStart, 0, kThumbStart + thumb, width);
+                PaintSkinScrollBar(target.GetCanvas(), &engine, bar, t, true, vertical);
+                TSkinPixels shown = PixelsFromBitmap(&target);
+                int unpainted = 0;
+                for (int y = t.Top; y < t.Bottom; ++y)
+                    for (int x = t.Left; x < t.Right; ++x) unpainted += shown.At(x, y) == 0x030201;
+                EXPECT_EQ(unpainted, 0) << "bar " << width << ", thumb " << thumb << (vertical ? ", vertical" : ", horizontal");
+                // The background itself is there just past the thumb.
+                EXPECT_EQ(vertical ? shown.At(width / 2, t.Bottom + 1) : shown.At(t.Right + 1, width / 2), 0x030201u);
+            }
+        }
+    }
+}
+
 // Every routine gives back what it makes. GetGuiResources is a stub under Wine, so the GDI table
 // itself is the counter: it is filled with held regions up to a small headroom, then each routine
 // runs more times than that headroom; one object left behind a call would fill the table, and the
