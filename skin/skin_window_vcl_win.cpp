@@ -173,7 +173,9 @@ void TlumSkinWindowVCL::SkinControlTree(TControl* control) {
         SendMessageA(windowed->GetHandleIfAllocated(), WM_SKIN_QUERY, 0, 0) == 1)
         return;
     const AnsiString name = control->ClassName();
-    if (name.compare(0, 4, "Tlum") == 0) return;   // the skin's own controls
+    // The skin's own controls, except the up-down that stands in for a picker's native one:
+    // that one is drawn like any up-down.
+    if (name.compare(0, 4, "Tlum") == 0 && name != "TlumSkinInternalUpDown") return;
     const auto& excluded = ControlExclusions();
     if (std::find(excluded.begin(), excluded.end(), name) != excluded.end() || !control->GetParent()) return;
     if (auto* form = dynamic_cast<TCustomForm*>(control)) {
