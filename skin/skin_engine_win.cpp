@@ -47,6 +47,13 @@ AnsiString FindSkinFile(const AnsiString& name) {
 int Width(const TBitmap* b) { return b ? b->GetWidth() : 0; }
 int Height(const TBitmap* b) { return b ? b->GetHeight() : 0; }
 
+// The form of Screen.Forms whose window this is, if any.
+TCustomForm* FormOfWindow(HWND window) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->GetHandleIfAllocated() == window) return Screen->Forms(i);
+    return nullptr;
+}
+
 }  // namespace
 
 TCustomForm* TlumSkinEngine::RequireForm(TComponent* owner) {
@@ -70,12 +77,20 @@ TlumSkinEngine::TlumSkinEngine(TComponent* owner)
         for (int i = 0; i < FAutoSkinWndClassNames.Count(); ++i) AddAutoSkinClass(FAutoSkinWndClassNames.Get(i));
     };
     FOwnsHook = InstallSkinHook(this);
-    // Forms shown later (packing and loading windows) are skinned as they become active.
-    FPreviousActiveFormChange = Screen->OnActiveFormChange;
-    Screen->OnActiveFormChange = [this](TObject* sender) {
-        if (FPreviousActiveFormChange) FPreviousActiveFormChange(sender);
-        if (FSkinAllForms && IsSkinActive() && !IsLoading()) SkinAllOpenForms();
-    };
+    // Forms shown later (packing and loading windows) are skinned as they become active. Each
+    // engine watches on its own; the application's OnActiveFormChange stays its own.
+    FActiveFormWatch = Screen->ActiveFormWatchers().Add([this](TCustomForm*) { ActiveFormChanged(); });
+    FFormsGoneWatch = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormGone(e, c); });
+}
+
+void TlumSkinEngine::ActiveFormChanged() {
+    if (FSkinAllForms && IsSkinActive() && !IsLoading()) SkinOpenForms(true);
+}
+
+void TlumSkinEngine::FormGone(TLifecycleEvent event, TControl* control) {
+    if (event != TLifecycleEvent::Destroying && event != TLifecycleEvent::Destroyed) return;
+    FUnskinnedForms.erase(std::remove(FUnskinnedForms.begin(), FUnskinnedForms.end(), control),
+                          FUnskinnedForms.end());
 }
 
 TlumSkinEngine::~TlumSkinEngine() {
@@ -91,7 +106,8 @@ void TlumSkinEngine::TearDown() {
     if (FTornDown) return;
     FTornDown = true;
     FDestroyingEngine = true;
-    Screen->OnActiveFormChange = FPreviousActiveFormChange;
+    FActiveFormWatch.Reset();
+    FFormsGoneWatch.Reset();
     if (FOwnsHook) RemoveSkinHook(this);
     FOwnsHook = false;
     FUnskinning = true;
@@ -175,8 +191,9 @@ void TlumSkinEngine::SkinWindow(HWND window, bool fromHook) {
     if (FDestroyingEngine || !window || !IsWindow(window)) return;
     DropDeadWindows();
     if (FindSkinWindow(window)) return;
-    bool isForm = false;
-    for (int i = 0; i < Screen->FormCount() && !isForm; ++i) isForm = Screen->Forms(i)->GetHandleIfAllocated() == window;
+    TCustomForm* form = FormOfWindow(window);
+    const bool isForm = form != nullptr;
+    FUnskinnedForms.erase(std::remove(FUnskinnedForms.begin(), FUnskinnedForms.end(), form), FUnskinnedForms.end());
     std::unique_ptr<TlumSkinWindow> skin;
     if (isForm)
         skin = std::make_unique<TlumSkinWindowVCL>(fromHook, this);
@@ -215,6 +232,9 @@ void TlumSkinEngine::UnskinWindow(HWND window) {
         if ((*it)->GetHandle() != window) continue;
         std::unique_ptr<TlumSkinWindow> gone = std::move(*it);
         FSkinWindows.erase(it);
+        TCustomForm* form = FormOfWindow(window);
+        if (form && std::find(FUnskinnedForms.begin(), FUnskinnedForms.end(), form) == FUnskinnedForms.end())
+            FUnskinnedForms.push_back(form);
         FUnskinning = true;
         gone.reset();
         FUnskinning = false;
@@ -222,13 +242,17 @@ void TlumSkinEngine::UnskinWindow(HWND window) {
     }
 }
 
-void TlumSkinEngine::SkinAllOpenForms() {
+void TlumSkinEngine::SkinAllOpenForms() { SkinOpenForms(false); }
+
+void TlumSkinEngine::SkinOpenForms(bool leaveUnskinned) {
     if (FDestroyingEngine) return;
     DropDeadWindows();
     FSkinningAll = true;
     for (int i = 0; i < Screen->FormCount(); ++i) {
         TCustomForm* form = Screen->Forms(i);
         if (form->GetTag() == FDisabledTag || AnsiString(form->ClassName()) == kExcludedPopupFormClass) continue;
+        if (leaveUnskinned && std::find(FUnskinnedForms.begin(), FUnskinnedForms.end(), form) != FUnskinnedForms.end())
+            continue;
         HWND handle = form->GetHandle();
         if (SendMessageA(handle, WM_SKIN_QUERY, 0, 0) != 0) continue;
         SkinWindow(handle, false);
