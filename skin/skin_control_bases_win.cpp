@@ -1,9 +1,15 @@
 #include "skin/skin_control_bases_win.h"
 
 #include "classlib/gui/forms.h"
+#include "classlib/gui/grids.h"
 #include "classlib/gui/handles.h"
 #include "classlib/gui/input_controls.h"
+#include "classlib/gui/list_controls.h"
+#include "classlib/gui/list_view.h"
+#include "classlib/gui/panel.h"
+#include "classlib/gui/scroll_boxes.h"
 #include "classlib/gui/standard_controls.h"
+#include "classlib/gui/tool_bar.h"
 #include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_registry_win.h"
@@ -56,16 +62,30 @@ TComponent* PanelOwner(const TlumSkinControl* skin) { return dynamic_cast<TCompo
 
 // ---- borders
 
+namespace {
+
+// The BorderStyle of a control that has one of the border kind (a form's counts; the static
+// text's is of another kind and means no frame); -1 for a control without one.
+int BorderStyleOf(TWinControl* control) {
+    if (auto* c = dynamic_cast<TCustomEdit*>(control)) return c->GetBorderStyle();
+    if (auto* c = dynamic_cast<TCustomPanel*>(control)) return c->GetBorderStyle();
+    if (auto* c = dynamic_cast<TCustomForm*>(control)) return c->GetBorderStyle();
+    if (auto* c = dynamic_cast<TCustomListBox*>(control)) return c->GetBorderStyle();
+    if (auto* c = dynamic_cast<TCustomGrid*>(control)) return c->GetBorderStyle();
+    if (auto* c = dynamic_cast<TCustomListView*>(control)) return c->GetBorderStyle();
+    if (auto* c = dynamic_cast<TScrollBox*>(control)) return c->GetBorderStyle();
+    if (dynamic_cast<TStaticText*>(control)) return bsNone;
+    return -1;
+}
+
+}  // namespace
+
+// Whatever says "no border" wins: the border style, or an empty set of bevel or edge borders.
 bool TlumSkinBorderWinControl::WantsBorder(TWinControl* control) const {
-    if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
-        if (edit->GetBorderStyle() == bsNone) return false;
-    } else if (auto* panel = dynamic_cast<TCustomPanel*>(control)) {
-        if (panel->GetBorderStyle() == bsNone) return false;
-    } else if (auto* form = dynamic_cast<TCustomForm*>(control)) {
-        if (form->GetBorderStyle() == bsNone) return false;
-    } else if (dynamic_cast<TStaticText*>(control)) {
-        return false;   // its border style is of another kind
-    }
+    if (BorderStyleOf(control) == bsNone) return false;
+    if (control->HasProperty("BevelEdges") && control->GetBevelEdges() == 0) return false;
+    if (auto* bar = dynamic_cast<TToolWindow*>(control))
+        if (bar->HasProperty("EdgeBorders") && bar->GetEdgeBorders() == 0) return false;
     return !IsBorderExcluded(control->ClassName());
 }
 

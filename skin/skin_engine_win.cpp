@@ -70,12 +70,20 @@ TlumSkinEngine::TlumSkinEngine(TComponent* owner)
         for (int i = 0; i < FAutoSkinWndClassNames.Count(); ++i) AddAutoSkinClass(FAutoSkinWndClassNames.Get(i));
     };
     FOwnsHook = InstallSkinHook(this);
-    // Forms shown later (packing and loading windows) are skinned as they become active.
-    FPreviousActiveFormChange = Screen->OnActiveFormChange;
-    Screen->OnActiveFormChange = [this](TObject* sender) {
-        if (FPreviousActiveFormChange) FPreviousActiveFormChange(sender);
-        if (FSkinAllForms && IsSkinActive() && !IsLoading()) SkinAllOpenForms();
-    };
+    // Forms shown later (packing and loading windows) are skinned as they become active. Each
+    // engine watches on its own; the application's OnActiveFormChange stays its own.
+    FActiveFormWatch = Screen->ActiveFormWatchers().Add([this](TCustomForm*) { ActiveFormChanged(); });
+    FFormsGoneWatch = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormGone(e, c); });
+}
+
+void TlumSkinEngine::ActiveFormChanged() {
+    if (FSkinAllForms && IsSkinActive() && !IsLoading()) SkinOpenForms(true);
+}
+
+void TlumSkinEngine::FormGone(TLifecycleEvent event, TControl* control) {
+    if (event != TLifecycleEvent::Destroying && event != TLifecycleEvent::Destroyed) return;
+    FUnskinnedForms.erase(std::remove(FUnskinnedForms.begin(), FUnskinnedForms.end(), control),
+                          FUnskinnedForms.end());
 }
 
 TlumSkinEngine::~TlumSkinEngine() {
@@ -91,7 +99,8 @@ void TlumSkinEngine::TearDown() {
     if (FTornDown) return;
     FTornDown = true;
     FDestroyingEngine = true;
-    Screen->OnActiveFormChange = FPreviousActiveFormChange;
+    FActiveFormWatch.Reset();
+    FFormsGoneWatch.Reset();
     if (FOwnsHook) RemoveSkinHook(this);
     FOwnsHook = false;
     FUnskinning = true;
@@ -175,8 +184,10 @@ void TlumSkinEngine::SkinWindow(HWND window, bool fromHook) {
     if (FDestroyingEngine || !window || !IsWindow(window)) return;
     DropDeadWindows();
     if (FindSkinWindow(window)) return;
+    TCustomForm* form = FindFormByHandle(window);
+    FUnskinnedForms.erase(std::remove(FUnskinnedForms.begin(), FUnskinnedForms.end(), form), FUnskinnedForms.end());
     std::unique_ptr<TlumSkinWindow> skin;
-    if (FindFormByHandle(window))
+    if (form)
         skin = std::make_unique<TlumSkinWindowVCL>(fromHook, this);
     else
         skin = std::make_unique<TlumSkinWindowWnd>(fromHook, this);
@@ -213,6 +224,9 @@ void TlumSkinEngine::UnskinWindow(HWND window) {
         if ((*it)->GetHandle() != window) continue;
         std::unique_ptr<TlumSkinWindow> gone = std::move(*it);
         FSkinWindows.erase(it);
+        TCustomForm* form = FindFormByHandle(window);
+        if (form && std::find(FUnskinnedForms.begin(), FUnskinnedForms.end(), form) == FUnskinnedForms.end())
+            FUnskinnedForms.push_back(form);
         FUnskinning = true;
         gone.reset();
         FUnskinning = false;
@@ -220,13 +234,17 @@ void TlumSkinEngine::UnskinWindow(HWND window) {
     }
 }
 
-void TlumSkinEngine::SkinAllOpenForms() {
+void TlumSkinEngine::SkinAllOpenForms() { SkinOpenForms(false); }
+
+void TlumSkinEngine::SkinOpenForms(bool leaveUnskinned) {
     if (FDestroyingEngine) return;
     DropDeadWindows();
     FSkinningAll = true;
     for (int i = 0; i < Screen->FormCount(); ++i) {
         TCustomForm* form = Screen->Forms(i);
         if (form->GetTag() == FDisabledTag || AnsiString(form->ClassName()) == kExcludedPopupFormClass) continue;
+        if (leaveUnskinned && std::find(FUnskinnedForms.begin(), FUnskinnedForms.end(), form) != FUnskinnedForms.end())
+            continue;
         HWND handle = form->GetHandle();
         if (SendMessageA(handle, WM_SKIN_QUERY, 0, 0) != 0) continue;
         SkinWindow(handle, false);

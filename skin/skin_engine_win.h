@@ -133,6 +133,8 @@ private:
     void DropDeadWindows();
     bool Contains(const TlumSkinWindow* window) const;
     void TearDown();
+    // leaveUnskinned: not the forms the application unskinned with UnskinWindow.
+    void SkinOpenForms(bool leaveUnskinned);
 
     std::vector<std::unique_ptr<TlumSkinWindow>> FSkinWindows;
     std::unique_ptr<TlumSkinReader> FReader;
@@ -143,7 +145,12 @@ private:
     TBrushHandle FFormBrush;
     TSkinMetrics FMetrics;
     TStringList FAutoSkinWndClassNames;
-    TNotifyEvent FPreviousActiveFormChange;
+    // Forms shown later are skinned as they become active; a form the application unskinned
+    // stays as it is until it is skinned again on purpose.
+    void ActiveFormChanged();
+    void FormGone(TLifecycleEvent event, TControl* control);
+    TSubscription FActiveFormWatch, FFormsGoneWatch;
+    std::vector<TCustomForm*> FUnskinnedForms;
     TCustomForm* FOwnerForm;
     AnsiString FPassword, FSkinFile;
     AnsiString FResSysMenu[3] = {"Mi&nimize", "Ma&ximize/Restore", "&Close"};

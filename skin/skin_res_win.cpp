@@ -104,15 +104,18 @@ void TlumSkinProgressBarRes::Rebuild() {
 
 namespace {
 
+// The piece (less its first rows or columns) copied onto the whole destination, stretched to
+// it: the thumb is as wide as the bar, whatever width the skin's pieces have.
 void CopyWhole(TCanvas* canvas, TBitmap* piece, const TRect& dest, int skipRows, int skipCols) {
     if (!piece) return;
-    TRect source(skipCols, skipRows, piece->GetWidth(), piece->GetHeight());
-    canvas->CopyRect(TRect(dest.Left, dest.Top, dest.Left + source.Width(), dest.Top + source.Height()),
-                     piece->GetCanvas(), source);
+    const TRect source(skipCols, skipRows, piece->GetWidth(), piece->GetHeight());
+    if (source.IsEmpty() || dest.IsEmpty()) return;
+    canvas->CopyRect(dest, piece->GetCanvas(), source);
 }
 
+// A thumb too short for its middle gives an upside-down span: nothing to draw there.
 void Stretch(TCanvas* canvas, TBitmap* piece, const TRect& dest) {
-    if (piece) StretchDrawBitmap(piece, canvas, dest);
+    if (piece && !dest.IsEmpty()) StretchDrawBitmap(piece, canvas, dest);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "classlib/gui/button_controls.h"
 #include "classlib/gui/handles.h"
+#include "classlib/gui/image_list.h"
 #include "classlib/gui/speed_button.h"
 #include "skin/skin_ctrl_helpers_win.h"
 #include "skin/skin_utils_win.h"
@@ -161,10 +162,9 @@ void TlumSkinSpeedButton::PaintFace(TCanvas* canvas) {
             if (pressed) at = TPoint(at.X + 1, at.Y + 1);
             canvas->Draw(at.X, at.Y, &slice);
         } else {
-            // One picture only: the system's disabled look of it.
+            // One picture only: its disabled look, over the face.
             slice.GetCanvas()->CopyRect(TRect(0, 0, w, h), glyph->GetCanvas(), TRect(0, 0, w, h));
-            DrawStateA(canvas->GetHandle(), nullptr, nullptr, reinterpret_cast<LPARAM>(slice.GetHandle()), 0, glyphAt.X,
-                       glyphAt.Y, w, h, DST_BITMAP | DSS_DISABLED);
+            DrawDisabledPicture(canvas, glyphAt.X, glyphAt.Y, &slice);
         }
     }
 

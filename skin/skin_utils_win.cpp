@@ -105,12 +105,13 @@ bool ReadNonClientMetrics(NONCLIENTMETRICSA& metrics) {
     return SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kLegacyNonClientMetricsSize, &metrics, 0) != FALSE;
 }
 
-// The font takes the description; the temporary handle is ours to delete.
+// The font takes the description and keeps the handle (and frees it with its next change);
+// a handle it refused is ours to delete.
 void TakeFont(TFont* font, const LOGFONTA& description) {
     HFONT handle = CreateFontIndirectA(&description);
     if (!handle) return;
     font->SetHandle(handle);
-    DeleteObject(handle);
+    if (font->GetHandle() != handle) DeleteObject(handle);
 }
 
 COLORREF Rgb(TColor color) { return ColorToRGB(color); }

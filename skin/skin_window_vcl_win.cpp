@@ -173,7 +173,9 @@ void TlumSkinWindowVCL::SkinControlTree(TControl* control) {
         SendMessageA(windowed->GetHandleIfAllocated(), WM_SKIN_QUERY, 0, 0) == 1)
         return;
     const AnsiString name = control->ClassName();
-    if (name.compare(0, 4, "Tlum") == 0) {   // the skin's own controls
+    // The skin's own controls, except the up-down that stands in for a picker's native one:
+    // that one is drawn like any up-down.
+    if (name.compare(0, 4, "Tlum") == 0 && name != "TlumSkinInternalUpDown") {
         if (name == "TlumForm") FAllowed = false;
         return;
     }

@@ -40,6 +40,7 @@ void TScreen::SetActiveForm(TCustomForm* form) {
     if (form == FActiveForm) return;
     FActiveForm = form;
     if (OnActiveFormChange) OnActiveFormChange(this);
+    FActiveFormWatchers(form);
 }
 
 void TScreen::SetActiveControl(TWinControl* control) {

@@ -192,6 +192,9 @@ public:
     int FormCount() const { return static_cast<int>(FForms.size()); }
     TCustomForm* Forms(int index) const { return FForms.at(static_cast<size_t>(index)); }
     TNotifyEvent OnActiveFormChange, OnActiveControlChange;
+    // Whoever else follows the active form (components such as a skin engine): each joins and
+    // leaves on its own, after OnActiveFormChange, which stays the application's.
+    TMulticast<TCustomForm*>& ActiveFormWatchers() { return FActiveFormWatchers; }
 
 private:
     friend class TCustomForm;
@@ -204,6 +207,7 @@ private:
     TWinControl* FActiveControl = nullptr;
     TCursor FCursor = crDefault;
     TSubscription FLifecycle;
+    TMulticast<TCustomForm*> FActiveFormWatchers;
 };
 
 extern TScreen* Screen;

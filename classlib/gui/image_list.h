@@ -28,6 +28,11 @@ public:
     HIMAGELIST GetHandle();
 private:
     void CreateList();
+    void DrawDisabled(HDC dc, int x, int y, int index);
     HIMAGELIST FHandle = nullptr;
     int FWidth, FHeight;
 };
+
+// A button's only picture in its disabled look: put in an image list masked by the colour of
+// its pixel (0, 0), so that its background stays the button's, and drawn disabled from there.
+void DrawDisabledPicture(TCanvas* canvas, int x, int y, TBitmap* picture);

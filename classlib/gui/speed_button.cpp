@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "classlib/gui/image_list.h"
+
 // ---- TSpeedButton --------------------------------------------------------------------------------
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), FGlyph(std::make_unique<TBitmap>()) {
@@ -156,9 +158,8 @@ void TSpeedButton::DrawGlyph(const TRect&, const TPoint& at) {
     slice.GetCanvas()->CopyRect(TRect(0, 0, w, h), FGlyph->GetCanvas(), TRect(index * w, 0, index * w + w, h));
     TCanvas* canvas = GetCanvas();
     if (!FEnabled && FNumGlyphs == 1) {
-        // No disabled picture: the system's embossed look of the up picture.
-        DrawStateA(canvas->GetHandle(), nullptr, nullptr, reinterpret_cast<LPARAM>(slice.GetHandle()), 0, at.X, at.Y, w, h,
-                   DST_BITMAP | DSS_DISABLED);
+        // No disabled picture: the up picture's disabled look, over the face.
+        DrawDisabledPicture(canvas, at.X, at.Y, &slice);
         return;
     }
     slice.SetTransparentColor(FGlyph->GetTransparentColor());

@@ -228,6 +228,32 @@ TEST_F(ClassControls, SpeedButtonPaintsGlyphPictureByState) {
     EXPECT_EQ(centre(), ColorToRGB(clLime));
 }
 
+// A disabled button with one picture shows it greyed over its face: the picture's background
+// (the colour of its top-left pixel, olive or fuchsia) is left out.
+TEST_F(ClassControls, SpeedButtonDisabledSinglePictureKeepsTheFace) {
+    for (TColor background : {TColor(0x008080), TColor(0xFF00FF)}) {
+        TBitmap glyph(16, 16);
+        glyph.GetCanvas()->GetBrush()->SetColor(background);
+        glyph.GetCanvas()->FillRect(TRect(0, 0, 16, 16));
+        glyph.GetCanvas()->GetBrush()->SetColor(clBlack);
+        glyph.GetCanvas()->FillRect(TRect(5, 5, 11, 11));
+        auto* button = Add<TSpeedButton>(&form, 20, 20);
+        button->SetBounds(20, 20, 40, 40);   // the picture at (32, 32)
+        button->SetGlyph(&glyph);
+        button->SetEnabled(false);
+        form.Repaint();
+        HDC dc = GetDC(form.GetHandle());
+        for (POINT p : {POINT{1, 1}, POINT{14, 2}, POINT{2, 14}, POINT{14, 14}})
+            EXPECT_EQ(GetPixel(dc, 32 + p.x, 32 + p.y), ColorToRGB(clBtnFace))
+                << std::hex << background << " at " << p.x << "," << p.y;
+        const COLORREF shape = GetPixel(dc, 40, 40);
+        ReleaseDC(form.GetHandle(), dc);
+        EXPECT_NE(shape, ColorToRGB(clBtnFace)) << std::hex << background;
+        EXPECT_NE(shape, 0u) << std::hex << background;   // greyed, not as enabled
+        delete button;
+    }
+}
+
 TEST_F(ClassControls, ScrollBarMovesByItsStepsWithinRange) {
     auto* bar = Add<TScrollBar>(&form, 10, 200);
     EXPECT_EQ(WindowClassOf(bar), "ScrollBar");

@@ -12,15 +12,21 @@
 #include <vector>
 
 #include "classlib/gui/application.h"
+#include "classlib/gui/date_time_picker.h"
 #include "classlib/gui/forms.h"
+#include "classlib/gui/grids.h"
 #include "classlib/gui/handles.h"
 #include "classlib/gui/input_controls.h"
+#include "classlib/gui/list_controls.h"
+#include "classlib/gui/list_view.h"
 #include "classlib/gui/panel.h"
+#include "classlib/gui/scroll_boxes.h"
 #include "classlib/gui/standard_controls.h"
 #include "skin/skin_control_bases_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_keys.h"
 #include "skin/skin_utils_win.h"
+#include "skin/skin_registry_win.h"
 #include "tests/skin/support/skin_test_support.h"
 
 namespace {
@@ -210,6 +216,67 @@ TEST_F(SkinBases, ScrollOverlaysLeftAloneAreFreedToo) {
     EXPECT_EQ(PanelsOwnedByEngine(), before);
     skin.reset();
     delete memo;
+}
+
+// The skin frame goes only round controls that have a border: a BorderStyle of bsNone or an
+// empty set of bevel edges leaves the control's own corner pixel, whatever kind it is.
+TEST_F(SkinBases, FrameOnlyWhereTheControlHasABorder) {
+    enum TSetting { sDefault, sNoBorderStyle, sNoBevelEdges };
+    const struct {
+        const char* Name;
+        TWinControl* (*Make)(TWinControl* parent);
+        TSetting Setting;
+        bool Frame;
+    } cases[] = {
+        {"list box", [](TWinControl* p) -> TWinControl* { return new TListBox(p); }, sDefault, true},
+        {"list box", [](TWinControl* p) -> TWinControl* { return new TListBox(p); }, sNoBorderStyle, false},
+        {"list box", [](TWinControl* p) -> TWinControl* { return new TListBox(p); }, sNoBevelEdges, false},
+        {"grid", [](TWinControl* p) -> TWinControl* { return new TDrawGrid(p); }, sDefault, true},
+        {"grid", [](TWinControl* p) -> TWinControl* { return new TDrawGrid(p); }, sNoBorderStyle, false},
+        {"grid", [](TWinControl* p) -> TWinControl* { return new TDrawGrid(p); }, sNoBevelEdges, false},
+        {"list view", [](TWinControl* p) -> TWinControl* { return new TListView(p); }, sDefault, true},
+        {"list view", [](TWinControl* p) -> TWinControl* { return new TListView(p); }, sNoBorderStyle, false},
+        {"list view", [](TWinControl* p) -> TWinControl* { return new TListView(p); }, sNoBevelEdges, false},
+        {"scroll box", [](TWinControl* p) -> TWinControl* { return new TScrollBox(p); }, sDefault, true},
+        {"scroll box", [](TWinControl* p) -> TWinControl* { return new TScrollBox(p); }, sNoBorderStyle, false},
+        {"scroll box", [](TWinControl* p) -> TWinControl* { return new TScrollBox(p); }, sNoBevelEdges, false},
+        {"memo", [](TWinControl* p) -> TWinControl* { return new TMemo(p); }, sDefault, true},
+        {"memo", [](TWinControl* p) -> TWinControl* { return new TMemo(p); }, sNoBorderStyle, false},
+        {"edit", [](TWinControl* p) -> TWinControl* { return new TEdit(p); }, sNoBevelEdges, false},
+        {"date picker", [](TWinControl* p) -> TWinControl* { return new TDateTimePicker(p); }, sDefault, true},
+        {"date picker", [](TWinControl* p) -> TWinControl* { return new TDateTimePicker(p); }, sNoBevelEdges, false},
+    };
+    const COLORREF border = ColorToRGB(Host().Engine->GetSkinColor(SKIN2_CONTROLBORDERCOLOR));
+    for (const auto& c : cases) {
+        TWinControl* control = c.Make(Form.get());
+        control->SetParent(Form.get());
+        control->SetBounds(20, 20, 160, 100);
+        control->SetColor(clWhite);
+        if (c.Setting == sNoBorderStyle) {
+            if (auto* x = dynamic_cast<TCustomListBox*>(control)) x->SetBorderStyle(bsNone);
+            if (auto* x = dynamic_cast<TCustomGrid*>(control)) x->SetBorderStyle(bsNone);
+            if (auto* x = dynamic_cast<TCustomListView*>(control)) x->SetBorderStyle(bsNone);
+            if (auto* x = dynamic_cast<TScrollBox*>(control)) x->SetBorderStyle(bsNone);
+            if (auto* x = dynamic_cast<TCustomEdit*>(control)) x->SetBorderStyle(bsNone);
+        } else if (c.Setting == sNoBevelEdges) {
+            ASSERT_TRUE(control->HasProperty("BevelEdges")) << c.Name;
+            control->SetBevelEdges(0);
+        }
+        control->HandleNeeded();
+        std::unique_ptr<TlumSkinControlVCL> skin = FindSkinControlClass(control, &SkinWindow);
+        ASSERT_NE(skin, nullptr) << c.Name;
+        skin->ApplySkinColours();
+        HWND wnd = control->GetHandle();
+        RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        Pump();
+        HDC dc = GetWindowDC(wnd);
+        const COLORREF corner = GetPixel(dc, 0, 0);
+        ReleaseDC(wnd, dc);
+        EXPECT_EQ(corner == border, c.Frame) << c.Name << ", setting " << c.Setting;
+        skin->Restore();
+        skin.reset();
+        delete control;
+    }
 }
 
 // Painting asks for the control's window but never makes one.

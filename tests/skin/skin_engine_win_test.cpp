@@ -236,3 +236,106 @@ TEST(SkinEngine, SkinLoadedAgainShowsVisibleWindowsAndActivatesTheFirst) {
     EXPECT_FALSE(IsWindowVisible(hidden->GetHandle()));
     for (TForm* form : {p.Form.get(), second.get(), hidden.get()}) EXPECT_EQ(Query(form->GetHandle()), 1);
 }
+
+namespace {
+
+// Makes the window the active one, through another window of the program first.
+void Activate(HWND window, HWND other) {
+    SetActiveWindow(other);
+    ProcessMessagesAWhile();
+    SetActiveWindow(window);
+    ProcessMessagesAWhile();
+}
+
+// Of a class of its own: plain TForm windows are skinned again by the hook at each activation.
+std::unique_ptr<TForm> ShownForm(int left) {
+    std::unique_ptr<TForm> form(new TPlainTestForm("TLaterTestForm"));
+    form->SetBounds(left, 120, 200, 150);
+    form->Show();
+    ProcessMessagesAWhile();
+    return form;
+}
+
+}  // namespace
+
+// Two engines (each on its own form) freed in either order: neither leaves itself behind in
+// the screen, so forms shown and activated afterwards meet no freed engine and stay native.
+TEST(SkinEngine, TwoEnginesFreedInEitherOrderLeaveNothingBehind) {
+    Screen->OnActiveFormChange = nullptr;
+    for (bool firstMadeFirst : {true, false}) {
+        auto first = std::make_unique<TSkinnedForm>(DefaultSkin());
+        first->Form->Show();
+        auto second = std::make_unique<TSkinnedForm>(DefaultSkin());
+        second->Form->Show();
+        ProcessMessagesAWhile();
+        // Shown while both live: skinned once, by one of them.
+        auto during = ShownForm(200);
+        EXPECT_EQ(Query(during->GetHandle()), 1);
+        EXPECT_EQ(first->Engine->SkinWindowCount() + second->Engine->SkinWindowCount(), 3);
+        if (firstMadeFirst) {
+            first.reset();
+            second.reset();
+        } else {
+            second.reset();
+            first.reset();
+        }
+        EXPECT_FALSE(Screen->OnActiveFormChange) << firstMadeFirst;
+        auto after = ShownForm(260);
+        Activate(after->GetHandle(), during->GetHandle());
+        EXPECT_EQ(Query(after->GetHandle()), 0) << firstMadeFirst;
+        EXPECT_EQ(Screen->GetActiveForm(), after.get());
+    }
+}
+
+// The application's own handler, set before or after an engine was made, is called for every
+// activation, also once the engine is gone.
+TEST(SkinEngine, ApplicationActiveFormHandlerSurvivesTheEngine) {
+    for (bool setBefore : {true, false}) {
+        int calls = 0;
+        auto count = [&calls](TObject*) { ++calls; };
+        Screen->OnActiveFormChange = nullptr;
+        if (setBefore) Screen->OnActiveFormChange = count;
+        auto main = std::make_unique<TSkinnedForm>(DefaultSkin());
+        main->Form->Show();
+        if (!setBefore) Screen->OnActiveFormChange = count;
+        auto other = ShownForm(240);
+        EXPECT_EQ(Query(other->GetHandle()), 1);
+        calls = 0;
+        Activate(other->GetHandle(), main->Form->GetHandle());
+        EXPECT_GE(calls, 2) << setBefore;
+        main.reset();
+        ASSERT_TRUE(Screen->OnActiveFormChange) << setBefore;
+        calls = 0;
+        auto later = ShownForm(300);
+        Activate(later->GetHandle(), other->GetHandle());
+        EXPECT_GE(calls, 2) << setBefore;
+    }
+    Screen->OnActiveFormChange = nullptr;
+}
+
+// A form the application unskinned stays native when it is activated again, while forms shown
+// later are still skinned; skinned again on purpose, it is skinned. (Forms of the class TForm
+// itself the hook skins at every activation, unskinned or not; these are of another class.)
+TEST(SkinEngine, UnskinnedFormStaysUnskinnedAtItsNextActivation) {
+    TSkinnedForm main(DefaultSkin());
+    main.Form->Show();
+    auto other = ShownForm(240);
+    HWND h = other->GetHandle();
+    ASSERT_EQ(Query(h), 1);
+    main.Engine->UnskinWindow(h);
+    EXPECT_EQ(Query(h), 0);
+    Activate(h, main.Form->GetHandle());
+    EXPECT_EQ(Screen->GetActiveForm(), other.get());
+    EXPECT_EQ(Query(h), 0);
+    auto later = ShownForm(300);
+    EXPECT_EQ(Query(later->GetHandle()), 1);
+    Activate(h, later->GetHandle());
+    EXPECT_EQ(Query(h), 0);
+    main.Engine->SkinWindow(h, false);
+    EXPECT_EQ(Query(h), 1);
+    main.Engine->UnskinWindow(h);
+    // Freed while unskinned: a new form at the same address is a new form.
+    other.reset();
+    auto again = ShownForm(240);
+    EXPECT_EQ(Query(again->GetHandle()), 1);
+}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "classlib/fileio.h"
@@ -271,6 +272,44 @@ TEST(SkinReaderWin, PaintSkinScrollBarPlacesThePieces) {
     EXPECT_EQ(bar.At(8, 42), ColorToRGB(reader.GetSkinColor(SKIN2_SCROLLBARCOLOR)));
 }
 
+// Thumbs in bars narrower and wider than the skin's 17-pixel pieces, long and shorter than the
+// two caps: every pixel of the thumb comes from a piece, none is left in the bar's background
+// (a colour of our own here, found in no piece), in both directions.
+TEST(SkinReaderWin, PaintSkinScrollBarFillsTheWholeThumb) {
+    class TMarkedEngine : public TFakeEngine {
+    public:
+        using TFakeEngine::TFakeEngine;
+        TColor GetSkinColor(uint8_t index) const override {
+            return index == SKIN2_SCROLLBARCOLOR ? TColor(0x030201) : TFakeEngine::GetSkinColor(index);
+        }
+    };
+    TlumSkinReader reader(kDefaultSkin, "");
+    TlumSkinScrollBtnRes scroll;
+    scroll.SetReader(&reader);
+    ASSERT_EQ(scroll.GetThumbWidth(), 17);
+    TMarkedEngine engine(&scroll);
+    const int kLength = 120, kThumbStart = 35;
+    for (int width : {12, 30}) {
+        for (int thumb : {4, 5, 23, 50}) {
+            for (bool vertical : {true, false}) {
+                TBitmap target(vertical ? width : kLength, vertical ? kLength : width);
+                target.SetPixelFormat(pf24bit);
+                const TRect bar(0, 0, target.GetWidth(), target.GetHeight());
+                const TRect t = vertical ? TRect(0, kThumbStart, width, kThumbStart + thumb)
+                                         : TRect(kThumbStart, 0, kThumbStart + thumb, width);
+                PaintSkinScrollBar(target.GetCanvas(), &engine, bar, t, true, vertical);
+                TSkinPixels shown = PixelsFromBitmap(&target);
+                int unpainted = 0;
+                for (int y = t.Top; y < t.Bottom; ++y)
+                    for (int x = t.Left; x < t.Right; ++x) unpainted += shown.At(x, y) == 0x030201;
+                EXPECT_EQ(unpainted, 0) << "bar " << width << ", thumb " << thumb << (vertical ? ", vertical" : ", horizontal");
+                // The background itself is there just past the thumb.
+                EXPECT_EQ(vertical ? shown.At(width / 2, t.Bottom + 1) : shown.At(t.Right + 1, width / 2), 0x030201u);
+            }
+        }
+    }
+}
+
 // Every routine gives back what it makes. GetGuiResources is a stub under Wine, so the GDI table
 // itself is the counter: it is filled with held regions up to a small headroom, then each routine
 // runs more times than that headroom; one object left behind a call would fill the table, and the
@@ -344,5 +383,67 @@ TEST(SkinReaderWin, NoGdiObjectLeftBehind) {
     }
     DestroyWindow(window);
 }
+
+// The caption and menu fonts keep the handle they are given: it describes the system's font,
+// selects into a DC and measures text as a font made from the same description does; calling
+// them many times leaves no GDI object behind.
+TEST(SkinReaderWin, CaptionAndMenuFontsHoldLiveHandles) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    auto extent = [&](HFONT handle) {
+        HGDIOBJ old = SelectObject(dc, handle);
+        SIZE size{};
+        const char text[] = "Caption of a skinned window";
+        GetTextExtentPoint32A(dc, text, static_cast<int>(sizeof text - 1), &size);
+        if (old && old != HGDI_ERROR) SelectObject(dc, old);
+        return old && old != HGDI_ERROR ? size : SIZE{-1, -1};
+    };
+    struct TCase {
+        const char* Name;
+        void (*Set)(TFont*);
+        const LOGFONTA& System;
+    } cases[] = {{"caption", SetCaptionFont, metrics.lfCaptionFont}, {"menu", SetMenuFont, metrics.lfMenuFont}};
+    for (const TCase& c : cases) {
+        TFont skin;
+        c.Set(&skin);
+        LOGFONTA held{};
+        ASSERT_EQ(GetObjectA(skin.GetHandle(), sizeof held, &held), static_cast<int>(sizeof held)) << c.Name;
+        EXPECT_STREQ(held.lfFaceName, c.System.lfFaceName) << c.Name;
+        EXPECT_EQ(held.lfHeight, c.System.lfHeight) << c.Name;
+        EXPECT_EQ(held.lfWeight, c.System.lfWeight) << c.Name;
+
+        TFont usual;
+        usual.SetName(c.System.lfFaceName);
+        usual.SetHeight(c.System.lfHeight);
+        usual.SetStyle(c.System.lfWeight >= FW_BOLD ? TFontStyles(fsBold) : TFontStyles(0));
+        usual.SetCharset(c.System.lfCharSet);
+        const SIZE measured = extent(skin.GetHandle()), expected = extent(usual.GetHandle());
+        EXPECT_GT(measured.cx, 0) << c.Name;
+        EXPECT_EQ(measured.cx, expected.cx) << c.Name;
+        EXPECT_EQ(measured.cy, expected.cy) << c.Name;
+    }
+    DeleteDC(dc);
+
+    TFont font;
+    font.GetHandle();
+    const int kHeadroom = 300, kCalls = 400;
+    {
+        TGdiBallast ballast(kHeadroom);
+        ASSERT_GT(ballast.Capacity, 10000);
+        for (int i = 0; i < kCalls; ++i) {
+            SetCaptionFont(&font);
+            SetMenuFont(&font);
+        }
+        HRGN region = CreateRectRgn(0, 0, 1, 1);
+        EXPECT_NE(region, nullptr);
+        if (region) DeleteObject(region);
+    }
+    LOGFONTA last{};
+    EXPECT_EQ(GetObjectA(font.GetHandle(), sizeof last, &last), static_cast<int>(sizeof last));
+}
+
 
 }  // namespace

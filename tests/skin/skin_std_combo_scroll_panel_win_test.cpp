@@ -301,6 +301,34 @@ TEST_F(SkinStdBoxes, GroupBoxCaptionLeavesAGapInTheFrame) {
     }
 }
 
+// A disabled button with one picture shows it greyed over the skin's face: the picture's
+// background (the colour of its top-left pixel, olive or fuchsia) is left out.
+TEST_F(SkinStdBoxes, DisabledSinglePictureKeepsTheFace) {
+    HWND form = Form->GetHandle();
+    MoveTo(ScreenPoint(form, 300, 250));
+    const COLORREF face = ColorToRGB(Host().Engine->GetFormColor());
+    for (TColor background : {TColor(0x008080), TColor(0xFF00FF)}) {
+        TBitmap glyph(16, 16);
+        glyph.GetCanvas()->GetBrush()->SetColor(background);
+        glyph.GetCanvas()->FillRect(TRect(0, 0, 16, 16));
+        glyph.GetCanvas()->GetBrush()->SetColor(clBlack);
+        glyph.GetCanvas()->FillRect(TRect(5, 5, 11, 11));
+        auto* button = Add<TSpeedButton>(40, 40, 60, 30);   // the picture at (62, 47)
+        button->SetGlyph(&glyph);
+        button->SetEnabled(false);
+        auto skin = SkinOf(button);
+        ASSERT_NE(skin, nullptr);
+        Redraw(form);
+        for (POINT p : {POINT{1, 1}, POINT{14, 2}, POINT{2, 14}, POINT{14, 14}})
+            EXPECT_EQ(ClientPixel(form, 62 + p.x, 47 + p.y), face) << std::hex << background << " at " << p.x << "," << p.y;
+        const COLORREF shape = ClientPixel(form, 62 + 8, 47 + 8);
+        EXPECT_NE(shape, face) << std::hex << background;
+        EXPECT_NE(shape, 0u) << std::hex << background;   // greyed, not as enabled
+        skin.reset();
+        delete button;
+    }
+}
+
 // Normal, hot, pressed and Down faces in the skin's tool-bar colours under the real mouse; the
 // Tag 999999 keeps the button's own face inside a band with the skin's line on the left.
 TEST_F(SkinStdBoxes, SpeedButtonFacesFollowTheMouseAndDown) {

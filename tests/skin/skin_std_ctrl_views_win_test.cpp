@@ -451,6 +451,42 @@ TEST_F(SkinStdViews, ReportHeaderPaintedInSkinColours) {
     iconSkin->Restore();
 }
 
+// A time picker on a form that the engine skins, as the programs' forms are: the picker's own
+// up-down is skinned like any up-down over the hidden native one, and all of it goes when the
+// form is unskinned (or freed while skinned).
+TEST_F(SkinStdViews, TimePickerSkinnedThroughTheEngineGetsASkinnedUpDown) {
+    Form->SetName("PickerTestForm");
+    for (bool unskinFirst : {true, false}) {
+        auto* time = Add<TDateTimePicker>(20, 20, 160, 24);
+        time->SetKind(dtkTime);
+        HWND wnd = time->GetHandle();
+        Host().Engine->SkinWindow(Form->GetHandle(), false);
+        Pump();
+        ASSERT_NE(Host().Engine->FindSkinWindow(Form->GetHandle()), nullptr);
+        Redraw(Form->GetHandle());
+        EXPECT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 1);
+        TlumSkinInternalUpDown* upDown = nullptr;
+        for (int i = 0; i < time->ComponentCount() && !upDown; ++i)
+            upDown = dynamic_cast<TlumSkinInternalUpDown*>(time->GetComponent(i));
+        ASSERT_NE(upDown, nullptr);
+        EXPECT_TRUE(upDown->GetVisible());
+        EXPECT_EQ(SendMessageA(upDown->GetHandle(), WM_SKIN_QUERY, 0, 0), 1);
+        EXPECT_EQ(UpDownChildren(wnd, true), 1);   // the skin's, the native one hidden
+        if (unskinFirst) {
+            Host().Engine->UnskinWindow(Form->GetHandle());
+            Pump();
+            EXPECT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 0);
+            EXPECT_EQ(UpDownChildren(wnd, false), 1);
+            EXPECT_EQ(UpDownChildren(wnd, true), 1);
+            delete time;
+        } else {
+            Form.reset();
+            Pump();
+            EXPECT_EQ(Host().Engine->FindSkinWindow(wnd), nullptr);
+        }
+    }
+}
+
 // Controls freed before their skins, skins freed first and the form freed first, painted,
 // skinned and unskinned: the skin query goes back to the control's own answer, no panel or
 // up-down is left, and no GDI object stays alive.
