@@ -585,15 +585,15 @@ void TMainMenu::Notification(TComponent* component, TOperation operation) {
 
 void TMainMenu::Attach(TCustomForm* form) {
     Detach();
-    HWND window = form->GetHandle();
+    // An MDI child's window has no menu bar (and need not exist yet): its frame shows the menu.
+    HWND window = form->GetFormStyle() == fsMDIChild ? nullptr : form->GetHandle();
     FForm = form;
     FForm->FreeNotification(this);
     FormMenus()[form] = this;
     FHook = std::make_unique<TWindowProcHook>(form, [this](TMessage& m) {
         if (!DispatchMenuMessage(m)) FHook->Previous(m);
     });
-    // An MDI child's window has no menu bar: its menu is held for its frame to show.
-    if (form->GetFormStyle() == fsMDIChild) return;
+    if (!window) return;
     if (!SetMenu(window, GetHandle())) ThrowLastError("SetMenu");
     if (form->GetFormStyle() == fsMDIForm) form->WindowMenuChanged();
 }

@@ -1,0 +1,298 @@
+// Skinned MDI frames and children: both answer the skin's query; a maximised child's control
+// buttons with their glyph cells, and what they do; the merged menu bar by GroupIndex; the
+// window list; cascade and tile as the skin lays them out; a zoomed child's caption; and
+// teardown in every order.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/gui/application.h"
+#include "classlib/gui/forms.h"
+#include "classlib/gui/menus.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_messages.h"
+#include "skin/skin_utils_win.h"
+#include "skin/skin_window_vcl_win.h"
+#include "tests/skin/support/skin_test_support.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
+
+TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const AnsiString& caption, uint8_t group) {
+    auto* item = new TMenuItem(owner);
+    item->SetCaption(caption);
+    item->SetGroupIndex(group);
+    parent->Add(item);
+    return item;
+}
+
+// The skinned MDI frame: the engine's form and the program's main form.
+class TMdiFrame : public TForm {
+public:
+    explicit TMdiFrame(TComponent* owner) : TForm(owner) {
+        SetCaption("MDI frame");
+        SetBounds(10, 10, 700, 500);
+        SetFormStyle(fsMDIForm);
+        Menu = new TMainMenu(this);
+        AddItem(this, Menu->GetItems(), "File", 0);
+        Window = AddItem(this, Menu->GetItems(), "Window", 5);
+        AddItem(this, Window, "Cascade", 0);
+        AddItem(this, Menu->GetItems(), "Help", 9);
+        SetMenu(Menu);
+        SetWindowMenu(Window);
+        const std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+        Engine = new TlumSkinEngine(this);
+        Engine->SetActive(true);
+        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    }
+    TMainMenu* Menu;
+    TMenuItem* Window;
+    TlumSkinEngine* Engine;
+};
+
+class TMdiChild : public TForm {
+public:
+    TMdiChild(TComponent* owner, const AnsiString& caption, bool withMenu) : TForm(owner) {
+        SetFormStyle(fsMDIChild);
+        SetCaption(caption);
+        SetBounds(0, 0, 240, 160);
+        if (withMenu) {
+            Menu = new TMainMenu(this);
+            AddItem(this, Menu->GetItems(), "Edit", 1);
+            AddItem(this, Menu->GetItems(), "Child help", 9);
+            SetMenu(Menu);
+        }
+    }
+    TMainMenu* Menu = nullptr;
+};
+
+struct TMdiSet {
+    TMdiSet() {
+        Application->CreateForm(Frame);
+        Frame->Show();
+        A = new TMdiChild(Application, "Child A", false);
+        A->Show();
+        B = new TMdiChild(Application, "Child B", true);
+        B->Show();
+        ProcessMessagesAWhile();
+    }
+    ~TMdiSet() {
+        delete B;
+        delete A;
+        delete Frame;
+        ProcessMessagesAWhile();
+    }
+    TlumSkinWindowVCL* Skin(TForm* form) const {
+        return dynamic_cast<TlumSkinWindowVCL*>(Frame->Engine->FindSkinWindow(form->GetHandle()));
+    }
+    std::vector<std::string> BarCaptions() const {
+        std::vector<std::string> captions;
+        TlumSkinMenuBar* bar = Skin(Frame)->GetMenuBar();
+        if (!bar->GetVisible()) return captions;
+        for (int i = 0; i < bar->ButtonCount(); ++i)
+            captions.push_back(bar->Buttons(i)->GetMenuItem() ? bar->Buttons(i)->GetMenuItem()->GetCaption() : "?");
+        return captions;
+    }
+    TMdiFrame* Frame = nullptr;
+    TMdiChild* A = nullptr;
+    TMdiChild* B = nullptr;
+};
+
+RECT InClient(TForm* child) {
+    RECT r;
+    GetWindowRect(child->GetHandle(), &r);
+    MapWindowPoints(nullptr, GetParent(child->GetHandle()), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+TEST(SkinMdi, FrameAndChildrenAreSkinned) {
+    TMdiSet s;
+    EXPECT_EQ(SendMessageA(s.Frame->GetHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(s.A->GetHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(s.B->GetHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    ASSERT_NE(s.Skin(s.Frame), nullptr);
+    EXPECT_TRUE(s.Skin(s.Frame)->IsMDIForm());
+    EXPECT_TRUE(s.Skin(s.B)->IsMDIChild());
+    EXPECT_TRUE(IsFormActive(s.Frame));
+    EXPECT_TRUE(IsFormActive(s.B));
+    EXPECT_FALSE(IsFormActive(s.A));
+    // The children's caption height is the frame's native one, through the client.
+    EXPECT_GT(SendMessageA(s.Frame->GetClientHandle(), WM_SKIN_CAPTIONHEIGHT, 0, 0), 0);
+}
+
+TEST(SkinMdi, MergedMenuBarFollowsTheActiveChildByGroupIndex) {
+    TMdiSet s;
+    ProcessMessagesAWhile();
+    // Frame groups 0, 5, 9; child groups 1, 9: the frame's 9 gives way, the child's items go
+    // after the last frame item of a group below 1.
+    EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Edit", "Child help", "Window"}));
+    s.A->Show();   // a child without a menu: the frame's alone
+    ProcessMessagesAWhile();
+    EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Window", "Help"}));
+    s.B->Show();
+    ProcessMessagesAWhile();
+    EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Edit", "Child help", "Window"}));
+    delete s.B;
+    s.B = nullptr;
+    ProcessMessagesAWhile();
+    EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Window", "Help"}));
+}
+
+TEST(SkinMdi, MaximisedChildShowsTheControlButtonsAndTheyAct) {
+    TMdiSet s;
+    TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(frame->GetControlButton(i)->GetVisible());
+    s.B->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    const intptr_t tags[3] = {-1381, -1382, -1383};
+    TBitmap cells;
+    cells.LoadFromResourceName(GetModuleHandleA(nullptr), "LUMSKIN_MDI_CONTROLER");
+    for (int i = 0; i < 3; ++i) {
+        TlumSkinMenuBarControlButton* button = frame->GetControlButton(i);
+        EXPECT_TRUE(button->GetVisible()) << i;
+        EXPECT_EQ(button->GetTag(), tags[i]);
+        // Close shows cell 3, restore cell 2, minimise cell 1.
+        TBitmap cell;
+        ExtractSlice(&cells, &cell, 3, 3 - i);
+        ASSERT_EQ(button->GetGlyph()->GetWidth(), 16);
+        int same = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                same += button->GetGlyph()->GetCanvas()->GetPixel(x, y) == cell.GetCanvas()->GetPixel(x, y);
+        EXPECT_EQ(same, 256) << "glyph of button " << i;
+    }
+    // A zoomed child has no caption rows of its own.
+    RECT window, client;
+    GetWindowRect(s.B->GetHandle(), &window);
+    POINT origin{0, 0};
+    ClientToScreen(s.B->GetHandle(), &origin);
+    GetClientRect(s.Frame->GetClientHandle(), &client);
+    POINT clientOrigin{0, 0};
+    ClientToScreen(s.Frame->GetClientHandle(), &clientOrigin);
+    EXPECT_EQ(origin.y, clientOrigin.y);
+
+    frame->GetControlButton(1)->Click();   // restore
+    EXPECT_FALSE(IsZoomed(s.B->GetHandle()));
+    EXPECT_FALSE(frame->GetControlButton(0)->GetVisible());
+    s.B->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    frame->GetControlButton(2)->Click();   // minimise
+    EXPECT_TRUE(IsIconic(s.B->GetHandle()));
+    s.A->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    ASSERT_TRUE(frame->GetControlButton(0)->GetVisible());
+    s.A->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+    bool freed = false;
+    s.A->OnDestroy = [&freed](TObject*) { freed = true; };
+    frame->GetControlButton(0)->Click();   // close
+    for (int i = 0; i < 20 && !freed; ++i) ProcessMessagesAWhile();
+    EXPECT_TRUE(freed);
+    s.A = nullptr;
+}
+
+TEST(SkinMdi, WindowListChecksTheActiveChildAndRestoresAMinimisedOne) {
+    TMdiSet s;
+    ProcessMessagesAWhile();
+    TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+    const std::vector<TMenuItem*>& list = frame->GetWindowListItems();
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0]->GetCaption(), "-");
+    EXPECT_EQ(list[1]->GetCaption(), "Child A");
+    EXPECT_EQ(list[2]->GetCaption(), "Child B");
+    EXPECT_FALSE(list[1]->GetChecked());
+    EXPECT_TRUE(list[2]->GetChecked());
+    EXPECT_EQ(list[1]->GetParent(), s.Frame->Window);
+
+    s.A->SetWindowState(wsMinimized);
+    ProcessMessagesAWhile();
+    frame->RebuildWindowList();
+    ASSERT_EQ(frame->GetWindowListItems().size(), 3u);
+    frame->GetWindowListItems()[1]->Click();
+    ProcessMessagesAWhile();
+    EXPECT_FALSE(IsIconic(s.A->GetHandle()));
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.A);
+
+    // A hidden child is not listed.
+    s.B->Hide();
+    ProcessMessagesAWhile();
+    EXPECT_EQ(frame->GetWindowListItems().size(), 2u);
+}
+
+TEST(SkinMdi, CascadeAndTileAsTheSkinLaysThemOut) {
+    TMdiSet s;
+    const int cw = s.Frame->GetClientWidth(), ch = s.Frame->GetClientHeight();
+    s.Frame->Cascade();
+    // Bottom first: A (made first) lies under B.
+    RECT a = InClient(s.A), b = InClient(s.B);
+    EXPECT_EQ(a.left, 0);
+    EXPECT_EQ(a.top, 0);
+    EXPECT_EQ(b.left, 22);
+    EXPECT_EQ(b.top, 22);
+    EXPECT_EQ(b.right - b.left, static_cast<int>(std::lround(0.8 * cw)));
+    EXPECT_EQ(b.bottom - b.top, static_cast<int>(std::lround(0.6 * ch)));
+
+    int available = ch;
+    for (int i = 0; i < s.Frame->ControlCount(); ++i) {
+        TControl* c = s.Frame->Controls(i);
+        if (c->GetVisible() && (c->GetAlign() == alTop || c->GetAlign() == alBottom)) available -= c->GetHeight();
+    }
+    struct Case {
+        TTileMode mode;
+        RECT first, second;   // bottom child, then the one above it
+    };
+    const int h = available / 2, w = cw / 2;
+    const Case cases[] = {
+        {tbHorizontal, {0, 0, cw - 4, h - 2}, {0, h - 2, cw - 4, 2 * (h - 2)}},
+        {tbVertical, {0, 0, w - 2, available - 4}, {w - 2, 0, 2 * (w - 2), available - 4}},
+    };
+    for (const Case& c : cases) {
+        s.Frame->SetTileMode(c.mode);
+        s.Frame->Tile();
+        // The z-order after the tile decides which comes first.
+        RECT first = InClient(s.A), second = InClient(s.B);
+        if (first.left > second.left || first.top > second.top) std::swap(first, second);
+        EXPECT_EQ(first.left, c.first.left) << c.mode;
+        EXPECT_EQ(first.top, c.first.top) << c.mode;
+        EXPECT_EQ(first.right, c.first.right) << c.mode;
+        EXPECT_EQ(first.bottom, c.first.bottom) << c.mode;
+        EXPECT_EQ(second.left, c.second.left) << c.mode;
+        EXPECT_EQ(second.top, c.second.top) << c.mode;
+    }
+}
+
+TEST(SkinMdi, TeardownInEveryOrder) {
+    const long gdi = LiveGdiObjectCount();
+    {   // children first
+        TMdiSet s;
+    }
+    {   // the frame (with the engine) while its children are open
+        TMdiSet s;
+        s.B->SetWindowState(wsMaximized);
+        ProcessMessagesAWhile();
+        delete s.Frame;
+        s.Frame = nullptr;
+        ProcessMessagesAWhile();
+        delete s.B;
+        delete s.A;
+        s.A = s.B = nullptr;
+    }
+    {   // the engine before the forms
+        TMdiSet s;
+        delete s.Frame->Engine;
+        ProcessMessagesAWhile();
+        EXPECT_EQ(SendMessageA(s.B->GetHandle(), WM_SKIN_QUERY, 0, 0), 0);
+        EXPECT_EQ(SendMessageA(s.Frame->GetHandle(), WM_SKIN_QUERY, 0, 0), 0);
+    }
+    ProcessMessagesAWhile();
+    EXPECT_EQ(LiveGdiObjectCount(), gdi);
+}
