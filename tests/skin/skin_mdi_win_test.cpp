@@ -15,6 +15,7 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/menus.h"
+#include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_messages.h"
 #include "skin/skin_utils_win.h"
@@ -295,4 +296,66 @@ TEST(SkinMdi, TeardownInEveryOrder) {
     }
     ProcessMessagesAWhile();
     EXPECT_EQ(LiveGdiObjectCount(), gdi);
+}
+
+TEST(SkinMdi, ControlButtonsAnswerTheRealCursor) {
+    TMdiSet s;
+    SetWindowPos(s.Frame->GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    s.B->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+    TlumSkinMenuBarControlButton* restore = frame->GetControlButton(1);
+    ASSERT_TRUE(restore->GetVisible());
+    const COLORREF before = ClientPixel(restore->GetHandle(), 0, 0);
+    MoveTo(ScreenPoint(restore->GetHandle(), 9, 9), 100);
+    EXPECT_TRUE(restore->GetHot());
+    EXPECT_EQ(ClientPixel(restore->GetHandle(), 0, 0), RGB(0, 0, 0)) << "a hot button is framed black";
+    EXPECT_NE(before, RGB(0, 0, 0));
+    Press();
+    Release(100);
+    EXPECT_FALSE(IsZoomed(s.B->GetHandle()));
+    EXPECT_FALSE(restore->GetVisible());
+    MoveTo(ScreenPoint(s.Frame->GetHandle(), -50, -50), 50);
+
+    s.B->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    TlumSkinMenuBarControlButton* minimise = frame->GetControlButton(2);
+    MoveTo(ScreenPoint(minimise->GetHandle(), 9, 9), 100);
+    Press();
+    Release(100);
+    EXPECT_TRUE(IsIconic(s.B->GetHandle()));
+    MoveTo(ScreenPoint(s.Frame->GetHandle(), -50, -50), 50);
+}
+
+TEST(SkinMdi, ZoomedChildLeavesItsCaptionToTheFrameWhichRepaints) {
+    TMdiSet s;
+    int repaints = 0;
+    TWindowProcHook counter(s.Frame, [&repaints, &counter](TMessage& m) {
+        if (m.Msg == WM_SKIN_NCREPAINT) ++repaints;
+        counter.Previous(m);
+    });
+    s.B->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    s.Skin(s.B)->PaintFrame();
+    ProcessMessagesAWhile();
+    EXPECT_GT(repaints, 0) << "a zoomed child asks the frame to repaint";
+
+    // Spoil the frame's caption; the message paints it again.
+    HWND h = s.Frame->GetHandle();
+    HDC dc = GetWindowDC(h);
+    const COLORREF caption = GetPixel(dc, 60, 8);
+    RECT strip{0, 0, 200, 16};
+    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &strip, magenta);
+    DeleteObject(magenta);
+    EXPECT_EQ(GetPixel(dc, 60, 8), RGB(255, 0, 255));
+    SendMessageA(h, WM_SKIN_NCREPAINT, 0, 0);
+    EXPECT_EQ(GetPixel(dc, 60, 8), caption);
+    ReleaseDC(h, dc);
+
+    // The child's client starts at the top of the frame's client: no caption rows show.
+    POINT origin{0, 0}, clientOrigin{0, 0};
+    ClientToScreen(s.B->GetHandle(), &origin);
+    ClientToScreen(s.Frame->GetClientHandle(), &clientOrigin);
+    EXPECT_EQ(origin.y, clientOrigin.y);
 }
