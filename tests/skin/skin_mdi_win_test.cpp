@@ -16,6 +16,7 @@
 #include "classlib/gui/forms.h"
 #include "classlib/gui/menus.h"
 #include "classlib/gui/window_proc_hook.h"
+#include "skin/skin_bitmap_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_messages.h"
 #include "skin/skin_utils_win.h"
@@ -358,4 +359,37 @@ TEST(SkinMdi, ZoomedChildLeavesItsCaptionToTheFrameWhichRepaints) {
     ClientToScreen(s.B->GetHandle(), &origin);
     ClientToScreen(s.Frame->GetClientHandle(), &clientOrigin);
     EXPECT_EQ(origin.y, clientOrigin.y);
+}
+
+// With the probe skin every frame part is one colour of its own: a screen pixel names the part.
+TEST(SkinMdi, ProbeSkinPaintsTheFrameAndAChild) {
+    TMdiSet s;
+    const std::string bytes = ReadWholeFile(SKIN_PROBE_FILE);
+    s.Frame->Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    s.Frame->SetTileMode(tbVertical);
+    s.Frame->Tile();
+    SetWindowPos(s.Frame->GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetCursorPos(1000, 760);
+    for (TForm* form : {static_cast<TForm*>(s.Frame), static_cast<TForm*>(s.A), static_cast<TForm*>(s.B)})
+        RedrawWindow(form->GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ProcessMessagesAWhile();
+    GdiFlush();
+    TlumSkinEngine* engine = s.Frame->Engine;
+    auto solid = [engine](uint8_t key) {
+        const TSkinPixels p = PixelsFromBitmap(engine->GetSkinBitmap(key));
+        return static_cast<COLORREF>(p.At(p.Width / 2, p.Height / 2));
+    };
+    const int bottom = PixelsFromBitmap(engine->GetSkinBitmap(SKIN2_FORMBOTTOMBORDER1)).Height;
+    HDC screen = GetDC(nullptr);
+    for (TForm* form : {static_cast<TForm*>(s.Frame), static_cast<TForm*>(s.A)}) {
+        RECT r;
+        GetWindowRect(form->GetHandle(), &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        const std::string name = form->GetCaption();
+        EXPECT_EQ(GetPixel(screen, r.left, r.top + h / 2), solid(SKIN2_FORMLEFTBORDER)) << name;
+        EXPECT_EQ(GetPixel(screen, r.right - 1, r.top + h / 2), solid(SKIN2_FORMRIGHTBORDER)) << name;
+        EXPECT_EQ(GetPixel(screen, r.left + w / 2, r.bottom - 1 - bottom / 2), solid(SKIN2_FORMBOTTOMBORDER2)) << name;
+        EXPECT_EQ(GetPixel(screen, r.left + w / 2, r.top + 1), solid(SKIN2_TITLEBAR2)) << name;
+    }
+    ReleaseDC(nullptr, screen);
 }
