@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -392,4 +393,40 @@ TEST(SkinMdi, ProbeSkinPaintsTheFrameAndAChild) {
         EXPECT_EQ(GetPixel(screen, r.left + w / 2, r.top + 1), solid(SKIN2_TITLEBAR2)) << name;
     }
     ReleaseDC(nullptr, screen);
+}
+
+// The frame's skin takes menu shortcuts for the active child's menu and its own, whichever of
+// its windows has the keyboard.
+TEST(SkinMdi, ShortcutsReachTheActiveChildsMenuAndTheFrames) {
+    TMdiSet s;
+    int childClicks = 0, frameClicks = 0;
+    TMenuItem* copy = AddItem(s.B, s.B->Menu->GetItems()->Items(0), "Copy", 0);
+    copy->SetShortCut(MakeShortCut('K', scCtrl));
+    copy->OnClick = [&childClicks](TObject*) { ++childClicks; };
+    TMenuItem* open = AddItem(s.Frame, s.Frame->Menu->GetItems()->Items(0), "Open", 0);
+    open->SetShortCut(MakeShortCut('J', scCtrl));
+    open->OnClick = [&frameClicks](TObject*) { ++frameClicks; };
+    ProcessMessagesAWhile();
+
+    BYTE saved[256], state[256];
+    GetKeyboardState(saved);
+    memcpy(state, saved, sizeof state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    auto press = [](HWND target, char key) {
+        PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+        Application->ProcessMessages();
+    };
+    press(s.B->GetHandle(), 'K');
+    press(s.B->GetHandle(), 'J');
+    EXPECT_EQ(childClicks, 1);
+    EXPECT_EQ(frameClicks, 1);
+    s.A->Show();   // a child without a menu: the frame's shortcuts only
+    ProcessMessagesAWhile();
+    SetKeyboardState(state);
+    press(s.A->GetHandle(), 'K');
+    press(s.A->GetHandle(), 'J');
+    SetKeyboardState(saved);
+    EXPECT_EQ(childClicks, 1);
+    EXPECT_EQ(frameClicks, 2);
 }
