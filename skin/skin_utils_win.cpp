@@ -410,8 +410,15 @@ bool IsFormActive(TCustomForm* form) {
     }
     TCustomForm* mainForm = Application->GetMainForm();
     if (!mainForm) return form->Active();
+    const bool mdiFrame = mainForm->GetFormStyle() == fsMDIForm;
+    if (mdiFrame && form == mainForm) return true;
     if (!GetActiveWindow()) return false;   // the application is not the active one
-    return form == mainForm || form->Active();
+    if (form == mainForm) return true;
+    // A child of the frame counts when the client has it active.
+    if (mdiFrame && mainForm->GetClientHandle() && form->GetHandleIfAllocated())
+        return reinterpret_cast<HWND>(SendMessageA(mainForm->GetClientHandle(), WM_MDIGETACTIVE, 0, 0)) ==
+               form->GetHandleIfAllocated();
+    return form->Active();
 }
 
 TCustomForm* FindFormByHandle(HWND window) {

@@ -44,7 +44,16 @@ public:
 protected:
     void Notification(TComponent* component, TOperation operation) override {
         TComponent::Notification(component, operation);
-        if (operation != opRemove || component != FWindow->FSavedMenu) return;
+        if (operation != opRemove) return;
+        auto& list = FWindow->FWindowListItems;
+        list.erase(std::remove(list.begin(), list.end(), component), list.end());
+        if (component == FWindow->FChildMenu) {
+            FWindow->FChildMenu = nullptr;
+            FWindow->FBuiltChildMenu = nullptr;
+            if (FWindow->FApplied && !FWindow->FDestroying) FWindow->RebuildMenuBar(true);
+            return;
+        }
+        if (component != FWindow->FSavedMenu) return;
         FWindow->FSavedMenu = nullptr;
         FWindow->FBuiltMenu = nullptr;
         if (FWindow->FMenuBar) {
@@ -58,6 +67,8 @@ private:
 
 TlumSkinWindowVCL::TlumSkinWindowVCL(bool fromHook, TlumSkinEngine* engine) : TlumSkinWindow(fromHook, engine) {}
 
+TComponent* TlumSkinWindowVCL::MenuWatch() const { return FMenuWatch.get(); }
+
 TlumSkinWindowVCL::~TlumSkinWindowVCL() { Teardown(); }
 
 void TlumSkinWindowVCL::Attach(HWND handle) {
@@ -70,8 +81,10 @@ void TlumSkinWindowVCL::Attach(HWND handle) {
     FMenuBar = std::make_unique<TlumSkinMenuBar>(FEngine);
     FMenuBar->SetParent(FForm);
     FMenuWatch = std::make_unique<TMenuWatch>(this);
-    FAppEvents = std::make_unique<TApplicationEvents>(nullptr);
-    FAppEvents->OnMessage = [this](TMsg& msg, bool& handled) { ShortcutMessage(msg, handled); };
+    if (FForm->GetFormStyle() != fsMDIChild) {   // a child's keys are its frame's to handle
+        FAppEvents = std::make_unique<TApplicationEvents>(nullptr);
+        FAppEvents->OnMessage = [this](TMsg& msg, bool& handled) { ShortcutMessage(msg, handled); };
+    }
     FLifecycle = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormEvent(e, c); });
     FHook = std::make_unique<TWindowProcHook>(FForm, [this](TMessage& m) {
         std::shared_ptr<bool> alive = FAlive;
@@ -80,9 +93,11 @@ void TlumSkinWindowVCL::Attach(HWND handle) {
     });
     SetHasCaption(CaptionRule());
     SetHasBorder(FForm->GetBorderStyle() != bsNone);
+    AttachMDI();
 }
 
 void TlumSkinWindowVCL::Detach() {
+    DetachMDI();
     FHook.reset();
     FLifecycle.Reset();
     FAppEvents.reset();
@@ -151,9 +166,13 @@ void TlumSkinWindowVCL::SaveOriginalState() {
     ClientToScreen(h, &origin);
     FSavedMenu = FForm->GetMenu();
     if (FSavedMenu) FSavedMenu->FreeNotification(FMenuWatch.get());
-    FNativeCaptionHeight = origin.y - box.top - NativeMenuBarHeight(h);
     FNativeBottomHeight = 4;
     FNativeSideWidth = 4;
+    if (FForm->GetFormStyle() == fsMDIChild || FForm->GetFormStyle() == fsMDIForm) {
+        SaveMDIState(h);
+        return;
+    }
+    FNativeCaptionHeight = origin.y - box.top - NativeMenuBarHeight(h);
 }
 
 void TlumSkinWindowVCL::SkinChildren() {
@@ -240,9 +259,10 @@ void TlumSkinWindowVCL::SetSkinnedImpl() {
             FMenuBar->SetTop(-100);
             FMenuBar->SetParentColor(false);
             FMenuBar->SetColor(FEngine->GetSkinColor(SKIN2_MENUBARSTARTCOLOR));
-            FMenuBar->Show();
+            if (!IsMDIChild()) FMenuBar->Show();
         }
         RebuildMenuBar(true);
+        SetSkinnedMDI();
         SetConstraints();
         SetWindowPos(h, nullptr, 0, 0, 0, 0, kFrameChanged);
         if (!*alive) return;
@@ -261,6 +281,8 @@ void TlumSkinWindowVCL::SetSkinnedImpl() {
         if (FForm->IsDestroying()) return;
         if (FHadSysMenu) SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) | WS_SYSMENU);
         FMenuBar->Hide();
+        FreeWindowList();
+        HideControlButtons();
         if (FSavedMenu) FForm->SetMenu(FSavedMenu);
         FForm->SetColor(FSavedColor);
         ClearConstraints();
@@ -291,17 +313,12 @@ bool TlumSkinWindowVCL::HasToolBarUnderMenu() {
 }
 
 void TlumSkinWindowVCL::RebuildMenuBar(bool force) {
-    if (!FMenuBar || (!force && FSavedMenu == FBuiltMenu)) return;
+    if (!FMenuBar || (!force && FSavedMenu == FBuiltMenu && FChildMenu == FBuiltChildMenu)) return;
     FBuiltMenu = FSavedMenu;
+    FBuiltChildMenu = FChildMenu;
     std::vector<TMenuItem*> items;
     bool images = false;
-    if (FSavedMenu) {
-        TMenuItem* root = FSavedMenu->GetItems();
-        for (int i = 0; i < root->Count(); ++i) {
-            items.push_back(root->Items(i));
-            images = images || root->Items(i)->GetImageIndex() != -1;
-        }
-    }
+    CollectBarItems(items, images);
     if (items.empty()) {
         FMenuBar->SetItems({});
         FMenuBar->Hide();
@@ -311,8 +328,10 @@ void TlumSkinWindowVCL::RebuildMenuBar(bool force) {
     SetMenuFont(FMenuBar->GetFont());
     FMenuBar->SetList(images);
     FMenuBar->SetItems(items);
+    if (IsMDIChild()) return;   // its items show in the frame's bar
     FMenuBar->Show();
     FMenuBar->HandleNeeded();
+    if (IsMDIForm()) RebuildWindowList();
 }
 
 void TlumSkinWindowVCL::ShiftControls(int dy) {
@@ -345,7 +364,9 @@ bool TlumSkinWindowVCL::BeforeMessage(TMessage& m) {
 }
 
 void TlumSkinWindowVCL::ShortcutMessage(TMsg& msg, bool& handled) {
-    if (handled || !FForm || !FApplied || !FSavedMenu || !FEngine->IsSkinActive() || !FForm->Active()) return;
+    if (handled || !FForm || !FApplied || (!FSavedMenu && !FChildMenu) || !FEngine->IsSkinActive()) return;
+    // A frame counts as active while one of its children has the focus.
+    if (!IsFormActive(FForm) || (!IsMDIForm() && !FForm->Active())) return;
     switch (msg.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
@@ -353,11 +374,11 @@ void TlumSkinWindowVCL::ShortcutMessage(TMsg& msg, bool& handled) {
         m.Msg = msg.message;
         m.WParam = msg.wParam;
         m.LParam = msg.lParam;
-        handled = FSavedMenu->IsShortCut(m);
+        handled = (FChildMenu && FChildMenu->IsShortCut(m)) || (FSavedMenu && FSavedMenu->IsShortCut(m));
         break;
     }
     case WM_SYSCHAR:
-        if (GetMenuBarHeight() > 0)
+        if (GetMenuBarHeight() > 0 && FForm->Active())
             handled = FMenuBar->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
         break;
     default:
@@ -385,6 +406,8 @@ void TlumSkinWindowVCL::FitZoomed() {
 
 void TlumSkinWindowVCL::AfterMessage(TMessage& m) {
     HWND h = GetWindowHandle();
+    std::shared_ptr<bool> alive = FAlive;
+    if (MDIAfterMessage(m) || !*alive) return;
     switch (m.Msg) {
     case WM_SHOWWINDOW:
     case CM_VISIBLECHANGED:
@@ -396,8 +419,7 @@ void TlumSkinWindowVCL::AfterMessage(TMessage& m) {
         break;
     case WM_SIZE:
         if (FFittingZoomed) break;
-        if (IsZoomed(h)) {
-            std::shared_ptr<bool> alive = FAlive;
+        if (IsZoomed(h) && !IsMDIChild()) {
             FitZoomed();
             if (!*alive) return;
         }

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "classlib/gui/application.h"
 #include "classlib/gui/handles.h"
 #include "skin/skin_engine_win.h"
+#include "skin/skin_messages.h"
 #include "skin/skin_utils_win.h"
 
 namespace {
@@ -277,6 +279,7 @@ void TlumSkinWindow::SkinWindowProc(TMessage& m) {
     case WM_NCACTIVATE:
         FActive = m.WParam != 0;
         PaintFrame();
+        if (IsMDIForm()) break;   // the frame's procedure passes activation to its child
         m.Result = 1;
         return;
     case WM_NCLBUTTONDOWN:
@@ -335,6 +338,13 @@ void TlumSkinWindow::SkinWindowProc(TMessage& m) {
     case WM_ACTIVATE:
         FActive = LOWORD(m.WParam) != WA_INACTIVE;
         PaintFrame();
+        break;
+    case WM_NCACTIVATE:   // reached by MDI frames only
+        FActive = m.WParam != 0;
+        PaintFrame();
+        break;
+    case WM_SKIN_NCREPAINT:
+        if (IsMDIForm()) PaintFrame();
         break;
     case WM_NCCALCSIZE:
         CalcSize(m, windowRect);
@@ -408,7 +418,9 @@ void TlumSkinWindow::CalcSize(TMessage& m, const RECT& w) {
     RECT& client = *reinterpret_cast<RECT*>(m.LParam);
     const int caption = CaptionHeight();
     RECT r = client;
-    if (caption == 0) {
+    if (ZoomedMDIChild()) {
+        r.top = 0;   // the frame shows a maximised child's caption in its own
+    } else if (caption == 0) {
         r.top = w.top;
     } else if (FNativeCaptionHeight > 0) {
         FCaptionOffset = caption < FNativeCaptionHeight ? FNativeCaptionHeight - caption : 0;
@@ -471,6 +483,11 @@ void TlumSkinWindow::AdjustHitTest(TMessage& m) {
 
 // ---- painting -------------------------------------------------------------------------------
 
+bool TlumSkinWindow::ZoomedMDIChild() {
+    HWND h = GetWindowHandle();
+    return h && IsMDIChild() && IsZoomed(h);
+}
+
 void TlumSkinWindow::PaintFrame() {
     if (!Drawing()) return;
     HWND h = GetWindowHandle();
@@ -487,7 +504,13 @@ void TlumSkinWindow::PaintFrame() {
     FHotButton = hbNone;
     FMaxShown = FMinShown = FCloseShown = false;
     for (TRect& r : FButtonRects) r = TRect();
-    if (FHasCaption && CaptionHeight() > 0) PaintCaption(dc.Get(), size.cx, mouse);
+    if (ZoomedMDIChild()) {
+        // No caption of its own: the frame's bar carries its buttons.
+        if (HWND main = Application->GetMainForm() ? Application->GetMainForm()->GetHandleIfAllocated() : nullptr)
+            PostMessageA(main, WM_SKIN_NCREPAINT, 0, 0);
+    } else if (FHasCaption && CaptionHeight() > 0) {
+        PaintCaption(dc.Get(), size.cx, mouse);
+    }
     if (FHasBorder && !IsIconic(h)) PaintBorders(dc.Get(), size.cx, size.cy);
 }
 
@@ -649,7 +672,7 @@ void TlumSkinWindow::PaintCaption(HDC dc, int width, const POINT& mouse) {
 void TlumSkinWindow::PaintBorders(HDC dc, int width, int height) {
     const TSkinMetrics& m = FEngine->Metrics();
     const TColor formColor = m.FormColor == -1 ? clBtnFace : m.FormColor;
-    const int top = CaptionHeight() > 0 ? std::max(CaptionHeight(), FNativeCaptionHeight) : 0;
+    const int top = ZoomedMDIChild() ? 0 : CaptionHeight() > 0 ? std::max(CaptionHeight(), FNativeCaptionHeight) : 0;
     const int bottom = height - m.BottomBorder;
     TBitmap* left = FEngine->GetSkinBitmap(SKIN2_FORMLEFTBORDER);
     TBitmap* right = FEngine->GetSkinBitmap(SKIN2_FORMRIGHTBORDER);

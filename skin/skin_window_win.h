@@ -61,6 +61,8 @@ public:
     TRect ButtonRect(int button) const;
     void PaintFrame();
     void UpdateRegion();
+    // A maximised MDI child: no caption, its client from the top.
+    bool ZoomedMDIChild();
 
     // Caption-button actions, posted as WM_SYSCOMMAND; the system menu's items run them too.
     void DoClose() override;
@@ -80,7 +82,7 @@ public:
     virtual int GetMenuBarHeight() { return 0; }
     virtual HICON GetIconHandle() { return nullptr; }   // nullptr: the program's icon
     virtual bool HasHelpButton() { return false; }
-    virtual bool IsMDIForm() { return false; }   // no MDI in this system
+    virtual bool IsMDIForm() { return false; }
     virtual bool IsMDIChild() { return false; }
     virtual bool IsDialogFrame() { return false; }
     virtual bool HasIcon() { return false; }

@@ -226,7 +226,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
             FSwallowed = false;
             return true;
         }
-        if (IsPreProcessMessage(msg) || IsKeyMsg(msg)) return true;
+        if (IsPreProcessMessage(msg) || IsMDIMsg(msg) || IsKeyMsg(msg)) return true;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -268,6 +268,14 @@ bool TApplication::IsPreProcessMessage(MSG& msg) {
         if (TWinControl* c = FindControl(h)) return c->PreProcessMessage(msg);
     }
     return false;
+}
+
+bool TApplication::IsMDIMsg(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (!FMainForm || FMainForm->GetFormStyle() != fsMDIForm || !FMainForm->GetActiveMDIChild()) return false;
+    HWND client = FMainForm->GetClientHandle();
+    // Ctrl+F4, Ctrl+F6 and the child's system-menu keys.
+    return client && IsChild(FMainForm->GetHandleIfAllocated(), msg.hwnd) && TranslateMDISysAccel(client, &msg);
 }
 
 bool TApplication::IsKeyMsg(MSG& msg) {

@@ -90,6 +90,7 @@ private:
     void Idle();
     bool IsPreProcessMessage(MSG& msg);
     bool IsKeyMsg(MSG& msg);
+    bool IsMDIMsg(MSG& msg);
     void InstallMessageHook();
     static LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam);
     bool RunMessageEvent(MSG& msg);

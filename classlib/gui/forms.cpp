@@ -91,6 +91,11 @@ TCustomForm::~TCustomForm() {
         }
     }
     BeginDestroy();
+    if (FFormStyle == fsMDIChild) {
+        // While this is still an MDI child: its window goes through the client.
+        DestroyComponents();
+        DestroyHandle();
+    }
 }
 
 void TCustomForm::AfterConstruction() {
@@ -139,6 +144,7 @@ DWORD TCustomForm::WindowExStyle() const {
 }
 
 HWND TCustomForm::ParentWindow() const {
+    if (FFormStyle == fsMDIChild) return MDIParentClient();
     if (FModalOwner) return FModalOwner;
     TCustomForm* main = Application->GetMainForm();
     if (main && main != this && main->HandleAllocated()) return main->GetHandleIfAllocated();
@@ -150,6 +156,12 @@ void TCustomForm::CreateParams(TCreateParams& p) {
     p.Style = WindowStyle();
     p.ExStyle = WindowExStyle();
     p.WndParent = ParentWindow();
+    if (FFormStyle == fsMDIChild) {
+        // Its own class: the window is made by the MDI client, which runs its procedure first.
+        p.WinClassName = AnsiString(ClassName()) + "MDIChild";
+        if (FVisible) p.Style |= WS_VISIBLE;
+        p.ExStyle |= WS_EX_MDICHILD;
+    }
     if (FPosition == poDefault || FPosition == poDefaultPosOnly) {
         p.X = CW_USEDEFAULT;
         p.Y = CW_USEDEFAULT;
@@ -231,7 +243,14 @@ void TCustomForm::SetBorderIcons(TBorderIcons icons) {
 
 void TCustomForm::SetFormStyle(TFormStyle style) {
     if (style == FFormStyle) return;
+    const bool mdiChange = style == fsMDIForm || style == fsMDIChild || FFormStyle == fsMDIForm ||
+                           FFormStyle == fsMDIChild;
     FFormStyle = style;
+    if (mdiChange) {
+        // The client, or the child's place in one, exists only from creation on.
+        if (HandleAllocated()) RecreateWnd();
+        return;
+    }
     if (HandleAllocated())
         SetWindowPos(FHandle, style == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -331,6 +350,12 @@ void TCustomForm::ShowWindowNow() {
     if (FWindowState == wsMaximized) cmd = SW_SHOWMAXIMIZED;
     else if (FWindowState == wsMinimized) cmd = SW_SHOWMINIMIZED;
     ShowWindow(FHandle, cmd);
+    if (FFormStyle == fsMDIChild) {
+        // The client activates its children; the frame is the one brought forward.
+        if (HWND client = ::GetParent(FHandle)) SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(FHandle), 0);
+        if (HWND frame = ::GetParent(::GetParent(FHandle))) SetForegroundWindow(frame);
+        return;
+    }
     SetForegroundWindow(FHandle);
 }
 
@@ -397,7 +422,8 @@ void TCustomForm::Close() {
         return;
     }
     if (!CloseQuery()) return;
-    TCloseAction action = caHide;
+    // An MDI child cannot hide from its frame: it shrinks to an icon, as the system's do.
+    TCloseAction action = FFormStyle != fsMDIChild ? caHide : (FBorderIcons & biMinimize) ? caMinimize : caNone;
     DoClose(action);
     if (action == caNone) return;
     if (Application->GetMainForm() == this) {
@@ -505,6 +531,13 @@ void TCustomForm::WndProc(TMessage& m) {
             DefaultHandler(m);
             NotifyControls(CM_SYSCOLORCHANGE);
             return;
+        case WM_MDIACTIVATE:
+            // An MDI child's activation inside its frame.
+            if (FFormStyle == fsMDIChild) {
+                if (reinterpret_cast<HWND>(m.LParam) == FHandle) Activate();
+                else if (reinterpret_cast<HWND>(m.WParam) == FHandle) Deactivate();
+            }
+            break;
         case WM_ACTIVATE:
             if (LOWORD(m.WParam) != WA_INACTIVE) {
                 Screen->SetActiveForm(this);
@@ -551,3 +584,209 @@ void TCustomForm::WndProc(TMessage& m) {
 
 TMainMenu* TCustomForm::GetMenu() { return GetFormMenu(this); }
 void TCustomForm::SetMenu(TMainMenu* menu) { SetFormMenu(this, menu); }
+
+// ---- MDI ------------------------------------------------------------------------------------
+
+namespace {
+
+// The first command number the MDI client gives the window-menu items of its children (menu
+// items of ours stay below it).
+const UINT kFirstMDIChildId = 0xFF00;
+
+// The MDI child whose window WM_MDICREATE is making (its first messages arrive before the
+// client's answer).
+thread_local TCustomForm* tlsMDICreating = nullptr;
+
+}  // namespace
+
+HWND TCustomForm::MDIParentClient() const {
+    TCustomForm* main = Application->GetMainForm();
+    if (!main || main == this || main->FFormStyle != fsMDIForm)
+        throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+    main->HandleNeeded();
+    if (!main->FClientHandle) throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+    return main->FClientHandle;
+}
+
+LRESULT CALLBACK TCustomForm::MDIChildClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    TWinControl* c = FindControl(wnd);
+    if (!c) {
+        c = tlsMDICreating;
+        if (!c) return DefMDIChildProcA(wnd, msg, wParam, lParam);
+        tlsMDICreating = nullptr;
+        c->Attach(wnd);
+    }
+    return c->Route(msg, wParam, lParam);
+}
+
+void TCustomForm::CreateWnd() {
+    if (FFormStyle == fsMDIChild) {
+        TCreateParams p;
+        CreateParams(p);
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        if (!GetClassInfoExA(gui_internal::Instance(), p.WinClassName.c_str(), &wc)) {
+            wc = WNDCLASSEXA{};
+            wc.cbSize = sizeof wc;
+            wc.style = p.ClassStyle;
+            wc.lpfnWndProc = MDIChildClassProc;
+            wc.hInstance = gui_internal::Instance();
+            wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+            wc.hIcon = LoadIconA(gui_internal::Instance(), "MAINICON");
+            if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+            wc.lpszClassName = p.WinClassName.c_str();
+            if (!RegisterClassExA(&wc)) ThrowLastError(("RegisterClassEx " + p.WinClassName).c_str());
+        }
+        CreateWindowHandle(p);
+        return;
+    }
+    TWinControl::CreateWnd();
+    if (FFormStyle == fsMDIForm) CreateMDIClient();
+}
+
+void TCustomForm::CreateWindowHandle(const TCreateParams& p) {
+    if (FFormStyle != fsMDIChild) {
+        TWinControl::CreateWindowHandle(p);
+        return;
+    }
+    MDICREATESTRUCTA create{};
+    create.szClass = p.WinClassName.c_str();
+    create.szTitle = p.Caption.c_str();
+    create.hOwner = gui_internal::Instance();
+    create.x = p.X;
+    create.y = p.Y;
+    create.cx = p.Width;
+    create.cy = p.Height;
+    create.style = p.Style & ~static_cast<DWORD>(WS_POPUP);
+    TCustomForm* previous = tlsMDICreating;
+    tlsMDICreating = this;
+    HWND w = reinterpret_cast<HWND>(
+        SendMessageA(p.WndParent, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    tlsMDICreating = previous;
+    if (!w) ThrowLastError(("WM_MDICREATE " + p.WinClassName).c_str());
+    if (!FHandle) Attach(w);
+}
+
+void TCustomForm::CreateMDIClient() {
+    CLIENTCREATESTRUCT create{};
+    TMenu* menu = FWindowMenu ? FWindowMenu->GetParentMenu() : nullptr;
+    create.hWindowMenu = menu && menu == GetMenu() ? FWindowMenu->GetHandle() : nullptr;
+    create.idFirstChild = kFirstMDIChildId;
+    RECT r;
+    ::GetClientRect(FHandle, &r);
+    FClientHandle = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,
+                                    0, 0, r.right, r.bottom, FHandle, nullptr, gui_internal::Instance(), &create);
+    if (!FClientHandle) ThrowLastError("CreateWindowEx MDICLIENT");
+    SetWindowPos(FClientHandle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::DestroyWnd() {
+    if (FFormStyle == fsMDIChild && FHandle) {
+        // Through the client, so that it forgets the child and its window-menu item.
+        HWND client = ::GetParent(FHandle);
+        if (!IsDestroying()) FText = GetText();
+        FControlState |= csDestroyingHandle;
+        if (client) SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(FHandle), 0);
+        if (FHandle && IsWindow(FHandle)) DestroyWindow(FHandle);
+        Detach();
+        FControlState &= ~csDestroyingHandle;
+        return;
+    }
+    TWinControl::DestroyWnd();
+    FClientHandle = nullptr;   // went with the frame
+}
+
+void TCustomForm::DefaultHandler(TMessage& m) {
+    if (!FHandle) return;
+    if (FFormStyle == fsMDIForm) {
+        m.Result = DefFrameProcA(FHandle, FClientHandle, m.Msg, m.WParam, m.LParam);
+        return;
+    }
+    if (FFormStyle == fsMDIChild) {
+        m.Result = DefMDIChildProcA(FHandle, m.Msg, m.WParam, m.LParam);
+        return;
+    }
+    TWinControl::DefaultHandler(m);
+}
+
+void TCustomForm::AlignControls(TControl* control, TRect& rect) {
+    TWinControl::AlignControls(control, rect);
+    // The client fills what the aligned controls leave.
+    if (FClientHandle)
+        SetWindowPos(FClientHandle, HWND_BOTTOM, rect.Left, rect.Top, std::max(0, rect.Width()),
+                     std::max(0, rect.Height()), SWP_NOACTIVATE);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == FWindowMenu) {
+        FWindowMenu = nullptr;
+        if (FClientHandle && !IsDestroying()) {
+            SendMessageA(FClientHandle, WM_MDISETMENU, 0, 0);
+            DrawMenuBar(FHandle);
+        }
+    }
+}
+
+void TCustomForm::SetWindowMenu(TMenuItem* item) {
+    if (item == FWindowMenu) return;
+    ReplaceReference(FWindowMenu, item);
+    WindowMenuChanged();
+}
+
+void TCustomForm::WindowMenuChanged() {
+    if (!FClientHandle) return;
+    TMenu* menu = FWindowMenu ? FWindowMenu->GetParentMenu() : nullptr;
+    HMENU windowMenu = menu && menu == GetMenu() ? FWindowMenu->GetHandle() : nullptr;
+    SendMessageA(FClientHandle, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(windowMenu));
+    DrawMenuBar(FHandle);
+}
+
+TCustomForm* TCustomForm::GetActiveMDIChild() const {
+    if (!FClientHandle) return nullptr;
+    auto active = reinterpret_cast<HWND>(SendMessageA(FClientHandle, WM_MDIGETACTIVE, 0, 0));
+    return dynamic_cast<TCustomForm*>(FindControl(active));
+}
+
+int TCustomForm::MDIChildCount() const {
+    int count = 0;
+    if (!FClientHandle) return 0;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* f = Screen->Forms(i);
+        if (f->FFormStyle == fsMDIChild && f->FHandle && ::GetParent(f->FHandle) == FClientHandle) ++count;
+    }
+    return count;
+}
+
+TCustomForm* TCustomForm::MDIChildren(int index) const {
+    if (FClientHandle && index >= 0) {
+        for (int i = 0; i < Screen->FormCount(); ++i) {
+            TCustomForm* f = Screen->Forms(i);
+            if (f->FFormStyle == fsMDIChild && f->FHandle && ::GetParent(f->FHandle) == FClientHandle && index-- == 0)
+                return f;
+        }
+    }
+    throw EListError("MDI child index out of bounds");
+}
+
+void TCustomForm::Cascade() {
+    if (FClientHandle) SendMessageA(FClientHandle, WM_MDICASCADE, 0, 0);
+}
+
+void TCustomForm::Tile() {
+    if (FClientHandle)
+        SendMessageA(FClientHandle, WM_MDITILE, FTileMode == tbHorizontal ? MDITILE_HORIZONTAL : MDITILE_VERTICAL, 0);
+}
+
+void TCustomForm::ArrangeIcons() {
+    if (FClientHandle) SendMessageA(FClientHandle, WM_MDIICONARRANGE, 0, 0);
+}
+
+void TCustomForm::Next() {
+    if (FClientHandle) SendMessageA(FClientHandle, WM_MDINEXT, 0, 0);
+}
+
+void TCustomForm::Previous() {
+    if (FClientHandle) SendMessageA(FClientHandle, WM_MDINEXT, 0, 1);
+}

@@ -16,7 +16,10 @@ enum TPosition : uint8_t {
     poMainFormCenter, poOwnerFormCenter
 };
 enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
-enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
+// fsMDIForm: a frame whose client area is the system's MDI client, holding the fsMDIChild forms.
+enum TFormStyle : uint8_t { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+// How Tile lays the MDI children out: one above the other, or side by side.
+enum TTileMode : uint8_t { tbHorizontal, tbVertical };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
 using TBorderIcons = uint8_t;
@@ -33,6 +36,7 @@ enum : TModalResult {
 
 // The smallest size the user may drag a form to (0: no limit).
 class TMainMenu;
+class TMenuItem;
 
 class TSizeConstraints {
 public:
@@ -114,6 +118,29 @@ public:
     TMainMenu* GetMenu();
     void SetMenu(TMainMenu* menu);
 
+    // ---- MDI (a frame: fsMDIForm; its children: fsMDIChild, made inside the main form) ----
+    // The frame's MDI client window (nullptr for other forms, or before the frame's window exists).
+    HWND GetClientHandle() const { return FClientHandle; }
+    // The child the MDI client has active, or nullptr.
+    TCustomForm* GetActiveMDIChild() const;
+    // The frame's children that have a window, in creation order.
+    int MDIChildCount() const;
+    TCustomForm* MDIChildren(int index) const;
+    // The sub-menu of the frame's main menu under which the client lists its children.
+    TMenuItem* GetWindowMenu() const { return FWindowMenu; }
+    void SetWindowMenu(TMenuItem* item);
+    TTileMode GetTileMode() const { return FTileMode; }
+    void SetTileMode(TTileMode mode) { FTileMode = mode; }
+    void Cascade();
+    // Side by side or one above the other, by TileMode.
+    void Tile();
+    void ArrangeIcons();
+    // Activates the next / previous child.
+    void Next();
+    void Previous();
+    // The main menu rebuilt its handles: the client is given the window menu's new handle.
+    void WindowMenuChanged();
+
     void SetVisible(bool visible) override;
     void SetClientSize(int width, int height) override;
     TRect GetClientRect() const override;
@@ -131,6 +158,12 @@ protected:
     void CreateHandle() override;
     void PaintWindow(HDC dc) override;
     HWND ParentWindow() const override;
+    void CreateWnd() override;
+    void CreateWindowHandle(const TCreateParams& params) override;
+    void DestroyWnd() override;
+    void DefaultHandler(TMessage& message) override;
+    void AlignControls(TControl* control, TRect& rect) override;
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void Paint();
     virtual void DoCreate();
     virtual void DoShow();
@@ -144,6 +177,11 @@ protected:
     void ShowWindowNow();
     void PlaceOnShow();
     void ApplyPendingClientSize();
+    // The main form's MDI client, for an MDI child (raises when there is no MDI frame).
+    HWND MDIParentClient() const;
+    void CreateMDIClient();
+    // Our MDI children's windows: found by their own class procedure while WM_MDICREATE runs.
+    static LRESULT CALLBACK MDIChildClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     DWORD WindowStyle() const;
     DWORD WindowExStyle() const;
     // Lifecycle: a control of ours got the focus, or one we remember is going.
@@ -154,6 +192,9 @@ protected:
     TPosition FPosition = poDesigned;
     TWindowState FWindowState = wsNormal;
     TFormStyle FFormStyle = fsNormal;
+    TTileMode FTileMode = tbHorizontal;
+    HWND FClientHandle = nullptr;        // MDI client of a frame
+    TMenuItem* FWindowMenu = nullptr;    // not owned (free notification)
     TFormState FFormState = 0;
     TModalResult FModalResult = mrNone;
     TWinControl* FActiveControl = nullptr;

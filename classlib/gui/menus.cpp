@@ -22,12 +22,15 @@ std::unordered_map<UINT, TMenuItem*>& Commands() {
     return commands;
 }
 
+// Numbers from $FF00 on are the MDI client's (its window-menu items of the children).
+const UINT kLastCommand = 0xFEFF;
+
 UINT AllocateCommand(TMenuItem* item) {
     static UINT next = 0;
     auto& commands = Commands();
-    if (commands.size() >= 0xFFFF) throw EMenuError("Too many menu items");
+    if (commands.size() >= kLastCommand) throw EMenuError("Too many menu items");
     do {
-        next = next % 0xFFFF + 1;
+        next = next % kLastCommand + 1;
     } while (commands.count(next));
     commands[next] = item;
     return next;
@@ -171,6 +174,19 @@ TMenu* TMenuItem::GetParentMenu() const {
     const TMenuItem* item = this;
     while (item->FParent) item = item->FParent;
     return item->FMenu;
+}
+
+HMENU TMenuItem::GetHandle() const {
+    if (!FParent || !FVisible || FItems.empty()) return nullptr;
+    TMenu* menu = GetParentMenu();
+    HMENU parent = FParent->FParent ? FParent->GetHandle() : menu ? menu->GetHandle() : nullptr;
+    if (!parent) return nullptr;
+    int position = 0;
+    for (const TMenuItem* sibling : FParent->FItems) {
+        if (sibling == this) return GetSubMenu(parent, position);
+        if (sibling->FVisible) ++position;
+    }
+    return nullptr;
 }
 
 TMenuItem* TMenuItem::FindByCommand(UINT command) {
@@ -550,7 +566,10 @@ TMainMenu::~TMainMenu() {
 HMENU TMainMenu::CreateMenuHandle() { return CreateMenu(); }
 
 void TMainMenu::MenuChanged() {
-    if (FForm && FForm->HandleAllocated()) DrawMenuBar(FForm->GetHandle());
+    if (!FForm || !FForm->HandleAllocated()) return;
+    // The window menu's sub-menu was made anew: the MDI client lists the children in the new one.
+    if (FForm->GetFormStyle() == fsMDIForm) FForm->WindowMenuChanged();
+    DrawMenuBar(FForm->GetHandle());
 }
 
 void TMainMenu::Notification(TComponent* component, TOperation operation) {
@@ -566,14 +585,17 @@ void TMainMenu::Notification(TComponent* component, TOperation operation) {
 
 void TMainMenu::Attach(TCustomForm* form) {
     Detach();
-    HWND window = form->GetHandle();
+    // An MDI child's window has no menu bar (and need not exist yet): its frame shows the menu.
+    HWND window = form->GetFormStyle() == fsMDIChild ? nullptr : form->GetHandle();
     FForm = form;
     FForm->FreeNotification(this);
     FormMenus()[form] = this;
     FHook = std::make_unique<TWindowProcHook>(form, [this](TMessage& m) {
         if (!DispatchMenuMessage(m)) FHook->Previous(m);
     });
+    if (!window) return;
     if (!SetMenu(window, GetHandle())) ThrowLastError("SetMenu");
+    if (form->GetFormStyle() == fsMDIForm) form->WindowMenuChanged();
 }
 
 void TMainMenu::Detach() {

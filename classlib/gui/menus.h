@@ -83,6 +83,9 @@ public:
     TMenuItem* GetParent() const { return FParent; }
     // The menu whose tree holds this item, or nullptr.
     TMenu* GetParentMenu() const;
+    // The system sub-menu this item opens (nullptr: it has none, or it is not in a menu or shown).
+    // Rebuilt with the menu's handle: ask again after a change.
+    HMENU GetHandle() const;
     // The number WM_COMMAND brings for this item.
     UINT GetCommand() const { return FCommand; }
     static TMenuItem* FindByCommand(UINT command);

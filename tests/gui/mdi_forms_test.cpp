@@ -1,0 +1,306 @@
+// MDI frames and children on real windows: the client, children made inside it, activation,
+// the window states, cascade and tile, the window menu, closing, the MDI keys of the message
+// loop, and teardown in either order leaving no window or GDI object behind.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/gui/application.h"
+#include "classlib/gui/forms.h"
+#include "classlib/gui/handles.h"
+#include "classlib/gui/menus.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace {
+
+class GuiEnvironment : public ::testing::Environment {
+    void SetUp() override { Application->Initialize(); }
+};
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+// A frame with a main menu "File" / "Window", the second being its window menu.
+class TFrameForm : public TForm {
+public:
+    explicit TFrameForm(TComponent* owner) : TForm(owner) {
+        SetCaption("MDI frame");
+        SetBounds(20, 20, 640, 480);
+        SetFormStyle(fsMDIForm);
+        Menu = new TMainMenu(this);
+        auto* file = new TMenuItem(this);
+        file->SetCaption("&File");
+        Menu->GetItems()->Add(file);
+        auto* exit = new TMenuItem(this);
+        exit->SetCaption("E&xit");
+        file->Add(exit);
+        Window = new TMenuItem(this);
+        Window->SetCaption("&Window");
+        Menu->GetItems()->Add(Window);
+        auto* cascade = new TMenuItem(this);
+        cascade->SetCaption("&Cascade");
+        Window->Add(cascade);
+        SetMenu(Menu);
+        SetWindowMenu(Window);
+    }
+    TMainMenu* Menu;
+    TMenuItem* Window;
+};
+
+class TChildForm : public TForm {
+public:
+    TChildForm(TComponent* owner, const AnsiString& caption) : TForm(owner) {
+        SetFormStyle(fsMDIChild);
+        SetCaption(caption);
+        SetBounds(0, 0, 200, 150);
+    }
+};
+
+int CountThreadWindows() {
+    struct Counter {
+        static BOOL CALLBACK Child(HWND, LPARAM p) { ++*reinterpret_cast<int*>(p); return TRUE; }
+        static BOOL CALLBACK Top(HWND w, LPARAM p) {
+            ++*reinterpret_cast<int*>(p);
+            EnumChildWindows(w, Child, p);
+            return TRUE;
+        }
+    };
+    int n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), Counter::Top, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+RECT ChildRectInClient(TCustomForm* child) {
+    RECT r;
+    GetWindowRect(child->GetHandle(), &r);
+    MapWindowPoints(nullptr, GetParent(child->GetHandle()), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string WindowClass(HWND w) {
+    char name[64] = {};
+    GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+std::vector<std::string> MenuTexts(HMENU menu) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// A frame made the main form, with two children shown in it; freed in the order a test picks.
+struct MdiSet {
+    MdiSet() {
+        Application->CreateForm(Frame);
+        Frame->Show();
+        A = new TChildForm(Application, "Child A");
+        A->Show();
+        B = new TChildForm(Application, "Child B");
+        B->Show();
+        PumpFor(50);
+    }
+    ~MdiSet() {
+        delete B;
+        delete A;
+        delete Frame;
+    }
+    TFrameForm* Frame = nullptr;
+    TChildForm* A = nullptr;
+    TChildForm* B = nullptr;
+};
+
+}  // namespace
+
+TEST(Mdi, FrameHoldsTheClientAndChildrenAreMadeInsideIt) {
+    MdiSet s;
+    HWND client = s.Frame->GetClientHandle();
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(WindowClass(client), "MDIClient");
+    EXPECT_EQ(GetParent(client), s.Frame->GetHandle());
+    for (TCustomForm* child : {static_cast<TCustomForm*>(s.A), static_cast<TCustomForm*>(s.B)}) {
+        EXPECT_EQ(GetParent(child->GetHandle()), client);
+        EXPECT_TRUE(GetWindowLongPtrA(child->GetHandle(), GWL_EXSTYLE) & WS_EX_MDICHILD);
+        EXPECT_TRUE(IsWindowVisible(child->GetHandle()));
+    }
+    // The client fills the frame's client area.
+    RECT frameClient, clientRect;
+    GetClientRect(s.Frame->GetHandle(), &frameClient);
+    GetWindowRect(client, &clientRect);
+    EXPECT_EQ(clientRect.right - clientRect.left, frameClient.right);
+    EXPECT_EQ(clientRect.bottom - clientRect.top, frameClient.bottom);
+
+    ASSERT_EQ(s.Frame->MDIChildCount(), 2);
+    EXPECT_EQ(s.Frame->MDIChildren(0), s.A);
+    EXPECT_EQ(s.Frame->MDIChildren(1), s.B);
+    EXPECT_THROW(s.Frame->MDIChildren(2), EListError);
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.B);
+    s.Frame->Next();
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.A);
+    s.Frame->Previous();
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.B);
+    s.A->Show();
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.A);
+}
+
+TEST(Mdi, ChildWithoutAnMdiFrameIsRefused) {
+    TForm* plain = nullptr;
+    Application->CreateForm(plain);
+    auto child = std::make_unique<TChildForm>(Application, "Orphan");
+    CaughtErrors errors;
+    EXPECT_THROW(child->Show(), EInvalidOperation);
+    child.reset();
+    delete plain;
+}
+
+TEST(Mdi, WindowMenuListsTheChildrenAndChoosingOneActivatesIt) {
+    MdiSet s;
+    HMENU window = s.Frame->Window->GetHandle();
+    ASSERT_NE(window, nullptr);
+    std::vector<std::string> texts = MenuTexts(window);
+    ASSERT_GE(texts.size(), 4u) << "Cascade, a line, then one item per child";
+    EXPECT_EQ(texts[0], "&Cascade");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "&1 Child A"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "&2 Child B"), texts.end());
+
+    // A change of the menu makes its handles anew: the client lists the children in the new one.
+    auto* tile = new TMenuItem(s.Frame);
+    tile->SetCaption("&Tile");
+    s.Frame->Window->Add(tile);
+    texts = MenuTexts(s.Frame->Window->GetHandle());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "&1 Child A"), texts.end());
+
+    // The first child's item carries the client's first child number.
+    SendMessageA(s.Frame->GetHandle(), WM_COMMAND, 0xFF00, 0);
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.A);
+}
+
+TEST(Mdi, WindowStatesFollowAndTheFrameKnowsAMaximisedChild) {
+    MdiSet s;
+    s.B->SetWindowState(wsMaximized);
+    EXPECT_TRUE(IsZoomed(s.B->GetHandle()));
+    EXPECT_EQ(s.B->GetWindowState(), wsMaximized);
+    BOOL maximised = FALSE;
+    SendMessageA(s.Frame->GetClientHandle(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+    EXPECT_TRUE(maximised);
+    s.B->SetWindowState(wsNormal);
+    EXPECT_FALSE(IsZoomed(s.B->GetHandle()));
+    s.B->SetWindowState(wsMinimized);
+    EXPECT_TRUE(IsIconic(s.B->GetHandle()));
+    EXPECT_EQ(s.B->GetWindowState(), wsMinimized);
+    s.Frame->ArrangeIcons();
+    EXPECT_TRUE(IsIconic(s.B->GetHandle()));
+    s.B->SetWindowState(wsNormal);
+    EXPECT_FALSE(IsIconic(s.B->GetHandle()));
+}
+
+TEST(Mdi, CascadeAndTileLayTheChildrenOut) {
+    MdiSet s;
+    s.Frame->Cascade();
+    RECT a = ChildRectInClient(s.A), b = ChildRectInClient(s.B);
+    EXPECT_NE(a.left, b.left);
+    EXPECT_NE(a.top, b.top);
+    EXPECT_EQ(a.right - a.left, b.right - b.left);
+
+    RECT client;
+    GetClientRect(s.Frame->GetClientHandle(), &client);
+    s.Frame->SetTileMode(tbHorizontal);
+    s.Frame->Tile();
+    a = ChildRectInClient(s.A);
+    b = ChildRectInClient(s.B);
+    EXPECT_EQ(a.left, 0);
+    EXPECT_EQ(b.left, 0);
+    EXPECT_EQ(a.right - a.left, client.right);
+    EXPECT_NE(a.top, b.top) << "one above the other";
+
+    s.Frame->SetTileMode(tbVertical);
+    s.Frame->Tile();
+    a = ChildRectInClient(s.A);
+    b = ChildRectInClient(s.B);
+    EXPECT_EQ(a.top, 0);
+    EXPECT_EQ(b.top, 0);
+    EXPECT_EQ(a.bottom - a.top, client.bottom);
+    EXPECT_NE(a.left, b.left) << "side by side";
+}
+
+TEST(Mdi, ClosingAChildMinimisesItUnlessToldToFreeIt) {
+    MdiSet s;
+    s.B->Close();
+    PumpFor(20);
+    EXPECT_TRUE(IsIconic(s.B->GetHandle())) << "caMinimize is an MDI child's default";
+    EXPECT_EQ(s.Frame->MDIChildCount(), 2);
+
+    // The system's close command reaches Close too.
+    s.A->SetBorderIcons(biSystemMenu | biMaximize);   // no minimise button: nothing happens
+    s.A->Show();
+    SendMessageA(s.A->GetHandle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsIconic(s.A->GetHandle()));
+    EXPECT_EQ(s.Frame->MDIChildCount(), 2);
+
+    bool destroyed = false;
+    s.A->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+    s.A->OnDestroy = [&destroyed](TObject*) { destroyed = true; };
+    s.A->Close();
+    ASSERT_TRUE(PumpUntil([&] { return destroyed; }));
+    s.A = nullptr;
+    EXPECT_EQ(s.Frame->MDIChildCount(), 1);
+    EXPECT_EQ(s.Frame->MDIChildren(0), s.B);
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.B);
+    std::vector<std::string> texts = MenuTexts(s.Frame->Window->GetHandle());
+    EXPECT_EQ(std::find(texts.begin(), texts.end(), "&1 Child A"), texts.end());
+}
+
+TEST(Mdi, MessageLoopTranslatesTheMdiKeys) {
+    MdiSet s;
+    ASSERT_EQ(s.Frame->GetActiveMDIChild(), s.B);
+    BYTE saved[256], state[256];
+    GetKeyboardState(saved);
+    memcpy(state, saved, sizeof state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    PostMessageA(s.B->GetHandle(), WM_KEYDOWN, VK_F6, 1);   // Ctrl+F6: the next child
+    Application->ProcessMessages();
+    SetKeyboardState(saved);
+    EXPECT_EQ(s.Frame->GetActiveMDIChild(), s.A);
+}
+
+TEST(Mdi, TeardownInEveryOrderLeavesNothingBehind) {
+    const int windows = CountThreadWindows();
+    const long gdi = LiveGdiObjectCount();
+    {   // children before the frame
+        MdiSet s;
+        s.B->SetWindowState(wsMaximized);
+    }
+    EXPECT_EQ(CountThreadWindows(), windows);
+    {   // the frame with its children open: they lose their windows and live on until freed
+        MdiSet s;
+        delete s.Frame;
+        s.Frame = nullptr;
+        EXPECT_FALSE(s.A->HandleAllocated());
+        EXPECT_FALSE(s.B->HandleAllocated());
+        EXPECT_EQ(Application->GetMainForm(), nullptr);
+    }
+    EXPECT_EQ(CountThreadWindows(), windows);
+    {   // children owned by the frame go with it
+        TFrameForm* frame = nullptr;
+        Application->CreateForm(frame);
+        frame->Show();
+        (new TChildForm(frame, "Owned 1"))->Show();
+        auto* second = new TChildForm(frame, "Owned 2");
+        second->Show();
+        second->SetWindowState(wsMaximized);
+        EXPECT_EQ(frame->MDIChildCount(), 2);
+        delete frame;
+    }
+    PumpFor(20);
+    EXPECT_EQ(CountThreadWindows(), windows);
+    EXPECT_EQ(LiveGdiObjectCount(), gdi);
+}
