@@ -47,6 +47,22 @@ AnsiString FindSkinFile(const AnsiString& name) {
 int Width(const TBitmap* b) { return b ? b->GetWidth() : 0; }
 int Height(const TBitmap* b) { return b ? b->GetHeight() : 0; }
 
+// The forms the application unskinned, shared by every engine: a second engine must not skin
+// again what the application took off through the first one. Emptied when the last engine goes.
+std::vector<TCustomForm*>& UnskinnedForms() {
+    static std::vector<TCustomForm*> forms;
+    return forms;
+}
+int& LiveEngines() {
+    static int count = 0;
+    return count;
+}
+
+void ForgetUnskinned(const void* form) {
+    auto& forms = UnskinnedForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), form), forms.end());
+}
+
 }  // namespace
 
 TCustomForm* TlumSkinEngine::RequireForm(TComponent* owner) {
@@ -74,6 +90,7 @@ TlumSkinEngine::TlumSkinEngine(TComponent* owner)
     // engine watches on its own; the application's OnActiveFormChange stays its own.
     FActiveFormWatch = Screen->ActiveFormWatchers().Add([this](TCustomForm*) { ActiveFormChanged(); });
     FFormsGoneWatch = ControlLifecycle().Add([this](TLifecycleEvent e, TControl* c) { FormGone(e, c); });
+    ++LiveEngines();
 }
 
 void TlumSkinEngine::ActiveFormChanged() {
@@ -82,8 +99,7 @@ void TlumSkinEngine::ActiveFormChanged() {
 
 void TlumSkinEngine::FormGone(TLifecycleEvent event, TControl* control) {
     if (event != TLifecycleEvent::Destroying && event != TLifecycleEvent::Destroyed) return;
-    FUnskinnedForms.erase(std::remove(FUnskinnedForms.begin(), FUnskinnedForms.end(), control),
-                          FUnskinnedForms.end());
+    ForgetUnskinned(control);
 }
 
 TlumSkinEngine::~TlumSkinEngine() {
@@ -101,6 +117,7 @@ void TlumSkinEngine::TearDown() {
     FDestroyingEngine = true;
     FActiveFormWatch.Reset();
     FFormsGoneWatch.Reset();
+    if (--LiveEngines() == 0) UnskinnedForms().clear();
     if (FOwnsHook) RemoveSkinHook(this);
     FOwnsHook = false;
     FUnskinning = true;
@@ -185,7 +202,7 @@ void TlumSkinEngine::SkinWindow(HWND window, bool fromHook) {
     DropDeadWindows();
     if (FindSkinWindow(window)) return;
     TCustomForm* form = FindFormByHandle(window);
-    FUnskinnedForms.erase(std::remove(FUnskinnedForms.begin(), FUnskinnedForms.end(), form), FUnskinnedForms.end());
+    ForgetUnskinned(form);
     std::unique_ptr<TlumSkinWindow> skin;
     if (form)
         skin = std::make_unique<TlumSkinWindowVCL>(fromHook, this);
@@ -225,8 +242,9 @@ void TlumSkinEngine::UnskinWindow(HWND window) {
         std::unique_ptr<TlumSkinWindow> gone = std::move(*it);
         FSkinWindows.erase(it);
         TCustomForm* form = FindFormByHandle(window);
-        if (form && std::find(FUnskinnedForms.begin(), FUnskinnedForms.end(), form) == FUnskinnedForms.end())
-            FUnskinnedForms.push_back(form);
+        auto& unskinned = UnskinnedForms();
+        if (form && std::find(unskinned.begin(), unskinned.end(), form) == unskinned.end())
+            unskinned.push_back(form);
         FUnskinning = true;
         gone.reset();
         FUnskinning = false;
@@ -243,7 +261,8 @@ void TlumSkinEngine::SkinOpenForms(bool leaveUnskinned) {
     for (int i = 0; i < Screen->FormCount(); ++i) {
         TCustomForm* form = Screen->Forms(i);
         if (form->GetTag() == FDisabledTag || AnsiString(form->ClassName()) == kExcludedPopupFormClass) continue;
-        if (leaveUnskinned && std::find(FUnskinnedForms.begin(), FUnskinnedForms.end(), form) != FUnskinnedForms.end())
+        const auto& unskinned = UnskinnedForms();
+        if (leaveUnskinned && std::find(unskinned.begin(), unskinned.end(), form) != unskinned.end())
             continue;
         HWND handle = form->GetHandle();
         if (SendMessageA(handle, WM_SKIN_QUERY, 0, 0) != 0) continue;

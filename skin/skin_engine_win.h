@@ -150,7 +150,6 @@ private:
     void ActiveFormChanged();
     void FormGone(TLifecycleEvent event, TControl* control);
     TSubscription FActiveFormWatch, FFormsGoneWatch;
-    std::vector<TCustomForm*> FUnskinnedForms;
     TCustomForm* FOwnerForm;
     AnsiString FPassword, FSkinFile;
     AnsiString FResSysMenu[3] = {"Mi&nimize", "Ma&ximize/Restore", "&Close"};

@@ -339,3 +339,22 @@ TEST(SkinEngine, UnskinnedFormStaysUnskinnedAtItsNextActivation) {
     auto again = ShownForm(240);
     EXPECT_EQ(Query(again->GetHandle()), 1);
 }
+
+// With two engines, a form unskinned through the one that skinned it is not skinned again by
+// the other at its next activation.
+TEST(SkinEngine, SecondEngineLeavesAFormTheFirstUnskinned) {
+    TSkinnedForm first(DefaultSkin());
+    first.Form->Show();
+    TSkinnedForm second(DefaultSkin());
+    second.Form->Show();
+    auto other = ShownForm(240);
+    HWND h = other->GetHandle();
+    ASSERT_EQ(Query(h), 1);
+    TlumSkinEngine* owner = first.Engine->FindSkinWindow(h) ? first.Engine : second.Engine;
+    owner->UnskinWindow(h);
+    ASSERT_EQ(Query(h), 0);
+    Activate(h, first.Form->GetHandle());
+    Activate(h, second.Form->GetHandle());
+    EXPECT_EQ(Screen->GetActiveForm(), other.get());
+    EXPECT_EQ(Query(h), 0);
+}
