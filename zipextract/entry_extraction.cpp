@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 
 #include "classlib/fileio.h"
 #include "ziparchive/buffered_stream.h"
@@ -11,6 +12,7 @@
 #include "ziparchive/record_fields.h"
 #include "classlib/little_endian.h"
 #include "ziparchive/zip_signatures.h"
+#include "zipextract/entry_decoders.h"
 #include "zipextract/extract_paths.h"
 #include "zipextract/file_stamps.h"
 #include "zipextract/unzip_run.h"
@@ -188,9 +190,8 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure, uint32_t crc,
         break;
     case dfEndsEarly: why = "data ends before the entry does"; break;
     case dfTooLong: why = "more data than the stored size"; break;
-    case dfUnknownMethod:
-        DamagedEntry(index, crc, Format("unsupported compression method %u", h->CompressionMethod));
-        return;
+    case dfUnknownMethod: why = Format("unsupported compression method %u", h->CompressionMethod); break;
+    case dfOutOfMemory: why = "out of memory for the decode tables"; break;
     default:
         why = written != h->GetUncompressedSize()
                   ? Format("size mismatch (%lld bytes, stored %lld)", static_cast<long long>(written),
@@ -204,16 +205,19 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure, uint32_t crc,
     }
     // Garbage from a wrong password that passed the check byte ends here too: the handler
     // may supply another password, and the run extracts the entry again.
-    FCandidate = FOwner.Password;
-    if (FOwner.OnBadPassword) FOwner.OnBadPassword(&FOwner, index, FCandidate);
-    if (FCandidate != FOwner.Password) {
-        FOwner.Password = FCandidate;
-        FRetryEntry = true;
-        return;
-    }
+    if (AskAnotherPassword(index)) return;
     if (FOwner.OnSkippingFile) FOwner.OnSkippingFile(&FOwner, srBadPassword, h->FullName(), index, FSkipRetry);
     --FFilesToDo;
     EntryFailed(index, "wrong password or " + why);
+}
+
+bool TUnZipRun::AskAnotherPassword(int index) {
+    FCandidate = FOwner.Password;
+    if (FOwner.OnBadPassword) FOwner.OnBadPassword(&FOwner, index, FCandidate);
+    if (FCandidate == FOwner.Password) return false;
+    FOwner.Password = FCandidate;
+    FRetryEntry = true;
+    return true;
 }
 
 void TUnZipRun::MakeFolder(const AnsiString& path) {
@@ -284,13 +288,55 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
         if (FWorkers) FinishIfInFlight(fName);
         if (!OverwriteAllowed(index, fName)) return false;
     }
+    // Told as the entry is started, on the calling thread: the method is known from the
+    // directory, and a handler that raises here stops the run before the entry's file.
+    if (!IsKnownMethod(h->CompressionMethod))
+        FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
     return true;
+}
+
+bool TUnZipRun::SoundData(TDataFailure failure, uint32_t crc, int64_t written, const TZipHeaderInfo& h) {
+    // An entry of a method not carried yields no bytes: an empty one still checks out.
+    return (failure == dfNone || failure == dfUnknownMethod) && written == h.GetUncompressedSize() && crc == h.CRC32;
+}
+
+void TUnZipRun::NoticeDataFailure(TDataFailure failure) {
+    if (failure == dfOutOfMemory)
+        FOwner.HandleMessage(msgInflateOutOfMemory, ArcLoadStr(msgInflateOutOfMemory), ArcLoadStr(msgError), 0);
+}
+
+namespace {
+bool IsInflateDataError(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EInflateDataError&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+}  // namespace
+
+void TUnZipRun::DataErrorEndsRun(int index, const std::exception_ptr& error) {
+    AnsiString why;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EInflateDataError& e) {
+        why = "corrupt compressed data (" + e.Detail + ")";
+    } catch (const EFatalUnzipError&) {
+        why = "the archive ends before the entry does";
+    } catch (const std::exception& e) {
+        why = e.what();
+    } catch (...) {
+        why = "unexpected failure";
+    }
+    EntryFailed(index, why);
 }
 
 void TUnZipRun::EndEntry(int index, const AnsiString& fName, TDataFailure failure, uint32_t crc, int64_t written,
                          const AnsiString& corruptReason) {
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
-    if (failure == dfNone && written == h->GetUncompressedSize() && crc == h->CRC32) {
+    if (SoundData(failure, crc, written, *h)) {
         if (FOwner.OnEndUnZip) FOwner.OnEndUnZip(&FOwner, index, fName);
         ++FFilesDone;
         return;
@@ -310,21 +356,28 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
     }
     TDataFailure failure;
     AnsiString corruptReason;
+    bool decoded = false;
     try {
         failure = Decompress(out.get(), dataStart, corruptReason);
-        if (failure == dfUnknownMethod)
-            FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
+        decoded = true;
+        NoticeDataFailure(failure);
     } catch (...) {
-        // The run ends (disk full, a cancelled disk prompt, the archive unreadable), but no
-        // partial file stays behind looking complete.
+        // The run ends (corrupt Deflate data, the archive ends early, disk full, a cancelled
+        // disk prompt, the archive unreadable), but no partial file stays behind looking
+        // complete.
         try {
             CloseEntryFile(out, fName, false, *h, FFileOptions);
         } catch (...) {
         }
+        if (decoded) throw;
+        const std::exception_ptr error = std::current_exception();
+        // An encrypted entry's data that is no Deflate stream is what a wrong password that
+        // passed the check byte gives: the handler may supply another one first.
+        if (h->IsEncrypted() && IsInflateDataError(error) && AskAnotherPassword(index)) return;
+        DataErrorEndsRun(index, error);
         throw;
     }
-    const bool sound = failure == dfNone && FOutput.Written() == h->GetUncompressedSize() && FOutput.Crc() == h->CRC32;
-    CloseEntryFile(out, fName, sound, *h, FFileOptions);
+    CloseEntryFile(out, fName, SoundData(failure, FOutput.Crc(), FOutput.Written(), *h), *h, FFileOptions);
     EndEntry(index, fName, failure, FOutput.Crc(), FOutput.Written(), corruptReason);
 }
 

@@ -1,6 +1,7 @@
 // The run around the entries: opening the archive (with the incomplete-archive retry),
 // selecting entries, totals and run events, the loop with its retry, and the clean-up.
 #include <cstdint>
+#include <exception>
 
 #include "ziparchive/file_search.h"
 #include "ziparchive/file_utils.h"
@@ -167,14 +168,12 @@ int TUnZipRun::UnZipFiles() {
             if (FWorkers) CollectAll();
             StopWorkers();
         }
-    } catch (const EUserCanceled&) {
-        EndWorkersAfterFailure(true);
-        cleanUp();
-        throw;
     } catch (...) {
-        EndWorkersAfterFailure(false);
+        // A cancel, a handler that raised, an entry that ended the run: the clean-up still
+        // runs and reports the count reached.
+        const std::exception_ptr error = EndWorkersAfterFailure(std::current_exception());
         cleanUp();
-        throw;
+        std::rethrow_exception(error);
     }
     cleanUp();
     return FFilesDone;

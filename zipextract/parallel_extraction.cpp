@@ -67,7 +67,7 @@ bool TUnZipRun::StartWorkers() {
     if (FWorkerCount <= 0 || FOwner.GetEndRecord()->GetThisDisk() != 0 || FOwner.OnDecrypt || FOwner.OnBadPassword)
         return false;
     FWorkerZipName = FOwner.GetZipName();
-    FJobFailed = false;
+    FCollectFailed = false;
     FWorkers = std::make_unique<TExtractWorkers>(FWorkerCount);
     FWorkerStates.clear();
     for (int i = 0; i < FWorkers->Count(); ++i) FWorkerStates.push_back(std::make_unique<TWorkerState>());
@@ -130,7 +130,7 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
                                       job.CorruptReason);
         job.Crc = w.Output.Crc();
         job.Written = w.Output.Written();
-        const bool sound = job.Failure == dfNone && job.Written == size && job.Crc == h.CRC32;
+        const bool sound = SoundData(job.Failure, job.Crc, job.Written, h);
         CloseEntryFile(out, job.FName, sound, h, FFileOptions);
         job.Kept = sound && !FTestOnly;
     } catch (...) {
@@ -144,6 +144,15 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
 }
 
 void TUnZipRun::CollectOldest() {
+    try {
+        TakeBackOldest();
+    } catch (...) {
+        FCollectFailed = true;
+        throw;
+    }
+}
+
+void TUnZipRun::TakeBackOldest() {
     std::shared_ptr<TExtractJob> job = FInFlight.front();
     // The job leaves the list only once its worker is done with it: a failure while waiting
     // (in the message pump) leaves it for AbandonAll to wait for.
@@ -151,19 +160,25 @@ void TUnZipRun::CollectOldest() {
     PopInFlight();
     FOwner.GetCurrentHeader()->Assign(&job->Header);
     if (job->Error) {
-        FJobFailed = true;
+        DataErrorEndsRun(job->Index, job->Error);
         std::rethrow_exception(job->Error);
     }
     if (job->CreateFailed) {
         Skip(job->Index, srCreateError, job->FName, "cannot create " + job->FName);
         return;
     }
-    const int64_t size = job->Header.GetUncompressedSize();
-    FEntryReported = 0;
-    for (int64_t done : job->Progress) ReportProgress(done, size);
-    FTotalDone += job->Written - FEntryReported;   // blocks no event asked for
-    if (job->Failure == dfUnknownMethod)
-        FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
+    try {
+        // What the calling thread alone would have raised while the entry was decoded: its
+        // file does not stay.
+        const int64_t size = job->Header.GetUncompressedSize();
+        FEntryReported = 0;
+        for (int64_t done : job->Progress) ReportProgress(done, size);
+        FTotalDone += job->Written - FEntryReported;   // blocks no event asked for
+        NoticeDataFailure(job->Failure);
+    } catch (...) {
+        if (job->Kept) RemoveFile(job->FName);
+        throw;
+    }
     FOwner.SetRunningCrc(~job->Crc);
     EndEntry(job->Index, job->FName, job->Failure, job->Crc, job->Written, job->CorruptReason);
 }
@@ -181,19 +196,21 @@ void TUnZipRun::AbandonAll() {
     }
 }
 
-void TUnZipRun::EndWorkersAfterFailure(bool finishInFlight) {
-    if (!FWorkers) return;
-    try {
-        // A cancel between entries lets the entries in flight end as they would have; any
-        // other failure ends the run at once, as it would without workers.
-        if (finishInFlight && !FJobFailed) CollectAll();
-    } catch (...) {
+std::exception_ptr TUnZipRun::EndWorkersAfterFailure(std::exception_ptr error) {
+    if (!FWorkers) return error;
+    if (!FCollectFailed) {
+        try {
+            CollectAll();
+        } catch (...) {
+            error = std::current_exception();
+        }
     }
     try {
         AbandonAll();
     } catch (...) {
     }
     StopWorkers();
+    return error;
 }
 
 void TUnZipRun::FinishIfInFlight(const AnsiString& name) {

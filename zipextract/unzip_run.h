@@ -13,6 +13,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -88,6 +89,15 @@ private:
     void ReportProgress(int64_t written, int64_t size);
     void ReportDataFailure(int index, TDataFailure failure, uint32_t crc, int64_t written,
                            const AnsiString& corruptReason);
+    // Written bytes and CRC that make the entry's file one to keep.
+    static bool SoundData(TDataFailure failure, uint32_t crc, int64_t written, const TZipHeaderInfo& h);
+    // The notice of a failure the user is told of at once (decode tables out of memory).
+    void NoticeDataFailure(TDataFailure failure);
+    // Reports the entry whose data raised Error, which ends the run.
+    void DataErrorEndsRun(int index, const std::exception_ptr& error);
+    // OnBadPassword may give another password for the entry: true when it did (the entry
+    // is then extracted again).
+    bool AskAnotherPassword(int index);
     // An entry whose data cannot be decoded at all: OnBadCRC, and out of the totals.
     void DamagedEntry(int index, uint32_t calcCrc, const AnsiString& why);
     void Skip(int index, TSkipReason reason, const AnsiString& name, const AnsiString& why);
@@ -105,15 +115,19 @@ private:
     void SubmitEntry(int index, const AnsiString& fName, int64_t dataStart);
     void RunJob(TExtractJob& job, TWorkerState& worker);
     void CollectOldest();
+    void TakeBackOldest();
     void CollectAll();
     // Takes the oldest entry off the lists of entries in flight.
     void PopInFlight();
     // After a failure: waits for the entries in flight and deletes what they wrote, with no
     // events; they were started but not finished.
     void AbandonAll();
-    // After a failure: with FinishInFlight (a cancel) the entries in flight end first, as far
-    // as they can; the rest are abandoned; then the workers end.
-    void EndWorkersAfterFailure(bool finishInFlight);
+    // After Error ended the run: unless it came from taking an entry back (its data or its end
+    // events), the entries in flight all come before the one that failed, so they end first as
+    // they would have without workers; what stays in flight is abandoned; then the workers
+    // end. The failure to raise: an entry's own failure met while ending them wins, as it
+    // would have come first.
+    std::exception_ptr EndWorkersAfterFailure(std::exception_ptr error);
     // Finishes the entries in flight first when one writes FName.
     void FinishIfInFlight(const AnsiString& fName);
 
@@ -139,7 +153,7 @@ private:
     AnsiString FWorkerZipName;                          // the archive the workers read
     std::deque<std::shared_ptr<TExtractJob>> FInFlight;  // archive order
     std::unordered_map<AnsiString, int> FInFlightNames;  // their names, folded: how many of each
-    bool FJobFailed = false;                            // a job's own error ended the run
+    bool FCollectFailed = false;                        // taking an entry back raised
     std::vector<std::unique_ptr<TWorkerState>> FWorkerStates;
     std::unique_ptr<TExtractWorkers> FWorkers;           // last: its threads end first
 };

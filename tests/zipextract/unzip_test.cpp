@@ -207,10 +207,16 @@ TEST_F(UnZipTest, WrongPasswordPassingTheCheckByteFails) {
         std::vector<std::string> failures;
         TUnZipRun run(Zip, false);
         run.OnEntryFailed = [&](int, const AnsiString& why) { failures.push_back(why); };
-        EXPECT_EQ(run.UnZip(), 0) << method;
+        if (method == 0) {
+            EXPECT_EQ(run.UnZip(), 0) << method;
+            EXPECT_EQ(Events.back(), "skip 0 p.htm");
+        } else {
+            // The garbage is no Deflate stream: with no other password to try, corrupt data
+            // ends the run.
+            EXPECT_THROW(run.UnZip(), EZCompressionError);
+        }
         EXPECT_EQ(failures.size(), 1u) << method;
         EXPECT_FALSE(FileExists(Out("p.htm"))) << method;
-        EXPECT_EQ(Events.back(), "skip 0 p.htm");
 
         int asked = 0;
         Zip.OnBadPassword = [&](TObject*, int, AnsiString& pw) {
@@ -451,18 +457,68 @@ TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
     EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/second.htm"}));
 }
 
-// A Deflate stream zlib refuses fails its entry with zlib's own words.
-TEST_F(UnZipTest, CorruptDeflateSaysWhatZlibFound) {
-    std::vector<TTestEntry> entries = {{"bad_block.htm", "x"}, {"bad_distance.htm", "xyz"}};
-    entries[0].RawCompressed = "\x07";             // last block, block type 3
-    entries[1].RawCompressed = "\x82\x42";   // a match reaching before the first byte
-    Archive(entries);
-    std::vector<std::string> failures;
-    TUnZipRun run(Zip, false);
-    run.OnEntryFailed = [&](int index, const AnsiString& why) { failures.push_back(why); };
-    EXPECT_EQ(run.UnZip(), 0);
-    EXPECT_EQ(failures, std::vector<std::string>({"corrupt compressed data (invalid block type)",
-                                                  "corrupt compressed data (invalid distance too far back)"}));
+// Corrupt Deflate data and an archive shorter than its recorded sizes end the run, with
+// workers as without: the entries before stay, the failing one leaves no file, nothing after
+// it is written, OnUnZipComplete reports the count reached and the error reaches the caller.
+// The entry is reported with zlib's own words.
+TEST_F(UnZipTest, CorruptDeflateOrShortArchiveEndsTheRun) {
+    const std::string before = Text(70000, 1), after = Text(3000, 3);
+    struct TCase {
+        const char* Name;
+        std::string Raw;          // the failing entry's data as stored (empty: cut the archive)
+        bool Encrypted;
+        const char* Why;
+    };
+    const std::vector<TCase> cases = {
+        {"bad block type", "\x07", false, "corrupt compressed data (invalid block type)"},
+        {"distance too far back", "\x82\x42", false, "corrupt compressed data (invalid distance too far back)"},
+        {"encrypted, bad block type", "\x07", true, "corrupt compressed data (invalid block type)"},
+        {"stream cut short", DeflateRaw(Text(50000, 9)).substr(0, 100), false,
+         "corrupt compressed data (compressed data ends before the stream does)"},
+        {"archive cut short", "", false, "the archive ends before the entry does"},
+    };
+    for (const TCase& c : cases) {
+        for (int workers : {0, 1, 8}) {
+            SCOPED_TRACE(std::string(c.Name) + ", workers " + std::to_string(workers));
+            fs::remove_all(fs::path(Tmp.Path()) / "out");
+            Events.clear();
+            std::vector<TTestEntry> entries = {{"before.htm", before}, {"bad.htm", Text(50000, 9)},
+                                               {"after.htm", after}};
+            entries[1].RawCompressed = c.Raw;
+            entries[1].Encrypt = c.Encrypted;
+            entries[1].Password = "pw";
+            if (c.Raw.empty()) entries[1].Method = 0;
+            std::vector<TPlacement> where;
+            Archive(entries, &where);
+            if (c.Raw.empty()) {
+                // Sizes of 10 MB recorded for a stored entry: the archive ends long before.
+                for (const int64_t field : {where[1].LocalHeader + 18, where[1].LocalHeader + 22,
+                                            where[1].CentralHeader + 20, where[1].CentralHeader + 24})
+                    for (int b = 0; b < 4; ++b)
+                        Bytes[static_cast<size_t>(field + b)] = static_cast<char>((10000000u >> (8 * b)) & 0xFF);
+                Rewrite();
+            }
+            Zip.Password = "pw";
+            int completed = -1;
+            Zip.OnUnZipComplete = [&](TObject*, int n) { completed = n; };
+            std::vector<std::string> failures;
+            TUnZipRun run(Zip, false);
+            run.SetWorkers(workers);
+            run.OnEntryFailed = [&](int index, const AnsiString& why) {
+                failures.push_back(Zip.Filename(index) + ": " + why);
+            };
+            if (c.Raw.empty())
+                EXPECT_THROW(run.UnZip(), EFatalUnzipError);
+            else
+                EXPECT_THROW(run.UnZip(), EZCompressionError);
+            EXPECT_EQ(completed, 1);
+            EXPECT_EQ(failures, std::vector<std::string>({std::string("bad.htm: ") + c.Why}));
+            EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/before.htm"}));
+            EXPECT_EQ(ReadBytes(Out("before.htm")), before);
+            EXPECT_EQ(Events, std::vector<std::string>()) << "no entry event of the failing entry";
+            Zip.OnUnZipComplete = nullptr;
+        }
+    }
 }
 
 TEST_F(UnZipTest, TruncatedArchive) {
@@ -474,13 +530,13 @@ TEST_F(UnZipTest, TruncatedArchive) {
     // No end record: an incomplete archive, and nothing is extracted.
     EXPECT_THROW(Zip.UnZip(), EIncompleteZip);
     EXPECT_EQ(Tree(), std::set<std::string>({"a.zip"}));
-    // Rebuilt from the local headers: the whole entry extracts, the cut one fails.
+    // Rebuilt from the local headers: the whole entry extracts, the cut one ends the run.
     Zip.SetIncompleteZipMode(izAssumeBad);
     std::vector<std::string> failures;
     TUnZipRun run(Zip, false);
     run.OnEntryFailed = [&](int index, const AnsiString& why) { failures.push_back(Zip.Filename(index) + ": " + why); };
-    EXPECT_EQ(run.UnZip(), 1);
-    EXPECT_EQ(failures, std::vector<std::string>({"b.htm: data ends before the entry does"}));
+    EXPECT_THROW(run.UnZip(), EFatalUnzipError);
+    EXPECT_EQ(failures, std::vector<std::string>({"b.htm: the archive ends before the entry does"}));
     EXPECT_EQ(ReadBytes(Out("a.htm")), page);
     EXPECT_FALSE(FileExists(Out("b.htm")));
 }
@@ -493,9 +549,15 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
     Archive({{"a.htm", page}, {"b.htm", Text(20000, 7)}}, &where);
     const std::string whole = Bytes;
     const std::string cut = whole.substr(0, static_cast<size_t>(where[1].Data));   // no end record
+    // Both stored CRCs wrong: every entry fails alone.
     std::string badCrc = whole;
-    badCrc[static_cast<size_t>(where[0].Data + 5)] ^= 0x10;
-    badCrc[static_cast<size_t>(where[1].Data + 5)] ^= 0x10;
+    for (const TPlacement& p : where) {
+        badCrc[static_cast<size_t>(p.LocalHeader + 14)] ^= 0x10;
+        badCrc[static_cast<size_t>(p.CentralHeader + 16)] ^= 0x10;
+    }
+    // Data that is no Deflate stream ends the run.
+    std::string corrupt = whole;
+    corrupt[static_cast<size_t>(where[0].Data)] = '\x07';
     struct TCase {
         const char* Name;
         std::string Bytes;
@@ -509,6 +571,7 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
         {"not an archive", cut, izAssumeNotAZip, false, true},
         {"nothing to rebuild", std::string(5000, 'z'), izAssumeBad, false, true},
         {"every entry damaged", badCrc, izAssumeMulti, false, false},
+        {"corrupt data", corrupt, izAssumeMulti, false, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -520,7 +583,7 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
         bool raised = false;
         try {
             EXPECT_EQ(Zip.UnZip(), 0);
-        } catch (const EArcZipException&) {
+        } catch (const Exception&) {
             raised = true;
         }
         EXPECT_EQ(raised, c.Raises);
@@ -535,9 +598,9 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
 
 TEST_F(UnZipTest, TestingWritesNothing) {
     std::vector<TPlacement> where;
-    Archive({{"docs/", ""}, {"docs/a.htm", Text(1000)}, {"b.htm", Text(2000)}, {"../evil", "x"}}, &where);
-    Bytes[static_cast<size_t>(where[2].Data + 3)] ^= 0x21;
-    Rewrite();
+    std::vector<TTestEntry> entries = {{"docs/", ""}, {"docs/a.htm", Text(1000)}, {"b.htm", Text(2000)}, {"../evil", "x"}};
+    entries[2].DeclaredCrc = Crc32(entries[2].Data) ^ 0x21;
+    Archive(entries, &where);
     std::vector<std::string> failures;
     TUnZipRun run(Zip, true);
     run.OnEntryFailed = [&](int index, const AnsiString&) { failures.push_back(Zip.Filename(index)); };
