@@ -442,6 +442,28 @@ TEST_F(UnZipTest, DamagedEntriesFailWithoutLeftovers) {
     EXPECT_NE(std::find(Events.begin(), Events.end(), "message 197"), Events.end());
 }
 
+// An entry of a method this engine does not carry: the notice, then the check as for any
+// entry: an empty one is done, one with data fails its CRC and leaves no file, an encrypted
+// one goes the password's way (another password is asked for, then it is skipped).
+TEST_F(UnZipTest, UnknownMethodIsToldThenChecked) {
+    std::vector<TTestEntry> entries = {
+        {"empty.bin", "", 9}, {"data.bin", "x", 9}, {"secret.bin", "y", 9, true, "pw"}, {"good.htm", "kept"}};
+    Archive(entries);
+    Zip.Password = "pw";
+    Zip.OnEndUnZip = [this](TObject*, int i, const AnsiString&) { Events.push_back("end " + std::to_string(i)); };
+    int asked = 0;
+    Zip.OnBadPassword = [&](TObject*, int i, AnsiString& pw) {
+        Events.push_back("password " + std::to_string(i));
+        if (++asked == 1) pw = "another";
+    };
+    EXPECT_EQ(Zip.UnZip(), 2);
+    // The second password already fails the check byte.
+    EXPECT_EQ(Events, std::vector<std::string>({"message 197", "end 0", "message 197", "badcrc 1", "message 197",
+                                                "password 2", "password 2", "skip 0 secret.bin", "end 3"}));
+    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/empty.bin", "out/good.htm"}));
+    EXPECT_EQ(ReadBytes(Out("empty.bin")), "");
+}
+
 // A directory record whose local header carries another name points at data that is not
 // its entry's: that entry fails, the rest extracts.
 TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
