@@ -323,6 +323,9 @@ void TUnZipRun::DataErrorEndsRun(int index, const std::exception_ptr& error) {
         std::rethrow_exception(error);
     } catch (const EInflateDataError& e) {
         why = "corrupt compressed data (" + e.Detail + ")";
+        // Deciphered with a password that passed the check byte but is wrong, the data is
+        // garbage as well.
+        if (FOwner.GetCurrentHeader()->IsEncrypted()) why = "wrong password or " + why;
     } catch (const EFatalUnzipError&) {
         why = "the archive ends before the entry does";
     } catch (const std::exception& e) {

@@ -494,7 +494,7 @@ TEST_F(UnZipTest, CorruptDeflateOrShortArchiveEndsTheRun) {
     const std::vector<TCase> cases = {
         {"bad block type", "\x07", false, "corrupt compressed data (invalid block type)"},
         {"distance too far back", "\x82\x42", false, "corrupt compressed data (invalid distance too far back)"},
-        {"encrypted, bad block type", "\x07", true, "corrupt compressed data (invalid block type)"},
+        {"encrypted, bad block type", "\x07", true, "wrong password or corrupt compressed data (invalid block type)"},
         {"stream cut short", DeflateRaw(Text(50000, 9)).substr(0, 100), false,
          "corrupt compressed data (compressed data ends before the stream does)"},
         {"archive cut short", "", false, "the archive ends before the entry does"},
