@@ -9,7 +9,10 @@
 // it reaches the entry; its data is then decoded, checked and written by a worker, and its
 // end (OnEndUnZip, OnBadCRC, OnSkippingFile, its progress events) follows later on the
 // calling thread, entries in archive order. Which entries' ends come between two starts
-// depends on the archive alone, never on the number of workers or their timing.
+// depends on the archive alone, never on the number of workers or their timing. A failure
+// that ends the run leaves the same files and count as without workers: one raised as an
+// entry is started lets the entries in flight (all before it) end first; one of an entry in
+// flight abandons those after it.
 #pragma once
 #include <cstdint>
 #include <deque>
