@@ -106,7 +106,7 @@ TUnZipRun::TPasswordResult TUnZipRun::CheckPassword(int index, int64_t dataStart
         FOwner.Password = FCandidate;
         h->SetCompressedSize(h->GetCompressedSize() + kEncryptionHeaderSize);
     }
-    Skip(index, srBadPassword, h->FullName(), "wrong password");
+    EndInTurn(index, [this, index, name = h->FullName()] { Skip(index, srBadPassword, name, "wrong password"); });
     return pwSkipped;
 }
 
@@ -133,7 +133,8 @@ bool TUnZipRun::OverwriteAllowed(int index, AnsiString& fName) {
     default:   // Never
         break;
     }
-    if (!overwrite) Skip(index, srNoOverwrite, fName, "existing file not replaced");
+    if (!overwrite)
+        EndInTurn(index, [this, index, fName] { Skip(index, srNoOverwrite, fName, "existing file not replaced"); });
     return overwrite;
 }
 
@@ -220,11 +221,6 @@ bool TUnZipRun::AskAnotherPassword(int index) {
     return true;
 }
 
-void TUnZipRun::MakeFolder(const AnsiString& path) {
-    if (FWorkers) FinishIfInFlight(StripTrailingBackslash(path));
-    EnsureDir(path);
-}
-
 bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     FRetryEntry = false;
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
@@ -236,25 +232,31 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     AnsiString folder;
     if (!EntryDestFolder(FOwner.GetDestDir(), dir, FOwner.GetRecreateDirs(), folder) ||
         (!isDir && !IsSafeRelativePath(h->GetFileName()))) {
-        Skip(index, srUnsafeName, h->FullName(), "unsafe name, not extracted");
+        EndInTurn(index,
+                  [this, index, name = h->FullName()] { Skip(index, srUnsafeName, name, "unsafe name, not extracted"); });
         return false;
     }
     // A name longer than the system takes cannot be written; it is refused before any folder
     // of it is made.
     if (!FTestOnly && !FitsPathLimit(folder + h->GetFileName())) {
-        Skip(index, srUnsafeName, h->FullName(), "name too long, not extracted");
+        EndInTurn(index, [this, index, name = h->FullName()] {
+            Skip(index, srUnsafeName, name, "name too long, not extracted");
+        });
         return false;
     }
     if (isDir) {
         if (!FTestOnly && FOwner.GetRecreateDirs() && !DirExists(folder)) MakeFolder(folder);
-        ++FFilesDone;
+        EndInTurn(index, [this] { ++FFilesDone; });
         return false;
     }
 
+    const auto damaged = [this, index](const char* why) {
+        EndInTurn(index, [this, index, why] { DamagedEntry(index, 0, why); });
+    };
     switch (LocateEntryData(dataStart)) {
     case lhFound: break;
-    case lhMissing: DamagedEntry(index, 0, "no local header where the directory points"); return false;
-    case lhOtherName: DamagedEntry(index, 0, "the local header names another entry"); return false;
+    case lhMissing: damaged("no local header where the directory points"); return false;
+    case lhOtherName: damaged("the local header names another entry"); return false;
     }
     fName = folder + h->GetFileName();
     bool skip = false;
@@ -263,7 +265,7 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     if (!FTestOnly) {
         // The name as it will be written, whatever the handler made of it.
         if (!IsInsideFolder(fName, FOwner.GetDestDir()) || !FitsPathLimit(fName)) {
-            Skip(index, srUnsafeName, fName, "unsafe name, not extracted");
+            EndInTurn(index, [this, index, fName] { Skip(index, srUnsafeName, fName, "unsafe name, not extracted"); });
             return false;
         }
         // Entries come folder by folder: the folder of the last file need not be looked at again.
@@ -278,7 +280,7 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
         const TPasswordResult pw = CheckPassword(index, dataStart);
         if (pw == pwSkipped) return false;
         if (pw == pwDamaged) {
-            DamagedEntry(index, 0, "shorter than its encryption header");
+            damaged("shorter than its encryption header");
             return false;
         }
     }

@@ -9,10 +9,12 @@
 // it reaches the entry; its data is then decoded, checked and written by a worker, and its
 // end (OnEndUnZip, OnBadCRC, OnSkippingFile, its progress events) follows later on the
 // calling thread, entries in archive order. Which entries' ends come between two starts
-// depends on the archive alone, never on the number of workers or their timing. A failure
-// that ends the run leaves the same files and count as without workers: one raised as an
-// entry is started lets the entries in flight (all before it) end first; one of an entry in
-// flight abandons those after it.
+// depends on the archive alone, never on the number of workers or their timing. An entry
+// that ends before its data (a directory, a skip, a damaged header) ends in its turn behind
+// the entries in flight: it is counted, and told of, only once they have ended. A failure
+// that ends the run leaves the same files, folders and count as without workers: one raised
+// as an entry is started lets the entries in flight (all before it) end first; one of an
+// entry in flight abandons those after it, and the folders made for them go again.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -108,6 +110,9 @@ private:
     void EntryFailed(int index, const AnsiString& why);
     void PumpMessages();
     TStream* NextDisk();
+    // How an entry that ends before its data ends (its count, its skip or damage event): at
+    // once, or with entries in flight, in its turn after them.
+    void EndInTurn(int index, std::function<void()> end);
     // Creates a folder of an entry; an entry in flight whose file would stand in its way is
     // finished first.
     void MakeFolder(const AnsiString& path);
@@ -119,6 +124,7 @@ private:
     void RunJob(TExtractJob& job, TWorkerState& worker);
     void CollectOldest();
     void TakeBackOldest();
+    void EndTakenBack(TExtractJob& job);
     void CollectAll();
     // Takes the oldest entry off the lists of entries in flight.
     void PopInFlight();
@@ -131,6 +137,8 @@ private:
     // end. The failure to raise: an entry's own failure met while ending them wins, as it
     // would have come first.
     std::exception_ptr EndWorkersAfterFailure(std::exception_ptr error);
+    // Removes again the folders made for entries that were abandoned (those still empty).
+    void RemoveAbandonedFolders();
     // Finishes the entries in flight first when one writes FName.
     void FinishIfInFlight(const AnsiString& fName);
 
@@ -157,6 +165,7 @@ private:
     std::deque<std::shared_ptr<TExtractJob>> FInFlight;  // archive order
     std::unordered_map<AnsiString, int> FInFlightNames;  // their names, folded: how many of each
     bool FCollectFailed = false;                        // taking an entry back raised
+    std::vector<AnsiString> FAbandonedFolders;          // made after an entry that failed, outermost first
     std::vector<std::unique_ptr<TWorkerState>> FWorkerStates;
     std::unique_ptr<TExtractWorkers> FWorkers;           // last: its threads end first
 };

@@ -408,6 +408,51 @@ TEST_F(ParallelExtractionTest, HandlerRaisingAtAnEntryKeepsTheEntriesBefore) {
     }
 }
 
+// A failure of an entry still being decoded ends the run at that entry: the entries started
+// behind it (a folder entry, a file not replaced, a file in a new folder) leave no count, no
+// event of their end and nothing on disk, as on the calling thread alone.
+TEST_F(ParallelExtractionTest, FailureInFlightUndoesTheEntriesBehindIt) {
+    std::vector<TTestEntry> entries(5);
+    entries[0].Name = "before.htm";
+    entries[0].Data = Page(3000, 1);
+    entries[1].Name = "bad.htm";
+    entries[1].Data = Page(3000, 2);
+    entries[1].RawCompressed = "\x07";   // a reserved block type
+    entries[2].Name = "d/";
+    entries[3].Name = "e/after.htm";
+    entries[3].Data = "after";
+    entries[4].Name = "exists.htm";
+    entries[4].Data = "new";
+    Archive(entries);
+    auto setUp = [](TArcUnZip& zip, TResult&) { zip.SetOverwriteMode(Never); };
+    auto prepare = [](const std::string& dest) {
+        fs::remove_all(dest);
+        fs::create_directories(dest);
+        WriteWholeFile(dest + "/exists.htm", "old");
+    };
+    const auto run = [&](int workers) {
+        TResult r = Run(workers, setUp, prepare);
+        r.Files.erase("exists.htm @");
+        r.Files.erase("before.htm @");
+        std::vector<std::string> ends;
+        for (const std::string& e : r.Events)
+            if (e.rfind("start", 0) != 0 && e.rfind("file%", 0) != 0 && e.rfind("total%", 0) != 0) ends.push_back(e);
+        r.Events = ends;
+        return r;
+    };
+    const TResult serial = run(0);
+    EXPECT_FALSE(serial.Raised.empty());
+    EXPECT_TRUE((serial.Events == std::vector<std::string>{"end 0 \\before.htm", "complete 1"}));
+    EXPECT_TRUE((serial.Files ==
+                 std::map<std::string, std::string>{{"before.htm", entries[0].Data}, {"exists.htm", "old"}}));
+    for (int workers : {1, 8}) {
+        const TResult r = run(workers);
+        EXPECT_EQ(r.Raised, serial.Raised) << workers;
+        EXPECT_TRUE(r.Events == serial.Events) << workers << ": " << r.Events.size();
+        EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
+    }
+}
+
 #ifndef _WIN32
 // A write that fails (here a file that is the full device) ends the run as it would on the
 // calling thread alone: the failing file is gone, and of the entries after it, which the
