@@ -68,18 +68,20 @@ TUnZipRun::TLocalHeader TUnZipRun::LocateEntryData(int64_t& dataStart) {
         FOwner.OpenNextDisk(static_cast<int>(h->GetDiskNumberStart()) + 1);
     const int64_t size = spanned || FArchiveSize < 0 ? FOwner.GetArchiveStream()->GetSize() : FArchiveSize;
     const int64_t offset = h->GetRelativeOffset();
-    if (offset < 0 || offset > size - kLocalHeaderFixed) return lhMissing;
+    // An archive that cannot give the 30 bytes cannot be read on: the run ends.
+    if (offset < 0 || offset > size - kLocalHeaderFixed) throw EReadError("Stream read error");
     TStream* s = SeekArchive(offset);
     uint8_t rec[kLocalHeaderFixed];
-    if (!ReadFully(s, rec, kLocalHeaderFixed)) return lhMissing;
+    if (!ReadFully(s, rec, kLocalHeaderFixed)) throw EReadError("Stream read error");
+    // The signature is not looked at: the name check below tells a header that is not this
+    // entry's, and a damaged signature alone does not make the data unusable.
     const TRecordCursor r(rec, local_header::Size);
-    if (r.U32(local_header::Signature) != ZipSignatures().Local) return lhMissing;
     // Name and extra field are read past rather than sought past: a seek would throw away
     // the read buffer that already holds the data.
     const int32_t nameLength = r.U16(local_header::NameLength);
     const int32_t skip = nameLength + r.U16(local_header::ExtraLength);
     FSkipBuffer.resize(static_cast<size_t>(skip));
-    if (skip > 0 && !ReadFully(s, FSkipBuffer.data(), skip)) return lhMissing;
+    if (skip > 0 && !ReadFully(s, FSkipBuffer.data(), skip)) throw EFatalUnzipError(msgPrematureEnd);
     // The directory points at another entry's header: its data is not this entry's.
     const AnsiString& recorded = h->GetStoredNameBytes();
     if (!recorded.empty() && (static_cast<size_t>(nameLength) != recorded.size() ||
@@ -253,10 +255,16 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     const auto damaged = [this, index](const char* why) {
         EndInTurn(index, [this, index, why] { DamagedEntry(index, 0, why); });
     };
-    switch (LocateEntryData(dataStart)) {
-    case lhFound: break;
-    case lhMissing: damaged("no local header where the directory points"); return false;
-    case lhOtherName: damaged("the local header names another entry"); return false;
+    TLocalHeader header;
+    try {
+        header = LocateEntryData(dataStart);
+    } catch (...) {
+        DataErrorEndsRun(index, std::current_exception());
+        throw;
+    }
+    if (header == lhOtherName) {
+        damaged("the local header names another entry");
+        return false;
     }
     fName = folder + h->GetFileName();
     bool skip = false;
@@ -330,6 +338,8 @@ void TUnZipRun::DataErrorEndsRun(int index, const std::exception_ptr& error) {
         if (FOwner.GetCurrentHeader()->IsEncrypted()) why = "wrong password or " + why;
     } catch (const EFatalUnzipError&) {
         why = "the archive ends before the entry does";
+    } catch (const EReadError&) {
+        why = "the archive cannot be read where the entry lies";
     } catch (const std::exception& e) {
         why = e.what();
     } catch (...) {

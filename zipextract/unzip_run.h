@@ -82,8 +82,9 @@ private:
     // The outcome of an entry's data, in the component's events.
     void EndEntry(int index, const AnsiString& fName, TDataFailure failure, uint32_t crc, int64_t written,
                   const AnsiString& corruptReason);
-    // Finds the entry's local header and the start of its data.
-    enum TLocalHeader { lhFound, lhMissing, lhOtherName };
+    // Finds the entry's local header and the start of its data; an archive too short for it
+    // raises.
+    enum TLocalHeader { lhFound, lhOtherName };
     TLocalHeader LocateEntryData(int64_t& dataStart);
     TStream* SeekArchive(int64_t position);
     enum TPasswordResult { pwAccepted, pwSkipped, pwDamaged };

@@ -428,17 +428,19 @@ TEST_F(UnZipTest, DamagedEntriesFailWithoutLeftovers) {
     run.OnEntryFailed = [&](int index, const AnsiString& why) {
         failures.push_back(Zip.Entry(index)->GetFileName() + ": " + why);
     };
-    EXPECT_EQ(run.UnZip(), 1);
+    EXPECT_EQ(run.UnZip(), 2);
     EXPECT_LE(largest, static_cast<int64_t>(page.size()));
     std::string all;
     for (const std::string& f : failures) all += f + "\n";
-    EXPECT_EQ(failures.size(), 7u) << all;
+    EXPECT_EQ(failures.size(), 6u) << all;
     EXPECT_EQ(ReadBytes(Out("good.htm")), page);
+    // A local header whose signature alone is damaged still leads to its data.
+    EXPECT_EQ(ReadBytes(Out("bad_local.htm")), page);
     // A read-only attribute is never applied before the check, so a bad file can always go.
-    for (const char* n : {"flipped.htm", "wrong_crc.htm", "huge_declared.htm", "short_encrypted.bin", "bad_local.htm",
-                          "method9.bin", "readonly_bad_crc.txt"})
+    for (const char* n : {"flipped.htm", "wrong_crc.htm", "huge_declared.htm", "short_encrypted.bin", "method9.bin",
+                          "readonly_bad_crc.txt"})
         EXPECT_FALSE(FileExists(Out(n))) << n;
-    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/good.htm"}));
+    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/bad_local.htm", "out/good.htm"}));
     EXPECT_NE(std::find(Events.begin(), Events.end(), "message 197"), Events.end());
 }
 
@@ -539,6 +541,70 @@ TEST_F(UnZipTest, CorruptDeflateOrShortArchiveEndsTheRun) {
             EXPECT_EQ(ReadBytes(Out("before.htm")), before);
             EXPECT_EQ(Events, std::vector<std::string>()) << "no entry event of the failing entry";
             Zip.OnUnZipComplete = nullptr;
+        }
+    }
+}
+
+// A local header that cannot be read (the archive cut after its directory was read, or a
+// header whose name and extra field run past the end) ends the run as the archive's read
+// error, with workers as without. A damaged signature alone is not looked at: the entry
+// extracts.
+TEST_F(UnZipTest, UnreadableLocalHeaderEndsTheRun) {
+    const std::string before = Text(70000, 1), middle = Text(3000, 2), after = Text(300, 3);
+    enum TDamage { dmCutAfterDirectory, dmExtraPastTheEnd, dmSignature };
+    struct TCase {
+        const char* Name;
+        TDamage Damage;
+        const char* Why;   // empty: the run goes through
+    };
+    std::vector<TCase> cases = {
+        {"extra field past the end", dmExtraPastTheEnd, "the archive ends before the entry does"},
+        {"bad signature", dmSignature, ""},
+    };
+#ifndef _WIN32
+    // The archive is open without write sharing under Windows.
+    cases.push_back({"cut after the directory", dmCutAfterDirectory, "the archive cannot be read where the entry lies"});
+#endif
+    for (const TCase& c : cases) {
+        for (int workers : {0, 1, 8}) {
+            SCOPED_TRACE(std::string(c.Name) + ", workers " + std::to_string(workers));
+            fs::remove_all(fs::path(Tmp.Path()) / "out");
+            std::vector<TPlacement> where;
+            Archive({{"before.htm", before, 0}, {"middle.htm", middle}, {"after.htm", after}}, &where);
+            if (c.Damage == dmExtraPastTheEnd) {
+                Bytes[static_cast<size_t>(where[1].LocalHeader + 28)] = '\xFF';
+                Bytes[static_cast<size_t>(where[1].LocalHeader + 29)] = '\xFF';
+            } else if (c.Damage == dmSignature) {
+                Bytes[static_cast<size_t>(where[1].LocalHeader)] = 'Q';
+            }
+            Rewrite();
+            if (c.Damage == dmCutAfterDirectory)
+                Zip.OnStartUnZipInfo = [&](TObject*, int, int64_t, bool&) {
+                    fs::resize_file(fs::path(Tmp.Path()) / "a.zip", static_cast<uintmax_t>(where[1].LocalHeader + 10));
+                };
+            int completed = -1;
+            Zip.OnUnZipComplete = [&](TObject*, int n) { completed = n; };
+            std::vector<std::string> failures;
+            TUnZipRun run(Zip, false);
+            run.SetWorkers(workers);
+            run.OnEntryFailed = [&](int index, const AnsiString& why) {
+                failures.push_back(Zip.Filename(index) + ": " + why);
+            };
+            if (c.Damage == dmSignature) {
+                EXPECT_EQ(run.UnZip(), 3);
+                EXPECT_EQ(completed, 3);
+                EXPECT_EQ(ReadBytes(Out("middle.htm")), middle);
+            } else {
+                if (c.Damage == dmCutAfterDirectory)
+                    EXPECT_THROW(run.UnZip(), EReadError);
+                else
+                    EXPECT_THROW(run.UnZip(), EFatalUnzipError);
+                EXPECT_EQ(completed, 1);
+                EXPECT_EQ(failures, std::vector<std::string>({std::string("middle.htm: ") + c.Why}));
+                EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/before.htm"}));
+            }
+            Zip.OnUnZipComplete = nullptr;
+            Zip.OnStartUnZipInfo = nullptr;
         }
     }
 }
