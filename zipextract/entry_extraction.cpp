@@ -315,17 +315,6 @@ void TUnZipRun::NoticeDataFailure(TDataFailure failure) {
         FOwner.HandleMessage(msgInflateOutOfMemory, ArcLoadStr(msgInflateOutOfMemory), ArcLoadStr(msgError), 0);
 }
 
-namespace {
-bool IsInflateDataError(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const EInflateDataError&) {
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-}  // namespace
 
 void TUnZipRun::DataErrorEndsRun(int index, const std::exception_ptr& error) {
     AnsiString why;
@@ -385,11 +374,9 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
         } catch (...) {
         }
         if (decoded) throw;
-        const std::exception_ptr error = std::current_exception();
-        // An encrypted entry's data that is no Deflate stream is what a wrong password that
-        // passed the check byte gives: the handler may supply another one first.
-        if (h->IsEncrypted() && IsInflateDataError(error) && AskAnotherPassword(index)) return;
-        DataErrorEndsRun(index, error);
+        // Only a CRC mismatch is a wrong password's to retry: data that is no Deflate stream
+        // ends the run, encrypted or not.
+        DataErrorEndsRun(index, std::current_exception());
         throw;
     }
     CloseEntryFile(out, fName, SoundData(failure, FOutput.Crc(), FOutput.Written(), *h), *h, FFileOptions);
