@@ -298,10 +298,6 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
         if (FWorkers) FinishIfInFlight(fName);
         if (!OverwriteAllowed(index, fName)) return false;
     }
-    // Told as the entry is started, on the calling thread: the method is known from the
-    // directory, and a handler that raises here stops the run before the entry's file.
-    if (!IsKnownMethod(h->CompressionMethod))
-        FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
     return true;
 }
 
@@ -360,10 +356,14 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
     }
     TDataFailure failure;
     AnsiString corruptReason;
-    bool decoded = false;
+    bool decoding = false;   // a failure of the data itself, not of a handler
     try {
+        // Told once the entry's file is made, where its data would be decoded.
+        if (!IsKnownMethod(h->CompressionMethod))
+            FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
+        decoding = true;
         failure = Decompress(out.get(), dataStart, corruptReason);
-        decoded = true;
+        decoding = false;
         NoticeDataFailure(failure);
     } catch (...) {
         // The run ends (corrupt Deflate data, the archive ends early, disk full, a cancelled
@@ -373,7 +373,7 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
             CloseEntryFile(out, fName, false, *h, FFileOptions);
         } catch (...) {
         }
-        if (decoded) throw;
+        if (!decoding) throw;
         // Only a CRC mismatch is a wrong password's to retry: data that is no Deflate stream
         // ends the run, encrypted or not.
         DataErrorEndsRun(index, std::current_exception());
@@ -387,8 +387,12 @@ void TUnZipRun::UnZipOneFile(int index) {
     AnsiString fName;
     int64_t dataStart = 0;
     if (!StartEntry(index, fName, dataStart)) return;
-    if (FWorkers)
+    if (FWorkers && IsKnownMethod(FOwner.GetCurrentHeader()->CompressionMethod)) {
         SubmitEntry(index, fName, dataStart);
-    else
-        FinishEntry(index, fName, dataStart);
+        return;
+    }
+    // The notice of an unknown method comes on this thread once the entry's file is made: the
+    // entries before it end first.
+    if (FWorkers) FinishInFlight();
+    FinishEntry(index, fName, dataStart);
 }

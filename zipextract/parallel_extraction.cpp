@@ -274,7 +274,10 @@ void TUnZipRun::FinishIfInFlight(const AnsiString& name) {
     bool inFlight = FInFlightNames.count(folded) != 0;
     for (size_t i = 0; !inFlight && i < folded.size(); ++i)
         if (folded[i] == '\\') inFlight = FInFlightNames.count(folded.substr(0, i)) != 0;
-    if (!inFlight) return;
+    if (inFlight) FinishInFlight();
+}
+
+void TUnZipRun::FinishInFlight() {
     // The entry being started keeps its own header through the others' ends.
     TZipHeaderInfo current;
     current.Assign(FOwner.GetCurrentHeader());

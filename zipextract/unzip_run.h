@@ -142,6 +142,8 @@ private:
     void RemoveAbandonedFolders();
     // Finishes the entries in flight first when one writes FName.
     void FinishIfInFlight(const AnsiString& fName);
+    // Ends every entry in flight, keeping the current entry's header.
+    void FinishInFlight();
 
     TArcUnZip& FOwner;
     const bool FTestOnly;

@@ -475,6 +475,26 @@ TEST_F(UnZipTest, UnknownMethodIsToldThenChecked) {
     EXPECT_EQ(ReadBytes(Out("empty.bin")), "");
 }
 
+// The notice of an unknown method comes once the entry's file is made, with workers as
+// without; the file goes again after the check.
+TEST_F(UnZipTest, UnknownMethodNoticeComesWithTheFileMade) {
+    Archive({{"first.htm", Text(20000, 1)}, {"data.bin", "x", 9}, {"last.htm", Text(300, 2)}});
+    for (int workers : {0, 1, 8}) {
+        SCOPED_TRACE(workers);
+        fs::remove_all(fs::path(Tmp.Path()) / "out");
+        std::vector<std::string> told;
+        Zip.OnHandleMessage = [&](TObject*, int id, const AnsiString&, const AnsiString&, uint32_t, int&) {
+            told.push_back(std::to_string(id) + (FileExists(Out("data.bin")) ? " file made" : " no file") +
+                           (FileExists(Out("first.htm")) ? ", first there" : ""));
+        };
+        TUnZipRun run(Zip, false);
+        run.SetWorkers(workers);
+        EXPECT_EQ(run.UnZip(), 2);
+        EXPECT_EQ(told, std::vector<std::string>({"197 file made, first there"}));
+        EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/first.htm", "out/last.htm"}));
+    }
+}
+
 // A directory record whose local header carries another name points at data that is not
 // its entry's: that entry fails, the rest extracts.
 TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
