@@ -159,6 +159,7 @@ int TUnZipRun::UnZipFiles() {
             const int count = FOwner.GetSortedList()->GetCount();
             for (int i = 0; i < count; ++i) {
                 if (!FOwner.GetDoAll() && !FOwner.GetSortedList()->Header(i)->MatchFlag) continue;
+                PumpMessages();   // also through entries that write nothing
                 do {
                     FOwner.WaitWhilePaused();
                     if (FOwner.GetCancel()) throw EUserCanceled(msgUserAborted);

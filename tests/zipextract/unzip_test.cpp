@@ -3,6 +3,10 @@
 // and damaged entries that must fail without leaving a file behind.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -494,6 +498,30 @@ TEST_F(UnZipTest, UnknownMethodNoticeComesWithTheFileMade) {
         EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/first.htm", "out/last.htm"}));
     }
 }
+
+#ifdef _WIN32
+// A run of entries without data (folders, skipped files) still pumps the calling thread's
+// queue: a message posted as the entries begin is taken before the run ends.
+TEST_F(UnZipTest, MessagesArePumpedBetweenEntriesWithoutData) {
+    Archive({{"a/", ""}, {"b/", ""}, {"c/", ""}, {"skipped.htm", "s"}});
+    Zip.SetDoProcessMessages(true);
+    Zip.OnStartUnZip = [](TObject*, int, AnsiString&, bool& skip) { skip = true; };
+    Zip.OnStartUnZipInfo = [](TObject*, int, int64_t, bool&) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+        Sleep(40);   // longer than the pumps' interval
+    };
+    bool waiting = true;
+    Zip.OnUnZipComplete = [&](TObject*, int) {
+        MSG m;
+        waiting = PeekMessageA(&m, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != 0;
+    };
+    EXPECT_EQ(Zip.UnZip(), 3);
+    EXPECT_FALSE(waiting);
+}
+#endif
 
 // A directory record whose local header carries another name points at data that is not
 // its entry's: that entry fails, the rest extracts.
