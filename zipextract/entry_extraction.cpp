@@ -302,8 +302,11 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
 }
 
 bool TUnZipRun::SoundData(TDataFailure failure, uint32_t crc, int64_t written, const TZipHeaderInfo& h) {
-    // An entry of a method not carried yields no bytes: an empty one still checks out.
-    return (failure == dfNone || failure == dfUnknownMethod) && written == h.GetUncompressedSize() && crc == h.CRC32;
+    // An entry of a method not carried yields no bytes: an empty one still checks out. Data
+    // that goes on past the stored size keeps what was written up to it, and the check
+    // decides on that.
+    return (failure == dfNone || failure == dfUnknownMethod || failure == dfTooLong) &&
+           written == h.GetUncompressedSize() && crc == h.CRC32;
 }
 
 void TUnZipRun::NoticeDataFailure(TDataFailure failure) {

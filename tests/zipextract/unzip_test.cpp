@@ -523,6 +523,30 @@ TEST_F(UnZipTest, MessagesArePumpedBetweenEntriesWithoutData) {
 }
 #endif
 
+// Data that goes on past the stored size: what was written up to it stays when its CRC is
+// the stored one (the whole first block here), else the file goes as for any CRC mismatch.
+TEST_F(UnZipTest, DataPastTheStoredSizeIsDecidedByTheCrc) {
+    const std::string page = Text(40000, 5);
+    const std::string block = page.substr(0, 32768);
+    std::vector<TTestEntry> entries = {{"whole_block.htm", page}, {"short.htm", page}, {"last.htm", "last"}};
+    entries[0].DeclaredSize = 32768;
+    entries[0].DeclaredCrc = Crc32(block);
+    entries[1].DeclaredSize = 500;
+    entries[1].DeclaredCrc = Crc32(page.substr(0, 500));
+    Archive(entries);
+    for (int workers : {0, 8}) {
+        SCOPED_TRACE(workers);
+        fs::remove_all(fs::path(Tmp.Path()) / "out");
+        Events.clear();
+        TUnZipRun run(Zip, false);
+        run.SetWorkers(workers);
+        EXPECT_EQ(run.UnZip(), 2);
+        EXPECT_EQ(ReadBytes(Out("whole_block.htm")), block);
+        EXPECT_EQ(Events, std::vector<std::string>({"badcrc 1"}));
+        EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/last.htm", "out/whole_block.htm"}));
+    }
+}
+
 // A directory record whose local header carries another name points at data that is not
 // its entry's: that entry fails, the rest extracts.
 TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
