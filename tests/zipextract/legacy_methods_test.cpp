@@ -216,10 +216,21 @@ TEST(Unshrink, WiderCodesAfterTheEscape) {
     EXPECT_EQ(run.Result(), "ababc");
 }
 
+TEST(Unshrink, FreeCodeInsideAChainTakesTheOldCode) {
+    // 300 (free) is "AA" and makes 257; 66 then makes 258 with the still free 300 as its
+    // prefix. Decoding 258 meets 300 inside the chain: the final character 'B', then the old
+    // code 66: "BBB".
+    TBitWriter w;
+    for (uint32_t c : {65u, 300u, 66u, 258u}) w.Put(c, 9);
+    TDecoderRun run(w.Bytes(), 100);
+    Unshrink(run.Bits, run.Output);
+    EXPECT_EQ(run.Result(), "AAABBBB");
+}
+
 TEST(Unshrink, DamagedChainsFail) {
     const std::vector<std::vector<uint32_t>> streams = {
-        // A free code other than the one being defined: the old code of the next string is
-        // free itself (this once looped for ever).
+        // The code read is free and so is the old code it leads to: it would lead there
+        // again for ever.
         {65, 300, 258},
         // A partial clear frees 257 and 258 while 257 is the old code; the next entry takes
         // slot 257 with itself as prefix, and decoding 257 would push for ever.
