@@ -351,7 +351,7 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
     std::unique_ptr<TLFNFileStream> out;
     if (!FTestOnly) {
-        out = CreateEntryFile(fName, FFileOptions);
+        out = CreateEntryFile(fName, *h, FFileOptions);
         if (!out) {
             Skip(index, srCreateError, fName, "cannot create " + fName);
             return;

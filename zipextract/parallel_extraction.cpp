@@ -138,7 +138,7 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
     try {
         if (!w.Archive) w.Archive = std::make_unique<TFileStream>(FWorkerZipName, fmOpenRead | fmShareDenyNone);
         if (!FTestOnly) {
-            out = CreateEntryFile(job.FName, FFileOptions);
+            out = CreateEntryFile(job.FName, job.Header, FFileOptions);
             if (!out) {
                 job.CreateFailed = true;
                 return;

@@ -547,6 +547,30 @@ TEST_F(UnZipTest, DataPastTheStoredSizeIsDecidedByTheCrc) {
     }
 }
 
+// The output file is set to the entry's size before its data is written (not beyond what
+// the data can give: a declared size of 4 GiB over a few bytes is not set aside).
+TEST_F(UnZipTest, OutputFileIsSetToTheEntrySizeFirst) {
+    const std::string page = Text(100000, 6);
+    std::vector<TTestEntry> entries = {{"page.htm", page}, {"stored.htm", page, 0}, {"huge_declared.htm", "tiny"}};
+    entries[2].DeclaredSize = int64_t(1) << 32;
+    Archive(entries);
+    AnsiString current;
+    std::vector<int64_t> firstSizes;
+    Zip.OnStartUnZip = [&](TObject*, int, AnsiString& name, bool&) {
+        current = name;
+        firstSizes.push_back(-1);
+    };
+    Zip.OnFilePercentDone = [&](TObject*, int) {
+        if (firstSizes.back() < 0) firstSizes.back() = FileSizeByName(current);
+    };
+    TUnZipRun run(Zip, false);
+    run.SetWorkers(0);
+    EXPECT_EQ(run.UnZip(), 2);
+    EXPECT_EQ(firstSizes, std::vector<int64_t>({100000, 100000, 0}));
+    EXPECT_EQ(ReadBytes(Out("page.htm")), page);
+    EXPECT_EQ(ReadBytes(Out("stored.htm")), page);
+}
+
 // A directory record whose local header carries another name points at data that is not
 // its entry's: that entry fails, the rest extracts.
 TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
