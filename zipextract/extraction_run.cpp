@@ -51,9 +51,9 @@ void TUnZipRun::PumpMessages() {
 }
 
 TStream* TUnZipRun::NextDisk() {
-    const uint32_t next = FOwner.GetCurrentDisk() + 2;   // 1-based number of the following disk
-    if (next > FOwner.GetNumberOfParts()) throw EFatalUnzipError(msgPrematureEnd);
-    return FOwner.OpenNextDisk(static_cast<int>(next));
+    // Past the last part too: the request for a disk that does not come (cancelled, or a
+    // part file that is not there) ends the run.
+    return FOwner.OpenNextDisk(static_cast<int>(FOwner.GetCurrentDisk()) + 2);
 }
 
 int TUnZipRun::UnZip() {

@@ -714,6 +714,42 @@ TEST_F(UnZipTest, UnreadableLocalHeaderEndsTheRun) {
     }
 }
 
+// An entry of a split archive whose recorded size runs past the last part asks for the
+// part after it, as for any part; one that is not there ends the run with the file error.
+TEST_F(UnZipTest, SpannedEntryPastTheLastPartAsksForTheNextPart) {
+    std::vector<TPlacement> where;
+    Archive({{"before.htm", "kept", 0}, {"long.bin", Text(3000, 7), 0}}, &where);
+    // Sizes of 10 MB recorded for the stored entry: its data runs into the second part and on.
+    for (const int64_t field : {where[1].LocalHeader + 18, where[1].LocalHeader + 22, where[1].CentralHeader + 20,
+                                where[1].CentralHeader + 24})
+        for (int b = 0; b < 4; ++b)
+            Bytes[static_cast<size_t>(field + b)] = static_cast<char>((10000000u >> (8 * b)) & 0xFF);
+    // Part 1: the entries; part 2 (the archive's own name): the directory, on disk 1.
+    const size_t cut = static_cast<size_t>(where[0].CentralHeader);
+    std::string last = Bytes.substr(cut);
+    const size_t e = last.size() - 22;
+    last[e + 4] = 1;                                     // this disk
+    last[e + 6] = 1;                                     // the directory starts on disk 1
+    for (int b = 0; b < 4; ++b) last[e + 16 + b] = 0;    // at its start
+    WriteBytes(Base + "p1.zip", Bytes.substr(0, cut));
+    WriteBytes(Base + "a.zip", last);
+    std::vector<int> asked;
+    Zip.SetZipName("");
+    Zip.SetZipName(Base + "a.zip");
+    Zip.OnFileNameForSplitPart = [&](TObject*, AnsiString& name, int part, TSplitPartType) {
+        asked.push_back(part);
+        name = part == 1 ? Base + "p1.zip" : part == 2 ? Base + "a.zip" : Base + "p" + std::to_string(part) + ".zip";
+    };
+    int completed = -1;
+    Zip.OnUnZipComplete = [&](TObject*, int n) { completed = n; };
+    asked.clear();
+    EXPECT_THROW(Zip.UnZip(), EFOpenError);
+    EXPECT_EQ(completed, 1);
+    EXPECT_EQ(asked.back(), 3);
+    EXPECT_EQ(ReadBytes(Out("before.htm")), "kept");
+    EXPECT_FALSE(FileExists(Out("long.bin")));
+}
+
 TEST_F(UnZipTest, TruncatedArchive) {
     const std::string page = Text(60000, 4);
     std::vector<TPlacement> where;
