@@ -11,7 +11,6 @@
 #include "ziparchive/file_utils.h"
 #include "ziparchive/record_fields.h"
 #include "classlib/little_endian.h"
-#include "ziparchive/zip_signatures.h"
 #include "zipextract/entry_decoders.h"
 #include "zipextract/extract_paths.h"
 #include "zipextract/file_stamps.h"

@@ -6,9 +6,10 @@
 //
 // Every event runs on the calling thread. With workers, an entry's events up to its output
 // file (OnStartUnZip, the password check, the overwrite rule) run on the calling thread as
-// it reaches the entry; its data is then decoded, checked and written by a worker, and its
-// end (OnEndUnZip, OnBadCRC, OnSkippingFile, its progress events) follows later on the
-// calling thread, entries in archive order. Which entries' ends come between two starts
+// it reaches the entry; its data is then decoded, checked and written by a worker (an entry
+// of an unknown method, whose notice comes with its file made, on the calling thread once
+// the entries before it have ended), and its end (OnEndUnZip, OnBadCRC, OnSkippingFile,
+// its progress events) follows later on the calling thread, entries in archive order. Which entries' ends come between two starts
 // depends on the archive alone, never on the number of workers or their timing. An entry
 // that ends before its data (a directory, a skip, a damaged header) ends in its turn behind
 // the entries in flight: it is counted, and told of, only once they have ended. A failure
