@@ -1,6 +1,5 @@
 #include "zipextract/bit_input.h"
 
-#include "ziparchive/arc_exceptions.h"
 
 const uint16_t kBitMasks[17] = {0x0000, 0x0001, 0x0003, 0x0007, 0x000F, 0x001F, 0x003F, 0x007F, 0x00FF,
                                 0x01FF, 0x03FF, 0x07FF, 0x0FFF, 0x1FFF, 0x3FFF, 0x7FFF, 0xFFFF};
@@ -24,7 +23,7 @@ void TBitInput::FillBitBuffer() {
 
 bool TBitInput::NextByte(uint8_t& b) {
     if (FInput.ReadInputByte(b) == 8) return true;
-    if (FPadded >= kZeroPadBytes) throw EFatalUnzipError(msgPrematureEnd);
+    if (FPadded >= kZeroPadBytes) throw EEntryDataEnded("data ends before the entry does");
     ++FPadded;
     FEndOfInput = true;
     b = 0;

@@ -5,7 +5,12 @@
 #pragma once
 #include <cstdint>
 
+#include "classlib/sysutils.h"
 #include "zipextract/entry_input.h"
+
+// The entry's bits are used up while its decoder still wants more: the entry fails, the run
+// goes on (an archive that ends early raises EFatalUnzipError instead).
+PW_DECLARE_EXCEPTION(EEntryDataEnded, Exception)
 
 // Entry n holds the n low bits set (n = 0 to 16).
 extern const uint16_t kBitMasks[17];
@@ -37,7 +42,7 @@ public:
     static constexpr int kZeroPadBytes = 4;
 
 private:
-    // A byte of the entry, or one of the zero bytes past its end; raises EFatalUnzipError
+    // A byte of the entry, or one of the zero bytes past its end; raises EEntryDataEnded
     // when those are used up as well.
     bool NextByte(uint8_t& b);
 

@@ -1,9 +1,12 @@
 #include "zipextract/decode_table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace {
+
+std::atomic<bool> gFailAllocations{false};
 
 // The Len low bits of Code in reverse order: codes arrive first bit first, and tables are
 // indexed by the bits as they sit in the bit buffer.
@@ -66,6 +69,7 @@ TBuildResult BuildDecodeTable(const uint8_t* lengths, int n, int s, const uint16
         if (lengths[i]) codes[static_cast<size_t>(i)] = Reverse(next[lengths[i]]++, lengths[i]);
 
     try {
+        if (gFailAllocations.load(std::memory_order_relaxed)) throw std::bad_alloc();
         // Each first-table slot that longer codes share gets one sub-table as wide as the
         // longest of them needs.
         const uint32_t rootSize = 1u << root, rootMask = rootSize - 1;
@@ -108,6 +112,8 @@ TBuildResult BuildDecodeTable(const uint8_t* lengths, int n, int s, const uint16
     table.LookupBits = root;
     return left > 0 ? brIncomplete : brBuilt;
 }
+
+void FailDecodeTableAllocations(bool fail) { gFailAllocations.store(fail, std::memory_order_relaxed); }
 
 int ReadBitLengths(TBitInput& in, uint32_t& buf, int& count, uint8_t* lengths, int n) {
     in.NeedBits(8, buf, count);

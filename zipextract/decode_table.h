@@ -36,6 +36,10 @@ constexpr int kMaxCodes = 288;
 TBuildResult BuildDecodeTable(const uint8_t* lengths, int n, int s, const uint16_t* base, const uint8_t* extra,
                               TDecodeTable& table, int lookupBits);
 
+// Tests: every table allocation fails from now on (true) or no longer (false), on every
+// thread, so that the out-of-memory path can be seen.
+void FailDecodeTableAllocations(bool fail);
+
 constexpr int kBadBitLengths = 4;
 
 // Reads a run-length coded list of N bit lengths (a byte giving the number of run bytes

@@ -9,7 +9,9 @@
 #include "zipextract/entry_output.h"
 
 // What went wrong with an entry's data.
-enum TDataFailure { dfNone, dfCorrupt, dfEndsEarly, dfTooLong, dfUnknownMethod };
+// dfUnknownMethod: nothing was decoded, and the CRC check decides as for any entry;
+// dfOutOfMemory: an older method's decode tables could not be had.
+enum TDataFailure { dfNone, dfCorrupt, dfEndsEarly, dfTooLong, dfUnknownMethod, dfOutOfMemory };
 
 struct TEntryMethod {
     uint16_t Method = 0;
@@ -18,8 +20,13 @@ struct TEntryMethod {
     int64_t CompressedSize = 0;      // after any encryption header
 };
 
-// Decodes Input into Output. Corrupt data, data that ends early and data longer than the
-// stored size give their failure (a corrupt stream's own words in Reason); a method this
-// engine does not carry gives dfUnknownMethod with nothing written. Anything else (a short
-// write, an unreadable archive) is raised.
+// A method this engine decodes.
+bool IsKnownMethod(uint16_t method);
+
+// Decodes Input into Output. Data of the older methods that is corrupt or ends early, data
+// longer than the stored size, and decode tables that cannot be had give their failure (a
+// corrupt stream's own words in Reason); a method this engine does not carry gives
+// dfUnknownMethod with nothing written. Anything else ends the run and is raised: corrupt
+// Deflate data (EZCompressionError), an archive that ends before the entry's data does
+// (EFatalUnzipError), a short write, an unreadable archive.
 TDataFailure DecodeEntryData(TEntryInput& input, TEntryOutput& output, const TEntryMethod& entry, AnsiString& reason);

@@ -4,13 +4,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 
 #include "classlib/fileio.h"
 #include "ziparchive/buffered_stream.h"
 #include "ziparchive/file_utils.h"
 #include "ziparchive/record_fields.h"
 #include "classlib/little_endian.h"
-#include "ziparchive/zip_signatures.h"
+#include "zipextract/entry_decoders.h"
 #include "zipextract/extract_paths.h"
 #include "zipextract/file_stamps.h"
 #include "zipextract/unzip_run.h"
@@ -66,18 +67,20 @@ TUnZipRun::TLocalHeader TUnZipRun::LocateEntryData(int64_t& dataStart) {
         FOwner.OpenNextDisk(static_cast<int>(h->GetDiskNumberStart()) + 1);
     const int64_t size = spanned || FArchiveSize < 0 ? FOwner.GetArchiveStream()->GetSize() : FArchiveSize;
     const int64_t offset = h->GetRelativeOffset();
-    if (offset < 0 || offset > size - kLocalHeaderFixed) return lhMissing;
+    // An archive that cannot give the 30 bytes cannot be read on: the run ends.
+    if (offset < 0 || offset > size - kLocalHeaderFixed) throw EReadError("Stream read error");
     TStream* s = SeekArchive(offset);
     uint8_t rec[kLocalHeaderFixed];
-    if (!ReadFully(s, rec, kLocalHeaderFixed)) return lhMissing;
+    if (!ReadFully(s, rec, kLocalHeaderFixed)) throw EReadError("Stream read error");
+    // The signature is not looked at: the name check below tells a header that is not this
+    // entry's, and a damaged signature alone does not make the data unusable.
     const TRecordCursor r(rec, local_header::Size);
-    if (r.U32(local_header::Signature) != ZipSignatures().Local) return lhMissing;
     // Name and extra field are read past rather than sought past: a seek would throw away
     // the read buffer that already holds the data.
     const int32_t nameLength = r.U16(local_header::NameLength);
     const int32_t skip = nameLength + r.U16(local_header::ExtraLength);
     FSkipBuffer.resize(static_cast<size_t>(skip));
-    if (skip > 0 && !ReadFully(s, FSkipBuffer.data(), skip)) return lhMissing;
+    if (skip > 0 && !ReadFully(s, FSkipBuffer.data(), skip)) throw EFatalUnzipError(msgPrematureEnd);
     // The directory points at another entry's header: its data is not this entry's.
     const AnsiString& recorded = h->GetStoredNameBytes();
     if (!recorded.empty() && (static_cast<size_t>(nameLength) != recorded.size() ||
@@ -104,7 +107,7 @@ TUnZipRun::TPasswordResult TUnZipRun::CheckPassword(int index, int64_t dataStart
         FOwner.Password = FCandidate;
         h->SetCompressedSize(h->GetCompressedSize() + kEncryptionHeaderSize);
     }
-    Skip(index, srBadPassword, h->FullName(), "wrong password");
+    EndInTurn(index, [this, index, name = h->FullName()] { Skip(index, srBadPassword, name, "wrong password"); });
     return pwSkipped;
 }
 
@@ -131,7 +134,8 @@ bool TUnZipRun::OverwriteAllowed(int index, AnsiString& fName) {
     default:   // Never
         break;
     }
-    if (!overwrite) Skip(index, srNoOverwrite, fName, "existing file not replaced");
+    if (!overwrite)
+        EndInTurn(index, [this, index, fName] { Skip(index, srNoOverwrite, fName, "existing file not replaced"); });
     return overwrite;
 }
 
@@ -188,9 +192,8 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure, uint32_t crc,
         break;
     case dfEndsEarly: why = "data ends before the entry does"; break;
     case dfTooLong: why = "more data than the stored size"; break;
-    case dfUnknownMethod:
-        DamagedEntry(index, crc, Format("unsupported compression method %u", h->CompressionMethod));
-        return;
+    case dfUnknownMethod: why = Format("unsupported compression method %u", h->CompressionMethod); break;
+    case dfOutOfMemory: why = "out of memory for the decode tables"; break;
     default:
         why = written != h->GetUncompressedSize()
                   ? Format("size mismatch (%lld bytes, stored %lld)", static_cast<long long>(written),
@@ -204,21 +207,19 @@ void TUnZipRun::ReportDataFailure(int index, TDataFailure failure, uint32_t crc,
     }
     // Garbage from a wrong password that passed the check byte ends here too: the handler
     // may supply another password, and the run extracts the entry again.
-    FCandidate = FOwner.Password;
-    if (FOwner.OnBadPassword) FOwner.OnBadPassword(&FOwner, index, FCandidate);
-    if (FCandidate != FOwner.Password) {
-        FOwner.Password = FCandidate;
-        FRetryEntry = true;
-        return;
-    }
+    if (AskAnotherPassword(index)) return;
     if (FOwner.OnSkippingFile) FOwner.OnSkippingFile(&FOwner, srBadPassword, h->FullName(), index, FSkipRetry);
     --FFilesToDo;
     EntryFailed(index, "wrong password or " + why);
 }
 
-void TUnZipRun::MakeFolder(const AnsiString& path) {
-    if (FWorkers) FinishIfInFlight(StripTrailingBackslash(path));
-    EnsureDir(path);
+bool TUnZipRun::AskAnotherPassword(int index) {
+    FCandidate = FOwner.Password;
+    if (FOwner.OnBadPassword) FOwner.OnBadPassword(&FOwner, index, FCandidate);
+    if (FCandidate == FOwner.Password) return false;
+    FOwner.Password = FCandidate;
+    FRetryEntry = true;
+    return true;
 }
 
 bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
@@ -232,25 +233,37 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     AnsiString folder;
     if (!EntryDestFolder(FOwner.GetDestDir(), dir, FOwner.GetRecreateDirs(), folder) ||
         (!isDir && !IsSafeRelativePath(h->GetFileName()))) {
-        Skip(index, srUnsafeName, h->FullName(), "unsafe name, not extracted");
+        EndInTurn(index,
+                  [this, index, name = h->FullName()] { Skip(index, srUnsafeName, name, "unsafe name, not extracted"); });
         return false;
     }
     // A name longer than the system takes cannot be written; it is refused before any folder
     // of it is made.
     if (!FTestOnly && !FitsPathLimit(folder + h->GetFileName())) {
-        Skip(index, srUnsafeName, h->FullName(), "name too long, not extracted");
+        EndInTurn(index, [this, index, name = h->FullName()] {
+            Skip(index, srUnsafeName, name, "name too long, not extracted");
+        });
         return false;
     }
     if (isDir) {
         if (!FTestOnly && FOwner.GetRecreateDirs() && !DirExists(folder)) MakeFolder(folder);
-        ++FFilesDone;
+        EndInTurn(index, [this] { ++FFilesDone; });
         return false;
     }
 
-    switch (LocateEntryData(dataStart)) {
-    case lhFound: break;
-    case lhMissing: DamagedEntry(index, 0, "no local header where the directory points"); return false;
-    case lhOtherName: DamagedEntry(index, 0, "the local header names another entry"); return false;
+    const auto damaged = [this, index](const char* why) {
+        EndInTurn(index, [this, index, why] { DamagedEntry(index, 0, why); });
+    };
+    TLocalHeader header;
+    try {
+        header = LocateEntryData(dataStart);
+    } catch (...) {
+        DataErrorEndsRun(index, std::current_exception());
+        throw;
+    }
+    if (header == lhOtherName) {
+        damaged("the local header names another entry");
+        return false;
     }
     fName = folder + h->GetFileName();
     bool skip = false;
@@ -259,7 +272,7 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     if (!FTestOnly) {
         // The name as it will be written, whatever the handler made of it.
         if (!IsInsideFolder(fName, FOwner.GetDestDir()) || !FitsPathLimit(fName)) {
-            Skip(index, srUnsafeName, fName, "unsafe name, not extracted");
+            EndInTurn(index, [this, index, fName] { Skip(index, srUnsafeName, fName, "unsafe name, not extracted"); });
             return false;
         }
         // Entries come folder by folder: the folder of the last file need not be looked at again.
@@ -274,7 +287,7 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
         const TPasswordResult pw = CheckPassword(index, dataStart);
         if (pw == pwSkipped) return false;
         if (pw == pwDamaged) {
-            DamagedEntry(index, 0, "shorter than its encryption header");
+            damaged("shorter than its encryption header");
             return false;
         }
     }
@@ -287,10 +300,45 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     return true;
 }
 
+bool TUnZipRun::SoundData(TDataFailure failure, uint32_t crc, int64_t written, const TZipHeaderInfo& h) {
+    // An entry of a method not carried yields no bytes: an empty one still checks out. Data
+    // that goes on past the stored size keeps what was written up to it, and the check
+    // decides on that.
+    return (failure == dfNone || failure == dfUnknownMethod || failure == dfTooLong) &&
+           written == h.GetUncompressedSize() && crc == h.CRC32;
+}
+
+void TUnZipRun::NoticeDataFailure(TDataFailure failure) {
+    if (failure == dfOutOfMemory)
+        FOwner.HandleMessage(msgInflateOutOfMemory, ArcLoadStr(msgInflateOutOfMemory), ArcLoadStr(msgError), 0);
+}
+
+
+void TUnZipRun::DataErrorEndsRun(int index, const std::exception_ptr& error) {
+    AnsiString why;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EInflateDataError& e) {
+        why = "corrupt compressed data (" + e.Detail + ")";
+        // Deciphered with a password that passed the check byte but is wrong, the data is
+        // garbage as well.
+        if (FOwner.GetCurrentHeader()->IsEncrypted()) why = "wrong password or " + why;
+    } catch (const EFatalUnzipError&) {
+        why = "the archive ends before the entry does";
+    } catch (const EReadError&) {
+        why = "the archive cannot be read where the entry lies";
+    } catch (const std::exception& e) {
+        why = e.what();
+    } catch (...) {
+        why = "unexpected failure";
+    }
+    EntryFailed(index, why);
+}
+
 void TUnZipRun::EndEntry(int index, const AnsiString& fName, TDataFailure failure, uint32_t crc, int64_t written,
                          const AnsiString& corruptReason) {
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
-    if (failure == dfNone && written == h->GetUncompressedSize() && crc == h->CRC32) {
+    if (SoundData(failure, crc, written, *h)) {
         if (FOwner.OnEndUnZip) FOwner.OnEndUnZip(&FOwner, index, fName);
         ++FFilesDone;
         return;
@@ -302,7 +350,7 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
     TZipHeaderInfo* h = FOwner.GetCurrentHeader();
     std::unique_ptr<TLFNFileStream> out;
     if (!FTestOnly) {
-        out = CreateEntryFile(fName, FFileOptions);
+        out = CreateEntryFile(fName, *h, FFileOptions);
         if (!out) {
             Skip(index, srCreateError, fName, "cannot create " + fName);
             return;
@@ -310,21 +358,30 @@ void TUnZipRun::FinishEntry(int index, const AnsiString& fName, int64_t dataStar
     }
     TDataFailure failure;
     AnsiString corruptReason;
+    bool decoding = false;   // a failure of the data itself, not of a handler
     try {
-        failure = Decompress(out.get(), dataStart, corruptReason);
-        if (failure == dfUnknownMethod)
+        // Told once the entry's file is made, where its data would be decoded.
+        if (!IsKnownMethod(h->CompressionMethod))
             FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
+        decoding = true;
+        failure = Decompress(out.get(), dataStart, corruptReason);
+        decoding = false;
+        NoticeDataFailure(failure);
     } catch (...) {
-        // The run ends (disk full, a cancelled disk prompt, the archive unreadable), but no
-        // partial file stays behind looking complete.
+        // The run ends (corrupt Deflate data, the archive ends early, disk full, a cancelled
+        // disk prompt, the archive unreadable), but no partial file stays behind looking
+        // complete.
         try {
             CloseEntryFile(out, fName, false, *h, FFileOptions);
         } catch (...) {
         }
+        if (!decoding) throw;
+        // Only a CRC mismatch is a wrong password's to retry: data that is no Deflate stream
+        // ends the run, encrypted or not.
+        DataErrorEndsRun(index, std::current_exception());
         throw;
     }
-    const bool sound = failure == dfNone && FOutput.Written() == h->GetUncompressedSize() && FOutput.Crc() == h->CRC32;
-    CloseEntryFile(out, fName, sound, *h, FFileOptions);
+    CloseEntryFile(out, fName, SoundData(failure, FOutput.Crc(), FOutput.Written(), *h), *h, FFileOptions);
     EndEntry(index, fName, failure, FOutput.Crc(), FOutput.Written(), corruptReason);
 }
 
@@ -332,8 +389,12 @@ void TUnZipRun::UnZipOneFile(int index) {
     AnsiString fName;
     int64_t dataStart = 0;
     if (!StartEntry(index, fName, dataStart)) return;
-    if (FWorkers)
+    if (FWorkers && IsKnownMethod(FOwner.GetCurrentHeader()->CompressionMethod)) {
         SubmitEntry(index, fName, dataStart);
-    else
-        FinishEntry(index, fName, dataStart);
+        return;
+    }
+    // The notice of an unknown method comes on this thread once the entry's file is made: the
+    // entries before it end first.
+    if (FWorkers) FinishInFlight();
+    FinishEntry(index, fName, dataStart);
 }

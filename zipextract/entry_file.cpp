@@ -10,11 +10,35 @@ constexpr int kHostDos = 0;
 constexpr int kHostNtfs = 11;
 // Read-only, hidden, system and archive: the attributes an extracted file may take over.
 constexpr uint32_t kRestoredAttributes = 0x27;
+// The most bytes one byte of Deflate data expands to (a little over 1032 to 1).
+constexpr int64_t kMaxExpansion = 1033;
+constexpr uint16_t kMethodStored = 0;
+
+// The size the file is set to before its data: the uncompressed size, unless the data
+// cannot possibly give that much.
+int64_t SizeToSetAside(const TZipHeaderInfo& entry) {
+    const int64_t packed = entry.GetCompressedSize(), size = entry.GetUncompressedSize();
+    if (packed <= 0 || size <= 0) return 0;
+    const int64_t most = entry.CompressionMethod == kMethodStored ? packed
+                         : packed > INT64_MAX / kMaxExpansion   ? INT64_MAX
+                                                                : packed * kMaxExpansion;
+    return size <= most ? size : 0;
+}
 }  // namespace
 
-std::unique_ptr<TLFNFileStream> CreateEntryFile(const AnsiString& name, const TEntryFileOptions& options) {
+std::unique_ptr<TLFNFileStream> CreateEntryFile(const AnsiString& name, const TZipHeaderInfo& entry,
+                                                const TEntryFileOptions& options) {
     auto create = [&]() {
-        return std::make_unique<TLFNFileStream>(name, options.BufferSize, options.FlushOnClose, fmCreate);
+        auto out = std::make_unique<TLFNFileStream>(name, options.BufferSize, options.FlushOnClose, fmCreate);
+        // Set aside at once; a disk too full for it shows up as a failed write.
+        if (const int64_t size = SizeToSetAside(entry)) {
+            try {
+                out->SetSize(size);
+            } catch (const Exception&) {
+            }
+            out->Seek(0, soBeginning);
+        }
+        return out;
     };
     try {
         return create();

@@ -15,8 +15,10 @@ struct TEntryFileOptions {
     bool RetainAttributes = true;
 };
 
-// Creates (or truncates) Name; null when it cannot be created.
-std::unique_ptr<TLFNFileStream> CreateEntryFile(const AnsiString& name, const TEntryFileOptions& options);
+// Creates (or truncates) Name, set to Entry's uncompressed size as far as its data can give
+// it (a declared size far beyond that is not set aside); null when it cannot be created.
+std::unique_ptr<TLFNFileStream> CreateEntryFile(const AnsiString& name, const TZipHeaderInfo& entry,
+                                                const TEntryFileOptions& options);
 
 // Flushes and closes Out. A kept file gets the entry's date (and, from DOS and NTFS hosts
 // with RetainAttributes, its safe attribute bits) first; a file not kept is deleted. A

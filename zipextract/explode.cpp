@@ -2,6 +2,7 @@
 // tree and a distance tree over a 4 KB or 8 KB dictionary. Codes are stored inverted, so
 // each table lookup takes the complement of the buffered bits.
 #include <algorithm>
+#include <new>
 
 #include "zipextract/decode_table.h"
 #include "zipextract/legacy_decoders.h"
@@ -42,7 +43,7 @@ public:
         if (ReadBitLengths(FIn, FBuf, FCount, lengths, n) != 0) throw ELegacyDataError("bad bit-length list");
         const TBuildResult r = BuildDecodeTable(lengths, n, base ? 0 : n, base, extra, table, lookup);
         // An incomplete tree is refused as well: a code outside it would have no meaning.
-        if (r == brNoMemory) throw ELegacyDataError(ArcLoadStr(msgInflateOutOfMemory));
+        if (r == brNoMemory) throw std::bad_alloc();
         if (r != brBuilt || table.LookupBits == 0) throw ELegacyDataError("bad code lengths");
     }
 

@@ -66,7 +66,7 @@ AnsiString StripTrailingBackslash(const AnsiString& path) {
     return EndsWithChar(path, '\\') ? DropLastChar(path) : path;
 }
 
-void CreateDirPath(const AnsiString& path) {
+void CreateDirPath(const AnsiString& path, std::vector<AnsiString>* made) {
     AnsiString dir = StripTrailingBackslash(path);
     if (EndsWithChar(dir, '/')) dir = DropLastChar(dir);
     // The folders above Dir end where a separator stands (a drive's ":" stays with it). A
@@ -93,7 +93,10 @@ void CreateDirPath(const AnsiString& path) {
         --firstMissing;
     }
     for (size_t k = firstMissing; k < ends.size() && ends[k] <= kPathLimit; ++k)
-        if (k == 0 || ends[k] != ends[k - 1]) CreateDir(dir.substr(0, ends[k]));   // a failure shows up later
+        if (k == 0 || ends[k] != ends[k - 1]) {
+            const AnsiString folder = dir.substr(0, ends[k]);
+            if (CreateDir(folder) && made) made->push_back(folder);   // a failure shows up later
+        }
 }
 
 bool FitsPathLimit(const AnsiString& path) { return path.size() <= kPathLimit; }

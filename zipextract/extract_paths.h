@@ -2,6 +2,8 @@
 // outside the destination folder. Names are ANSI (code page 936) with "\" separators; every
 // scan here is lead-byte aware, since a GBK trail byte can be 0x5C.
 #pragma once
+#include <vector>
+
 #include "classlib/sysutils.h"
 
 // A copy of Path without its last character when that is "\".
@@ -10,8 +12,8 @@ AnsiString StripTrailingBackslash(const AnsiString& path);
 // Creates Path and every missing folder above it, outermost first, in a loop whatever the
 // depth. One trailing separator is ignored, drive roots end the walk, and failures are
 // ignored: a folder that could not be made shows up later as an output file that cannot be
-// created.
-void CreateDirPath(const AnsiString& path);
+// created. Made, when given, receives the folders this call created, outermost first.
+void CreateDirPath(const AnsiString& path, std::vector<AnsiString>* made = nullptr);
 inline void EnsureDir(const AnsiString& path) { CreateDirPath(path); }
 
 // The longest path the system's file functions take, without the terminating zero.

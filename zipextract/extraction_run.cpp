@@ -1,6 +1,7 @@
 // The run around the entries: opening the archive (with the incomplete-archive retry),
 // selecting entries, totals and run events, the loop with its retry, and the clean-up.
 #include <cstdint>
+#include <exception>
 
 #include "ziparchive/file_search.h"
 #include "ziparchive/file_utils.h"
@@ -50,9 +51,9 @@ void TUnZipRun::PumpMessages() {
 }
 
 TStream* TUnZipRun::NextDisk() {
-    const uint32_t next = FOwner.GetCurrentDisk() + 2;   // 1-based number of the following disk
-    if (next > FOwner.GetNumberOfParts()) throw EFatalUnzipError(msgPrematureEnd);
-    return FOwner.OpenNextDisk(static_cast<int>(next));
+    // Past the last part too: the request for a disk that does not come (cancelled, or a
+    // part file that is not there) ends the run.
+    return FOwner.OpenNextDisk(static_cast<int>(FOwner.GetCurrentDisk()) + 2);
 }
 
 int TUnZipRun::UnZip() {
@@ -158,6 +159,7 @@ int TUnZipRun::UnZipFiles() {
             const int count = FOwner.GetSortedList()->GetCount();
             for (int i = 0; i < count; ++i) {
                 if (!FOwner.GetDoAll() && !FOwner.GetSortedList()->Header(i)->MatchFlag) continue;
+                PumpMessages();   // also through entries that write nothing
                 do {
                     FOwner.WaitWhilePaused();
                     if (FOwner.GetCancel()) throw EUserCanceled(msgUserAborted);
@@ -167,14 +169,12 @@ int TUnZipRun::UnZipFiles() {
             if (FWorkers) CollectAll();
             StopWorkers();
         }
-    } catch (const EUserCanceled&) {
-        EndWorkersAfterFailure(true);
-        cleanUp();
-        throw;
     } catch (...) {
-        EndWorkersAfterFailure(false);
+        // A cancel, a handler that raised, an entry that ended the run: the clean-up still
+        // runs and reports the count reached.
+        const std::exception_ptr error = EndWorkersAfterFailure(std::current_exception());
         cleanUp();
-        throw;
+        std::rethrow_exception(error);
     }
     cleanUp();
     return FFilesDone;

@@ -7,7 +7,7 @@ namespace {
 
 // A negative zlib result is an error of the data (or of memory); zlib's own words say which.
 void CheckZlibResult(int result, const z_stream& zs) {
-    if (result < 0) throw EZCompressionError(zs.msg ? zs.msg : zError(result));
+    if (result < 0) throw EInflateDataError(zs.msg ? zs.msg : zError(result));
 }
 
 // inflateEnd on every way out of InflateEntry.
@@ -31,8 +31,9 @@ void InflateEntry(TEntryInput& input, TEntryOutput& output) {
     for (;;) {
         if (zs.avail_in == 0) {
             const int32_t n = input.LoadBlock();
-            // The entry's bytes are used up while the Deflate stream still wants more.
-            if (n == 0) throw EFatalUnzipError(msgPrematureEnd);
+            // The entry's bytes are used up while the Deflate stream still wants more: the
+            // stream is cut, which is corrupt data as much as a bad code is.
+            if (n == 0) throw EInflateDataError("compressed data ends before the stream does");
             zs.next_in = const_cast<Bytef*>(input.Block());
             zs.avail_in = static_cast<uInt>(n);
         }

@@ -1,8 +1,8 @@
 // The three older methods: shrink (1), reduce (2 to 5) and implode (6). Each takes its bits
 // from the entry's bit input and writes through the entry's output, ending with the output
 // flushed. Data that cannot be decoded raises ELegacyDataError; data that ends early raises
-// EFatalUnzipError (from the bit input); output past the stored size raises
-// EBiggerThanUncompressed (from the output).
+// EEntryDataEnded (from the bit input); output past the stored size raises
+// EBiggerThanUncompressed (from the output); tables that cannot be had raise std::bad_alloc.
 #pragma once
 #include <cstdint>
 

@@ -48,7 +48,9 @@ struct TUnZipRun::TExtractJob {
     int64_t Written = 0;
     std::vector<int64_t> Progress;   // bytes written after each block, when events want them
     std::exception_ptr Error;        // ends the run when the entry's turn comes
-    std::shared_ptr<TExtractWorkers::TTicket> Ticket;
+    std::shared_ptr<TExtractWorkers::TTicket> Ticket;   // none for an entry that ends in its turn
+    std::function<void()> End;       // that entry's end
+    std::vector<AnsiString> FoldersMadeAfter;   // by the entries started after this one, outermost first
 };
 
 // A worker's own buffers and its own handle on the archive.
@@ -67,7 +69,8 @@ bool TUnZipRun::StartWorkers() {
     if (FWorkerCount <= 0 || FOwner.GetEndRecord()->GetThisDisk() != 0 || FOwner.OnDecrypt || FOwner.OnBadPassword)
         return false;
     FWorkerZipName = FOwner.GetZipName();
-    FJobFailed = false;
+    FCollectFailed = false;
+    FAbandonedFolders.clear();
     FWorkers = std::make_unique<TExtractWorkers>(FWorkerCount);
     FWorkerStates.clear();
     for (int i = 0; i < FWorkers->Count(); ++i) FWorkerStates.push_back(std::make_unique<TWorkerState>());
@@ -82,6 +85,10 @@ void TUnZipRun::StopWorkers() {
 }
 
 void TUnZipRun::PopInFlight() {
+    if (!FInFlight.front()->Ticket) {
+        FInFlight.pop_front();
+        return;
+    }
     const auto name = FInFlightNames.find(FInFlight.front()->FoldedName);
     if (name != FInFlightNames.end() && --name->second == 0) FInFlightNames.erase(name);
     FInFlight.pop_front();
@@ -103,12 +110,35 @@ void TUnZipRun::SubmitEntry(int index, const AnsiString& fName, int64_t dataStar
     while (FInFlight.size() > kWindow) CollectOldest();
 }
 
+void TUnZipRun::EndInTurn(int index, std::function<void()> end) {
+    if (!FWorkers || FInFlight.empty()) {
+        end();
+        return;
+    }
+    auto job = std::make_shared<TExtractJob>();
+    job->Index = index;
+    job->Header.Assign(FOwner.GetCurrentHeader());
+    job->End = std::move(end);
+    FInFlight.push_back(std::move(job));
+    while (FInFlight.size() > kWindow) CollectOldest();
+}
+
+void TUnZipRun::MakeFolder(const AnsiString& path) {
+    if (!FWorkers) {
+        EnsureDir(path);
+        return;
+    }
+    FinishIfInFlight(StripTrailingBackslash(path));
+    // Made for an entry behind those in flight: it goes again when one of them ends the run.
+    CreateDirPath(path, FInFlight.empty() ? nullptr : &FInFlight.back()->FoldersMadeAfter);
+}
+
 void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
     std::unique_ptr<TLFNFileStream> out;
     try {
         if (!w.Archive) w.Archive = std::make_unique<TFileStream>(FWorkerZipName, fmOpenRead | fmShareDenyNone);
         if (!FTestOnly) {
-            out = CreateEntryFile(job.FName, FFileOptions);
+            out = CreateEntryFile(job.FName, job.Header, FFileOptions);
             if (!out) {
                 job.CreateFailed = true;
                 return;
@@ -130,7 +160,7 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
                                       job.CorruptReason);
         job.Crc = w.Output.Crc();
         job.Written = w.Output.Written();
-        const bool sound = job.Failure == dfNone && job.Written == size && job.Crc == h.CRC32;
+        const bool sound = SoundData(job.Failure, job.Crc, job.Written, h);
         CloseEntryFile(out, job.FName, sound, h, FFileOptions);
         job.Kept = sound && !FTestOnly;
     } catch (...) {
@@ -144,28 +174,57 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
 }
 
 void TUnZipRun::CollectOldest() {
+    try {
+        TakeBackOldest();
+    } catch (...) {
+        FCollectFailed = true;
+        throw;
+    }
+}
+
+void TUnZipRun::TakeBackOldest() {
     std::shared_ptr<TExtractJob> job = FInFlight.front();
     // The job leaves the list only once its worker is done with it: a failure while waiting
     // (in the message pump) leaves it for AbandonAll to wait for.
-    FWorkers->Wait(job->Ticket, [this] { PumpMessages(); });
+    if (job->Ticket) FWorkers->Wait(job->Ticket, [this] { PumpMessages(); });
     PopInFlight();
     FOwner.GetCurrentHeader()->Assign(&job->Header);
-    if (job->Error) {
-        FJobFailed = true;
-        std::rethrow_exception(job->Error);
+    try {
+        EndTakenBack(*job);
+    } catch (...) {
+        // The run ends at this entry: what the entries after it made must go.
+        FAbandonedFolders.insert(FAbandonedFolders.end(), job->FoldersMadeAfter.begin(), job->FoldersMadeAfter.end());
+        throw;
     }
-    if (job->CreateFailed) {
-        Skip(job->Index, srCreateError, job->FName, "cannot create " + job->FName);
+}
+
+void TUnZipRun::EndTakenBack(TExtractJob& job) {
+    if (job.End) {
+        job.End();
         return;
     }
-    const int64_t size = job->Header.GetUncompressedSize();
-    FEntryReported = 0;
-    for (int64_t done : job->Progress) ReportProgress(done, size);
-    FTotalDone += job->Written - FEntryReported;   // blocks no event asked for
-    if (job->Failure == dfUnknownMethod)
-        FOwner.HandleMessage(msgUnknownMethod, ArcLoadStr(msgUnknownMethod), ArcLoadStr(msgZipError), 0);
-    FOwner.SetRunningCrc(~job->Crc);
-    EndEntry(job->Index, job->FName, job->Failure, job->Crc, job->Written, job->CorruptReason);
+    if (job.Error) {
+        DataErrorEndsRun(job.Index, job.Error);
+        std::rethrow_exception(job.Error);
+    }
+    if (job.CreateFailed) {
+        Skip(job.Index, srCreateError, job.FName, "cannot create " + job.FName);
+        return;
+    }
+    try {
+        // What the calling thread alone would have raised while the entry was decoded: its
+        // file does not stay.
+        const int64_t size = job.Header.GetUncompressedSize();
+        FEntryReported = 0;
+        for (int64_t done : job.Progress) ReportProgress(done, size);
+        FTotalDone += job.Written - FEntryReported;   // blocks no event asked for
+        NoticeDataFailure(job.Failure);
+    } catch (...) {
+        if (job.Kept) RemoveFile(job.FName);
+        throw;
+    }
+    FOwner.SetRunningCrc(~job.Crc);
+    EndEntry(job.Index, job.FName, job.Failure, job.Crc, job.Written, job.CorruptReason);
 }
 
 void TUnZipRun::CollectAll() {
@@ -175,25 +234,36 @@ void TUnZipRun::CollectAll() {
 void TUnZipRun::AbandonAll() {
     while (!FInFlight.empty()) {
         std::shared_ptr<TExtractJob> job = FInFlight.front();
-        FWorkers->Wait(job->Ticket, nullptr);
+        if (job->Ticket) FWorkers->Wait(job->Ticket, nullptr);
         PopInFlight();
         if (job->Kept) RemoveFile(job->FName);
+        FAbandonedFolders.insert(FAbandonedFolders.end(), job->FoldersMadeAfter.begin(), job->FoldersMadeAfter.end());
     }
 }
 
-void TUnZipRun::EndWorkersAfterFailure(bool finishInFlight) {
-    if (!FWorkers) return;
-    try {
-        // A cancel between entries lets the entries in flight end as they would have; any
-        // other failure ends the run at once, as it would without workers.
-        if (finishInFlight && !FJobFailed) CollectAll();
-    } catch (...) {
+void TUnZipRun::RemoveAbandonedFolders() {
+    // Innermost first; a folder that holds anything (an older file, one the user put there)
+    // stays.
+    for (auto it = FAbandonedFolders.rbegin(); it != FAbandonedFolders.rend(); ++it) RemoveDir(*it);
+    FAbandonedFolders.clear();
+}
+
+std::exception_ptr TUnZipRun::EndWorkersAfterFailure(std::exception_ptr error) {
+    if (!FWorkers) return error;
+    if (!FCollectFailed) {
+        try {
+            CollectAll();
+        } catch (...) {
+            error = std::current_exception();
+        }
     }
     try {
         AbandonAll();
+        RemoveAbandonedFolders();
     } catch (...) {
     }
     StopWorkers();
+    return error;
 }
 
 void TUnZipRun::FinishIfInFlight(const AnsiString& name) {
@@ -204,7 +274,10 @@ void TUnZipRun::FinishIfInFlight(const AnsiString& name) {
     bool inFlight = FInFlightNames.count(folded) != 0;
     for (size_t i = 0; !inFlight && i < folded.size(); ++i)
         if (folded[i] == '\\') inFlight = FInFlightNames.count(folded.substr(0, i)) != 0;
-    if (!inFlight) return;
+    if (inFlight) FinishInFlight();
+}
+
+void TUnZipRun::FinishInFlight() {
     // The entry being started keeps its own header through the others' ends.
     TZipHeaderInfo current;
     current.Assign(FOwner.GetCurrentHeader());

@@ -28,10 +28,20 @@ public:
     bool IsFree(uint32_t code) const { return FPrefix[code] == kFree; }
 
     // Pushes the string of Code onto Stack (last byte first); its first byte, or -1 when
-    // the chain is broken (a free code on the way) or longer than the stack.
-    int Decode(uint32_t code, std::vector<uint8_t>& stack, size_t& top) const {
+    // the string is damaged or longer than the stack. A free code, read or met inside the
+    // chain, stands for the string being defined: the final character, then the old code's
+    // string. Met a second time it would lead there again for ever: damage.
+    int Decode(uint32_t code, uint32_t oldCode, uint8_t finalChar, std::vector<uint8_t>& stack, size_t& top) const {
+        bool tookOldCode = false;
         while (code >= kFirstFree) {
-            if (IsFree(code) || top == 0) return -1;
+            if (top == 0) return -1;
+            if (IsFree(code)) {
+                if (tookOldCode) return -1;
+                tookOldCode = true;
+                stack[--top] = finalChar;
+                code = oldCode;
+                continue;
+            }
             stack[--top] = FSuffix[code];
             code = static_cast<uint32_t>(FPrefix[code]);
         }
@@ -109,15 +119,7 @@ void Unshrink(TBitInput& in, TEntryOutput& out) {
             continue;
         }
         size_t top = kStackSize;
-        int first;
-        if (table.IsFree(code)) {
-            // The string being defined right now: the old string plus its own first byte.
-            // Only the code just read may be free; a free code inside a chain is damage.
-            stack[--top] = finalChar;
-            first = table.Decode(oldCode, stack, top);
-        } else {
-            first = table.Decode(code, stack, top);
-        }
+        const int first = table.Decode(code, oldCode, finalChar, stack, top);
         if (first < 0) throw ELegacyDataError("shrink code refers to a free code");
         finalChar = static_cast<uint8_t>(first);
         for (size_t i = top; i < kStackSize; ++i) out.PutOutputByte(stack[i]);

@@ -6,13 +6,20 @@
 //
 // Every event runs on the calling thread. With workers, an entry's events up to its output
 // file (OnStartUnZip, the password check, the overwrite rule) run on the calling thread as
-// it reaches the entry; its data is then decoded, checked and written by a worker, and its
-// end (OnEndUnZip, OnBadCRC, OnSkippingFile, its progress events) follows later on the
-// calling thread, entries in archive order. Which entries' ends come between two starts
-// depends on the archive alone, never on the number of workers or their timing.
+// it reaches the entry; its data is then decoded, checked and written by a worker (an entry
+// of an unknown method, whose notice comes with its file made, on the calling thread once
+// the entries before it have ended), and its end (OnEndUnZip, OnBadCRC, OnSkippingFile,
+// its progress events) follows later on the calling thread, entries in archive order. Which entries' ends come between two starts
+// depends on the archive alone, never on the number of workers or their timing. An entry
+// that ends before its data (a directory, a skip, a damaged header) ends in its turn behind
+// the entries in flight: it is counted, and told of, only once they have ended. A failure
+// that ends the run leaves the same files, folders and count as without workers: one raised
+// as an entry is started lets the entries in flight (all before it) end first; one of an
+// entry in flight abandons those after it, and the folders made for them go again.
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -76,8 +83,9 @@ private:
     // The outcome of an entry's data, in the component's events.
     void EndEntry(int index, const AnsiString& fName, TDataFailure failure, uint32_t crc, int64_t written,
                   const AnsiString& corruptReason);
-    // Finds the entry's local header and the start of its data.
-    enum TLocalHeader { lhFound, lhMissing, lhOtherName };
+    // Finds the entry's local header and the start of its data; an archive too short for it
+    // raises.
+    enum TLocalHeader { lhFound, lhOtherName };
     TLocalHeader LocateEntryData(int64_t& dataStart);
     TStream* SeekArchive(int64_t position);
     enum TPasswordResult { pwAccepted, pwSkipped, pwDamaged };
@@ -88,6 +96,15 @@ private:
     void ReportProgress(int64_t written, int64_t size);
     void ReportDataFailure(int index, TDataFailure failure, uint32_t crc, int64_t written,
                            const AnsiString& corruptReason);
+    // Written bytes and CRC that make the entry's file one to keep.
+    static bool SoundData(TDataFailure failure, uint32_t crc, int64_t written, const TZipHeaderInfo& h);
+    // The notice of a failure the user is told of at once (decode tables out of memory).
+    void NoticeDataFailure(TDataFailure failure);
+    // Reports the entry whose data raised Error, which ends the run.
+    void DataErrorEndsRun(int index, const std::exception_ptr& error);
+    // OnBadPassword may give another password for the entry: true when it did (the entry
+    // is then extracted again).
+    bool AskAnotherPassword(int index);
     // An entry whose data cannot be decoded at all: OnBadCRC, and out of the totals.
     void DamagedEntry(int index, uint32_t calcCrc, const AnsiString& why);
     void Skip(int index, TSkipReason reason, const AnsiString& name, const AnsiString& why);
@@ -95,6 +112,9 @@ private:
     void EntryFailed(int index, const AnsiString& why);
     void PumpMessages();
     TStream* NextDisk();
+    // How an entry that ends before its data ends (its count, its skip or damage event): at
+    // once, or with entries in flight, in its turn after them.
+    void EndInTurn(int index, std::function<void()> end);
     // Creates a folder of an entry; an entry in flight whose file would stand in its way is
     // finished first.
     void MakeFolder(const AnsiString& path);
@@ -105,17 +125,26 @@ private:
     void SubmitEntry(int index, const AnsiString& fName, int64_t dataStart);
     void RunJob(TExtractJob& job, TWorkerState& worker);
     void CollectOldest();
+    void TakeBackOldest();
+    void EndTakenBack(TExtractJob& job);
     void CollectAll();
     // Takes the oldest entry off the lists of entries in flight.
     void PopInFlight();
     // After a failure: waits for the entries in flight and deletes what they wrote, with no
     // events; they were started but not finished.
     void AbandonAll();
-    // After a failure: with FinishInFlight (a cancel) the entries in flight end first, as far
-    // as they can; the rest are abandoned; then the workers end.
-    void EndWorkersAfterFailure(bool finishInFlight);
+    // After Error ended the run: unless it came from taking an entry back (its data or its end
+    // events), the entries in flight all come before the one that failed, so they end first as
+    // they would have without workers; what stays in flight is abandoned; then the workers
+    // end. The failure to raise: an entry's own failure met while ending them wins, as it
+    // would have come first.
+    std::exception_ptr EndWorkersAfterFailure(std::exception_ptr error);
+    // Removes again the folders made for entries that were abandoned (those still empty).
+    void RemoveAbandonedFolders();
     // Finishes the entries in flight first when one writes FName.
     void FinishIfInFlight(const AnsiString& fName);
+    // Ends every entry in flight, keeping the current entry's header.
+    void FinishInFlight();
 
     TArcUnZip& FOwner;
     const bool FTestOnly;
@@ -139,7 +168,8 @@ private:
     AnsiString FWorkerZipName;                          // the archive the workers read
     std::deque<std::shared_ptr<TExtractJob>> FInFlight;  // archive order
     std::unordered_map<AnsiString, int> FInFlightNames;  // their names, folded: how many of each
-    bool FJobFailed = false;                            // a job's own error ended the run
+    bool FCollectFailed = false;                        // taking an entry back raised
+    std::vector<AnsiString> FAbandonedFolders;          // made after an entry that failed, outermost first
     std::vector<std::unique_ptr<TWorkerState>> FWorkerStates;
     std::unique_ptr<TExtractWorkers> FWorkers;           // last: its threads end first
 };

@@ -220,22 +220,42 @@ TEST_F(PlayerBook, ALockedTemporaryArchiveEndsWithLoadFailed) {
     EXPECT_TRUE(Case.SentinelsIntact());
 }
 
+enum class FailureKind { WrongPassword, NotAnArchive, CorruptData };
+
 struct FailedExtraction {
     const char* name;
-    bool wrongPassword;   // otherwise the archive is not a ZIP archive at all
+    FailureKind kind;
 };
 
 class FailedExtractions : public PlayerBook, public ::testing::WithParamInterface<FailedExtraction> {};
 
 TEST_P(FailedExtractions, EndWithLoadFailedAndCleanUp) {
     const FailedExtraction& c = GetParam();
-    std::string book;
-    if (c.wrongPassword) {
+    std::string book = Case.Books() + c.name;
+    switch (c.kind) {
+    case FailureKind::WrongPassword:
         book = MakeSiteBook(c.name, SitePages(), Settings("0", "0", "index.htm"), "not the password");
-    } else {
-        book = Case.Books() + c.name;
+        break;
+    case FailureKind::NotAnArchive:
         ASSERT_TRUE(MakeBookWithTail(kStub, book,
                                      BookTail(RandomBytes(4096, 11), ScrambleSettings("0|_|0|_|0|_||_||_|index.htm"))));
+        break;
+    case FailureKind::CorruptData: {
+        // Bytes changed amid an entry's data: the rest of it deciphers to garbage, which is no
+        // Deflate stream, and corrupt data ends the extraction.
+        const std::string src = Case.Src() + "corrupt\\";
+        CreateDirectoryA(src.c_str(), nullptr);
+        WriteFiles(src, {{"index.htm", "<html>index</html>"}, {"broken.bin", RandomBytes(60000, 5)}});
+        const std::string archive = Case.Root() + "corrupt.zip";
+        ASSERT_TRUE(ZipFolder(src, archive, BookArchivePassword));
+        std::string bytes = ReadWholeFile(archive);
+        const size_t name = bytes.find("broken.bin");
+        ASSERT_NE(name, std::string::npos);
+        ASSERT_LT(name + 30000, bytes.size());
+        for (size_t i = name + 20000; i < name + 20064; ++i) bytes[i] = static_cast<char>(~bytes[i]);
+        ASSERT_TRUE(MakeBookWithTail(kStub, book, BookTail(bytes, ScrambleSettings("0|_|0|_|0|_||_||_|index.htm"))));
+        break;
+    }
     }
     const std::string work = Case.Tmp() + c.name;
     auto run = Start(book);
@@ -249,9 +269,15 @@ TEST_P(FailedExtractions, EndWithLoadFailedAndCleanUp) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Archives, FailedExtractions,
-                         ::testing::Values(FailedExtraction{"wrongpw.exe", true}, FailedExtraction{"notzip.exe", false}),
+                         ::testing::Values(FailedExtraction{"wrongpw.exe", FailureKind::WrongPassword},
+                                           FailedExtraction{"notzip.exe", FailureKind::NotAnArchive},
+                                           FailedExtraction{"corrupt.exe", FailureKind::CorruptData}),
                          [](const ::testing::TestParamInfo<FailedExtraction>& info) {
-                             return std::string(info.param.wrongPassword ? "WrongPassword" : "NotAnArchive");
+                             switch (info.param.kind) {
+                             case FailureKind::WrongPassword: return std::string("WrongPassword");
+                             case FailureKind::NotAnArchive: return std::string("NotAnArchive");
+                             default: return std::string("CorruptData");
+                             }
                          });
 
 TEST_F(PlayerBook, APartialExtractionStillNavigates) {
@@ -261,12 +287,14 @@ TEST_F(PlayerBook, APartialExtractionStillNavigates) {
     WriteFiles(src, pages);
     const std::string archive = Case.Root() + "partial.zip";
     ASSERT_TRUE(ZipFolder(src, archive, BookArchivePassword));
-    // Damage the middle of broken.bin's data: its CRC (or its Deflate stream) fails.
+    // broken.bin's recorded CRC is wrong (its low byte, not the one the password is checked
+    // against): the entry fails alone, the rest extracts.
     std::string bytes = ReadWholeFile(archive);
-    const size_t name = bytes.find("broken.bin");
-    ASSERT_NE(name, std::string::npos);
-    ASSERT_LT(name + 30000, bytes.size());
-    for (size_t i = name + 20000; i < name + 20064; ++i) bytes[i] = static_cast<char>(~bytes[i]);
+    const size_t local = bytes.find("broken.bin"), central = bytes.rfind("broken.bin");
+    ASSERT_NE(local, std::string::npos);
+    ASSERT_NE(local, central);
+    bytes[local - 30 + 14] = static_cast<char>(bytes[local - 30 + 14] ^ 0x5A);
+    bytes[central - 46 + 16] = static_cast<char>(bytes[central - 46 + 16] ^ 0x5A);
     const std::string book = Case.Books() + "partial.exe";
     ASSERT_TRUE(MakeBookWithTail(kStub, book, BookTail(bytes, ScrambleSettings("0|_|0|_|0|_||_||_|index.htm"))));
 

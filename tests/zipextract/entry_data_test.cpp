@@ -172,10 +172,11 @@ TEST(BitInput, EndOfDataGivesAFewZeroBytesThenFails) {
     for (int i = 0; i < TBitInput::kZeroPadBytes; ++i) EXPECT_EQ(bits.ReadBits(8), 0u);
     EXPECT_TRUE(bits.EndOfInput());
     // A decoder that keeps asking for bits is stopped instead of spinning on zeros.
-    EXPECT_THROW(bits.ReadBits(8), EFatalUnzipError);
+    // It is the entry's data that ended, not the archive: the entry fails, the run goes on.
+    EXPECT_THROW(bits.ReadBits(8), EEntryDataEnded);
     uint32_t buf = 0;
     int count = 0;
-    EXPECT_THROW(bits.NeedBits(8, buf, count), EFatalUnzipError);
+    EXPECT_THROW(bits.NeedBits(8, buf, count), EEntryDataEnded);
 }
 
 TEST(EntryOutput, CrcSizeLimitAndProgress) {
@@ -256,18 +257,26 @@ TEST(Inflate, EncryptedInputIsDecipheredBeforeInflation) {
 TEST(Inflate, DamagedOrShortDataFails) {
     const std::string data = Text(200000);
     const std::string packed = DeflateRaw(data);
-    // Cut short: the entry's bytes run out before the Deflate stream ends (no endless loop).
+    // Cut short: the entry's bytes run out before the Deflate stream ends (no endless loop);
+    // a cut stream is corrupt Deflate data.
     for (size_t keep : {size_t(0), size_t(1), packed.size() / 2, packed.size() - 1}) {
         TDecodeRun run;
-        EXPECT_THROW(run.Run(true, packed.substr(0, keep), static_cast<int64_t>(data.size())), EFatalUnzipError)
+        EXPECT_THROW(run.Run(true, packed.substr(0, keep), static_cast<int64_t>(data.size())), EZCompressionError)
             << keep;
     }
-    // An invalid block type in the first byte.
+    // An invalid block type in the first byte: the component's "error", zlib's words kept.
     {
         std::string bad = packed;
         bad[0] = static_cast<char>(bad[0] | 0x06);
         TDecodeRun run;
-        EXPECT_THROW(run.Run(true, bad, static_cast<int64_t>(data.size())), EZCompressionError);
+        try {
+            run.Run(true, bad, static_cast<int64_t>(data.size()));
+            ADD_FAILURE() << "no error";
+        } catch (const EInflateDataError& e) {
+            EXPECT_EQ(e.Message, "error");
+            EXPECT_STREQ(e.ClassName(), "EZCompressionError");
+            EXPECT_EQ(e.Detail, "invalid block type");
+        }
     }
     // More output than the stored size.
     {

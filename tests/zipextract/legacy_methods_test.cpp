@@ -4,10 +4,13 @@
 // in a failed entry rather than a hang or a write out of bounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "ziparchive/arc_unzip.h"
+#include "ziparchive/file_utils.h"
 #include "zipextract/decode_table.h"
 #include "zipextract/legacy_decoders.h"
 #include "zipextract/unzip_run.h"
@@ -213,10 +216,21 @@ TEST(Unshrink, WiderCodesAfterTheEscape) {
     EXPECT_EQ(run.Result(), "ababc");
 }
 
+TEST(Unshrink, FreeCodeInsideAChainTakesTheOldCode) {
+    // 300 (free) is "AA" and makes 257; 66 then makes 258 with the still free 300 as its
+    // prefix. Decoding 258 meets 300 inside the chain: the final character 'B', then the old
+    // code 66: "BBB".
+    TBitWriter w;
+    for (uint32_t c : {65u, 300u, 66u, 258u}) w.Put(c, 9);
+    TDecoderRun run(w.Bytes(), 100);
+    Unshrink(run.Bits, run.Output);
+    EXPECT_EQ(run.Result(), "AAABBBB");
+}
+
 TEST(Unshrink, DamagedChainsFail) {
     const std::vector<std::vector<uint32_t>> streams = {
-        // A free code other than the one being defined: the old code of the next string is
-        // free itself (this once looped for ever).
+        // The code read is free and so is the old code it leads to: it would lead there
+        // again for ever.
         {65, 300, 258},
         // A partial clear frees 257 and 258 while 257 is the old code; the next entry takes
         // slot 257 with itself as prefix, and decoding 257 would push for ever.
@@ -338,4 +352,66 @@ TEST(LegacyEntries, DamagedDataFailsItsEntry) {
                                                  "3 unsupported compression method 7"}));
     EXPECT_FALSE(FileExists(base + "out\\loop.bin"));
     EXPECT_EQ(ReadAll(base + "out\\good.txt"), "kept");
+}
+
+namespace {
+// Every decode-table allocation fails while one lives.
+struct TTablesOutOfMemory {
+    TTablesOutOfMemory() { FailDecodeTableAllocations(true); }
+    ~TTablesOutOfMemory() { FailDecodeTableAllocations(false); }
+    TTablesOutOfMemory(const TTablesOutOfMemory&) = delete;
+    TTablesOutOfMemory& operator=(const TTablesOutOfMemory&) = delete;
+};
+}  // namespace
+
+// Implode tables that cannot be had: each entry tells the user with message 193 and the
+// caption "Error" through HandleMessage, on the calling thread also when workers decode, then
+// fails its check and leaves no file; the run goes on. The same events with workers as without.
+TEST(LegacyEntries, TablesOutOfMemoryAreToldOnTheCallingThread) {
+    TempDir tmp;
+    const TTablesOutOfMemory failing;
+    std::vector<std::string> serial;
+    for (int workers : {0, 1, 8}) {
+        SCOPED_TRACE(workers);
+        const std::string dest = WinPath(tmp.Path() + "out" + std::to_string(workers));
+        TArcUnZip zip(nullptr);
+        zip.SetZipName(FixturePath("implode_8k_lit.zip"));
+        zip.SetDestDir(dest);
+        zip.SetDoAll(true);
+        std::vector<std::string> events;
+        const std::thread::id caller = std::this_thread::get_id();
+        zip.OnHandleMessage = [&](TObject*, int id, const AnsiString& text, const AnsiString& caption, uint32_t flags,
+                                  int& answer) {
+            EXPECT_EQ(std::this_thread::get_id(), caller);
+            events.push_back("message " + std::to_string(id) + " " + text + " | " + caption + " " +
+                             std::to_string(flags));
+            answer = 1;
+        };
+        zip.OnBadCRC = [&](TObject*, int32_t, int32_t, int i) { events.push_back("badcrc " + std::to_string(i)); };
+        zip.OnEndUnZip = [&](TObject*, int i, const AnsiString&) { events.push_back("end " + std::to_string(i)); };
+        zip.OnUnZipComplete = [&](TObject*, int n) { events.push_back("complete " + std::to_string(n)); };
+        TUnZipRun run(zip, false);
+        run.SetWorkers(workers);
+        run.UnZip();
+        const auto told = std::count(events.begin(), events.end(), "message 193 *** inflate out of memory *** | Error 0");
+        EXPECT_GE(told, 3);
+        EXPECT_EQ(told, std::count_if(events.begin(), events.end(),
+                                      [](const std::string& e) { return e.rfind("badcrc ", 0) == 0; }));
+        for (int i = 0; i < zip.EntryCount(); ++i) {
+            const bool failed = std::find(events.begin(), events.end(), "badcrc " + std::to_string(i)) != events.end();
+            EXPECT_EQ(FileExists(dest + "\\" + zip.Filename(i)), !failed) << zip.Filename(i);
+        }
+        if (workers == 0)
+            serial = events;
+        else
+            EXPECT_EQ(events, serial);
+    }
+    // Tables to be had again: the same archive extracts whole.
+    FailDecodeTableAllocations(false);
+    TArcUnZip zip(nullptr);
+    zip.SetZipName(FixturePath("implode_8k_lit.zip"));
+    zip.SetDestDir(WinPath(tmp.Path() + "again"));
+    zip.SetDoAll(true);
+    const int done = zip.UnZip();
+    EXPECT_EQ(done, zip.EntryCount());
 }

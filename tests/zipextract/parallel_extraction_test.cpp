@@ -84,6 +84,7 @@ protected:
         std::set<std::string> Outside;              // anything below the scratch folder but the runs' own
         bool Canceled = false;
         bool WriteFailed = false;
+        std::string Raised;   // any other error: its class and message
     };
     TResult Run(int workers, const std::function<void(TArcUnZip&, TResult&)>& setUp = nullptr,
                 const std::function<void(const std::string& dest)>& prepare = nullptr) {
@@ -123,6 +124,8 @@ protected:
             r.Canceled = true;
         } catch (const ECantWriteUCF&) {
             r.WriteFailed = true;
+        } catch (const Exception& e) {
+            r.Raised = std::string(e.ClassName()) + " " + e.Message;
         }
         const fs::path root(ReplaceSingleByteChar(dest, '\\', '/'));
         if (fs::exists(root))
@@ -160,6 +163,16 @@ protected:
             }
         }
         return by;
+    }
+
+    // The first name whose file differs between two runs.
+    static std::string Difference(const std::map<std::string, std::string>& a,
+                                  const std::map<std::string, std::string>& b) {
+        for (const auto& [name, bytes] : a)
+            if (!b.count(name) || b.at(name) != bytes) return name;
+        for (const auto& [name, bytes] : b)
+            if (!a.count(name)) return name;
+        return "";
     }
 
     TempDir Tmp;
@@ -313,6 +326,130 @@ TEST_F(ParallelExtractionTest, CancelEndsBetweenEntries) {
         EXPECT_TRUE(r.Canceled) << workers;
         EXPECT_TRUE(r.Files == serial.Files) << workers;
         EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+    }
+}
+
+// A handler that raises at an entry ends the run there, with workers as without: the entries
+// before it end as they would have (their files stay, their events come, they count), nothing
+// of that entry or after it is written, OnUnZipComplete reports the count reached and the
+// exception reaches the caller.
+TEST_F(ParallelExtractionTest, HandlerRaisingAtAnEntryKeepsTheEntriesBefore) {
+    const int k = 91;   // f90.htm, 70 KB of noise, in the root folder
+    const std::string name = "f90.htm";
+    struct TCase {
+        const char* Name;
+        bool Prompt;          // OverwriteMode Prompt, with the entry's file already there
+        bool UnknownMethod;   // the entry's method is 9
+        std::function<void(TArcUnZip&)> SetUp;
+    };
+    const auto raise = [] { throw Exception("handler"); };
+    const std::vector<TCase> cases = {
+        {"OnStartUnZip", false, false,
+         [&](TArcUnZip& zip) {
+             auto inner = zip.OnStartUnZip;
+             zip.OnStartUnZip = [inner, k, raise](TObject* s, int i, AnsiString& fName, bool& skip) {
+                 inner(s, i, fName, skip);
+                 if (i == k) raise();
+             };
+         }},
+        {"OnPromptForOverwrite", true, false,
+         [&](TArcUnZip& zip) { zip.OnPromptForOverwrite = [raise](TObject*, bool&, int, AnsiString&) { raise(); }; }},
+        {"OnHandleMessage, overwrite prompt", true, false,
+         [&](TArcUnZip& zip) {
+             zip.OnHandleMessage = [raise](TObject*, int, const AnsiString&, const AnsiString&, uint32_t, int&) { raise(); };
+         }},
+        {"OnHandleMessage, unknown method", false, true,
+         [&](TArcUnZip& zip) {
+             zip.OnHandleMessage = [raise](TObject*, int, const AnsiString&, const AnsiString&, uint32_t, int&) { raise(); };
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<TTestEntry> entries = Book(200);
+        ASSERT_EQ(entries[k].Name, name);
+        if (c.UnknownMethod) {
+            entries[k].Method = 9;
+            entries[k].Data = "x";
+        }
+        Archive(entries);
+        auto setUp = [&](TArcUnZip& zip, TResult&) {
+            if (c.Prompt) zip.SetOverwriteMode(Prompt);
+            c.SetUp(zip);
+        };
+        auto prepare = [&](const std::string& dest) {
+            fs::remove_all(dest);
+            if (!c.Prompt) return;
+            fs::create_directories(dest);
+            WriteWholeFile(dest + "/" + name, "old");
+        };
+        // The file put there beforehand carries the time it was made.
+        const auto run = [&](int workers) {
+            TResult r = Run(workers, setUp, prepare);
+            r.Files.erase(name + " @");
+            return r;
+        };
+        const TResult serial = run(0);
+        EXPECT_EQ(serial.Raised, "Exception handler");
+        EXPECT_EQ(serial.Files.at("css/f89.htm"), entries[k - 1].Data);   // the entry before
+        EXPECT_EQ(serial.Files.count("f93.htm"), 0u);                     // one after
+        EXPECT_EQ(serial.Files.count(name), c.Prompt ? 1u : 0u);
+        if (c.Prompt) {
+            EXPECT_EQ(serial.Files.at(name), "old");
+        }
+        const std::string complete = "complete " + std::to_string(k);   // the folder and the files before
+        EXPECT_EQ(serial.Events.back(), complete);
+        for (int workers : kWorkerCounts) {
+            const TResult r = run(workers);
+            EXPECT_EQ(r.Raised, serial.Raised) << workers;
+            EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
+            EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+            EXPECT_EQ(r.Events.back(), complete) << workers;
+        }
+    }
+}
+
+// A failure of an entry still being decoded ends the run at that entry: the entries started
+// behind it (a folder entry, a file not replaced, a file in a new folder) leave no count, no
+// event of their end and nothing on disk, as on the calling thread alone.
+TEST_F(ParallelExtractionTest, FailureInFlightUndoesTheEntriesBehindIt) {
+    std::vector<TTestEntry> entries(5);
+    entries[0].Name = "before.htm";
+    entries[0].Data = Page(3000, 1);
+    entries[1].Name = "bad.htm";
+    entries[1].Data = Page(3000, 2);
+    entries[1].RawCompressed = "\x07";   // a reserved block type
+    entries[2].Name = "d/";
+    entries[3].Name = "e/after.htm";
+    entries[3].Data = "after";
+    entries[4].Name = "exists.htm";
+    entries[4].Data = "new";
+    Archive(entries);
+    auto setUp = [](TArcUnZip& zip, TResult&) { zip.SetOverwriteMode(Never); };
+    auto prepare = [](const std::string& dest) {
+        fs::remove_all(dest);
+        fs::create_directories(dest);
+        WriteWholeFile(dest + "/exists.htm", "old");
+    };
+    const auto run = [&](int workers) {
+        TResult r = Run(workers, setUp, prepare);
+        r.Files.erase("exists.htm @");
+        r.Files.erase("before.htm @");
+        std::vector<std::string> ends;
+        for (const std::string& e : r.Events)
+            if (e.rfind("start", 0) != 0 && e.rfind("file%", 0) != 0 && e.rfind("total%", 0) != 0) ends.push_back(e);
+        r.Events = ends;
+        return r;
+    };
+    const TResult serial = run(0);
+    EXPECT_FALSE(serial.Raised.empty());
+    EXPECT_TRUE((serial.Events == std::vector<std::string>{"end 0 \\before.htm", "complete 1"}));
+    EXPECT_TRUE((serial.Files ==
+                 std::map<std::string, std::string>{{"before.htm", entries[0].Data}, {"exists.htm", "old"}}));
+    for (int workers : {1, 8}) {
+        const TResult r = run(workers);
+        EXPECT_EQ(r.Raised, serial.Raised) << workers;
+        EXPECT_TRUE(r.Events == serial.Events) << workers << ": " << r.Events.size();
+        EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
     }
 }
 

@@ -3,6 +3,10 @@
 // and damaged entries that must fail without leaving a file behind.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -184,7 +188,8 @@ TEST_F(UnZipTest, WrongPasswordSkipsAndBadPasswordCanRetry) {
 }
 
 // A password that passes the check byte (about one in 256) deciphers to garbage: the entry
-// fails, nothing stays behind, and OnBadPassword may supply the right one for a retry.
+// fails, nothing stays behind, and where the garbage reaches the CRC check OnBadPassword may
+// supply the right one for a retry.
 TEST_F(UnZipTest, WrongPasswordPassingTheCheckByteFails) {
     const std::string page = Text(50000, 2);
     for (uint16_t method : {uint16_t(8), uint16_t(0)}) {
@@ -207,20 +212,34 @@ TEST_F(UnZipTest, WrongPasswordPassingTheCheckByteFails) {
         std::vector<std::string> failures;
         TUnZipRun run(Zip, false);
         run.OnEntryFailed = [&](int, const AnsiString& why) { failures.push_back(why); };
-        EXPECT_EQ(run.UnZip(), 0) << method;
+        if (method == 0) {
+            EXPECT_EQ(run.UnZip(), 0) << method;
+            EXPECT_EQ(Events.back(), "skip 0 p.htm");
+        } else {
+            // The garbage is no Deflate stream: with no other password to try, corrupt data
+            // ends the run.
+            EXPECT_THROW(run.UnZip(), EZCompressionError);
+        }
         EXPECT_EQ(failures.size(), 1u) << method;
         EXPECT_FALSE(FileExists(Out("p.htm"))) << method;
-        EXPECT_EQ(Events.back(), "skip 0 p.htm");
 
+        // Stored garbage fails its CRC, and the handler's password is tried; garbage that is
+        // no Deflate stream ends the run before any CRC, handler or not.
         int asked = 0;
         Zip.OnBadPassword = [&](TObject*, int, AnsiString& pw) {
             ++asked;
             pw = "right";
         };
         Zip.Password = impostor;
-        EXPECT_EQ(Zip.UnZip(), 1) << method;
-        EXPECT_EQ(asked, 1);
-        EXPECT_EQ(ReadBytes(Out("p.htm")), page);
+        if (method == 0) {
+            EXPECT_EQ(Zip.UnZip(), 1);
+            EXPECT_EQ(asked, 1);
+            EXPECT_EQ(ReadBytes(Out("p.htm")), page);
+        } else {
+            EXPECT_THROW(Zip.UnZip(), EZCompressionError);
+            EXPECT_EQ(asked, 0);
+            EXPECT_FALSE(FileExists(Out("p.htm")));
+        }
         Zip.OnBadPassword = nullptr;
         RemoveFile(Out("p.htm"));
     }
@@ -422,18 +441,134 @@ TEST_F(UnZipTest, DamagedEntriesFailWithoutLeftovers) {
     run.OnEntryFailed = [&](int index, const AnsiString& why) {
         failures.push_back(Zip.Entry(index)->GetFileName() + ": " + why);
     };
-    EXPECT_EQ(run.UnZip(), 1);
+    EXPECT_EQ(run.UnZip(), 2);
     EXPECT_LE(largest, static_cast<int64_t>(page.size()));
     std::string all;
     for (const std::string& f : failures) all += f + "\n";
-    EXPECT_EQ(failures.size(), 7u) << all;
+    EXPECT_EQ(failures.size(), 6u) << all;
     EXPECT_EQ(ReadBytes(Out("good.htm")), page);
+    // A local header whose signature alone is damaged still leads to its data.
+    EXPECT_EQ(ReadBytes(Out("bad_local.htm")), page);
     // A read-only attribute is never applied before the check, so a bad file can always go.
-    for (const char* n : {"flipped.htm", "wrong_crc.htm", "huge_declared.htm", "short_encrypted.bin", "bad_local.htm",
-                          "method9.bin", "readonly_bad_crc.txt"})
+    for (const char* n : {"flipped.htm", "wrong_crc.htm", "huge_declared.htm", "short_encrypted.bin", "method9.bin",
+                          "readonly_bad_crc.txt"})
         EXPECT_FALSE(FileExists(Out(n))) << n;
-    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/good.htm"}));
+    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/bad_local.htm", "out/good.htm"}));
     EXPECT_NE(std::find(Events.begin(), Events.end(), "message 197"), Events.end());
+}
+
+// An entry of a method this engine does not carry: the notice, then the check as for any
+// entry: an empty one is done, one with data fails its CRC and leaves no file, an encrypted
+// one goes the password's way (another password is asked for, then it is skipped).
+TEST_F(UnZipTest, UnknownMethodIsToldThenChecked) {
+    std::vector<TTestEntry> entries = {
+        {"empty.bin", "", 9}, {"data.bin", "x", 9}, {"secret.bin", "y", 9, true, "pw"}, {"good.htm", "kept"}};
+    Archive(entries);
+    Zip.Password = "pw";
+    Zip.OnEndUnZip = [this](TObject*, int i, const AnsiString&) { Events.push_back("end " + std::to_string(i)); };
+    int asked = 0;
+    Zip.OnBadPassword = [&](TObject*, int i, AnsiString& pw) {
+        Events.push_back("password " + std::to_string(i));
+        if (++asked == 1) pw = "another";
+    };
+    EXPECT_EQ(Zip.UnZip(), 2);
+    // The second password already fails the check byte.
+    EXPECT_EQ(Events, std::vector<std::string>({"message 197", "end 0", "message 197", "badcrc 1", "message 197",
+                                                "password 2", "password 2", "skip 0 secret.bin", "end 3"}));
+    EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/empty.bin", "out/good.htm"}));
+    EXPECT_EQ(ReadBytes(Out("empty.bin")), "");
+}
+
+// The notice of an unknown method comes once the entry's file is made, with workers as
+// without; the file goes again after the check.
+TEST_F(UnZipTest, UnknownMethodNoticeComesWithTheFileMade) {
+    Archive({{"first.htm", Text(20000, 1)}, {"data.bin", "x", 9}, {"last.htm", Text(300, 2)}});
+    for (int workers : {0, 1, 8}) {
+        SCOPED_TRACE(workers);
+        fs::remove_all(fs::path(Tmp.Path()) / "out");
+        std::vector<std::string> told;
+        Zip.OnHandleMessage = [&](TObject*, int id, const AnsiString&, const AnsiString&, uint32_t, int&) {
+            told.push_back(std::to_string(id) + (FileExists(Out("data.bin")) ? " file made" : " no file") +
+                           (FileExists(Out("first.htm")) ? ", first there" : ""));
+        };
+        TUnZipRun run(Zip, false);
+        run.SetWorkers(workers);
+        EXPECT_EQ(run.UnZip(), 2);
+        EXPECT_EQ(told, std::vector<std::string>({"197 file made, first there"}));
+        EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/first.htm", "out/last.htm"}));
+    }
+}
+
+#ifdef _WIN32
+// A run of entries without data (folders, skipped files) still pumps the calling thread's
+// queue: a message posted as the entries begin is taken before the run ends.
+TEST_F(UnZipTest, MessagesArePumpedBetweenEntriesWithoutData) {
+    Archive({{"a/", ""}, {"b/", ""}, {"c/", ""}, {"skipped.htm", "s"}});
+    Zip.SetDoProcessMessages(true);
+    Zip.OnStartUnZip = [](TObject*, int, AnsiString&, bool& skip) { skip = true; };
+    Zip.OnStartUnZipInfo = [](TObject*, int, int64_t, bool&) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+        Sleep(40);   // longer than the pumps' interval
+    };
+    bool waiting = true;
+    Zip.OnUnZipComplete = [&](TObject*, int) {
+        MSG m;
+        waiting = PeekMessageA(&m, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != 0;
+    };
+    EXPECT_EQ(Zip.UnZip(), 3);
+    EXPECT_FALSE(waiting);
+}
+#endif
+
+// Data that goes on past the stored size: what was written up to it stays when its CRC is
+// the stored one (the whole first block here), else the file goes as for any CRC mismatch.
+TEST_F(UnZipTest, DataPastTheStoredSizeIsDecidedByTheCrc) {
+    const std::string page = Text(40000, 5);
+    const std::string block = page.substr(0, 32768);
+    std::vector<TTestEntry> entries = {{"whole_block.htm", page}, {"short.htm", page}, {"last.htm", "last"}};
+    entries[0].DeclaredSize = 32768;
+    entries[0].DeclaredCrc = Crc32(block);
+    entries[1].DeclaredSize = 500;
+    entries[1].DeclaredCrc = Crc32(page.substr(0, 500));
+    Archive(entries);
+    for (int workers : {0, 8}) {
+        SCOPED_TRACE(workers);
+        fs::remove_all(fs::path(Tmp.Path()) / "out");
+        Events.clear();
+        TUnZipRun run(Zip, false);
+        run.SetWorkers(workers);
+        EXPECT_EQ(run.UnZip(), 2);
+        EXPECT_EQ(ReadBytes(Out("whole_block.htm")), block);
+        EXPECT_EQ(Events, std::vector<std::string>({"badcrc 1"}));
+        EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/last.htm", "out/whole_block.htm"}));
+    }
+}
+
+// The output file is set to the entry's size before its data is written (not beyond what
+// the data can give: a declared size of 4 GiB over a few bytes is not set aside).
+TEST_F(UnZipTest, OutputFileIsSetToTheEntrySizeFirst) {
+    const std::string page = Text(100000, 6);
+    std::vector<TTestEntry> entries = {{"page.htm", page}, {"stored.htm", page, 0}, {"huge_declared.htm", "tiny"}};
+    entries[2].DeclaredSize = int64_t(1) << 32;
+    Archive(entries);
+    AnsiString current;
+    std::vector<int64_t> firstSizes;
+    Zip.OnStartUnZip = [&](TObject*, int, AnsiString& name, bool&) {
+        current = name;
+        firstSizes.push_back(-1);
+    };
+    Zip.OnFilePercentDone = [&](TObject*, int) {
+        if (firstSizes.back() < 0) firstSizes.back() = FileSizeByName(current);
+    };
+    TUnZipRun run(Zip, false);
+    run.SetWorkers(0);
+    EXPECT_EQ(run.UnZip(), 2);
+    EXPECT_EQ(firstSizes, std::vector<int64_t>({100000, 100000, 0}));
+    EXPECT_EQ(ReadBytes(Out("page.htm")), page);
+    EXPECT_EQ(ReadBytes(Out("stored.htm")), page);
 }
 
 // A directory record whose local header carries another name points at data that is not
@@ -451,18 +586,168 @@ TEST_F(UnZipTest, LocalHeaderNamingAnotherEntryFails) {
     EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/second.htm"}));
 }
 
-// A Deflate stream zlib refuses fails its entry with zlib's own words.
-TEST_F(UnZipTest, CorruptDeflateSaysWhatZlibFound) {
-    std::vector<TTestEntry> entries = {{"bad_block.htm", "x"}, {"bad_distance.htm", "xyz"}};
-    entries[0].RawCompressed = "\x07";             // last block, block type 3
-    entries[1].RawCompressed = "\x82\x42";   // a match reaching before the first byte
-    Archive(entries);
-    std::vector<std::string> failures;
-    TUnZipRun run(Zip, false);
-    run.OnEntryFailed = [&](int index, const AnsiString& why) { failures.push_back(why); };
-    EXPECT_EQ(run.UnZip(), 0);
-    EXPECT_EQ(failures, std::vector<std::string>({"corrupt compressed data (invalid block type)",
-                                                  "corrupt compressed data (invalid distance too far back)"}));
+// Corrupt Deflate data and an archive shorter than its recorded sizes end the run, with
+// workers as without: the entries before stay, the failing one leaves no file, nothing after
+// it is written, OnUnZipComplete reports the count reached and the error reaches the caller.
+// The entry is reported with zlib's own words.
+TEST_F(UnZipTest, CorruptDeflateOrShortArchiveEndsTheRun) {
+    const std::string before = Text(70000, 1), after = Text(3000, 3);
+    struct TCase {
+        const char* Name;
+        std::string Raw;          // the failing entry's data as stored (empty: cut the archive)
+        bool Encrypted;
+        const char* Why;
+    };
+    const std::vector<TCase> cases = {
+        {"bad block type", "\x07", false, "corrupt compressed data (invalid block type)"},
+        {"distance too far back", "\x82\x42", false, "corrupt compressed data (invalid distance too far back)"},
+        {"encrypted, bad block type", "\x07", true, "wrong password or corrupt compressed data (invalid block type)"},
+        {"stream cut short", DeflateRaw(Text(50000, 9)).substr(0, 100), false,
+         "corrupt compressed data (compressed data ends before the stream does)"},
+        {"archive cut short", "", false, "the archive ends before the entry does"},
+    };
+    for (const TCase& c : cases) {
+        for (int workers : {0, 1, 8}) {
+            SCOPED_TRACE(std::string(c.Name) + ", workers " + std::to_string(workers));
+            fs::remove_all(fs::path(Tmp.Path()) / "out");
+            Events.clear();
+            std::vector<TTestEntry> entries = {{"before.htm", before}, {"bad.htm", Text(50000, 9)},
+                                               {"after.htm", after}};
+            entries[1].RawCompressed = c.Raw;
+            entries[1].Encrypt = c.Encrypted;
+            entries[1].Password = "pw";
+            if (c.Raw.empty()) entries[1].Method = 0;
+            std::vector<TPlacement> where;
+            Archive(entries, &where);
+            if (c.Raw.empty()) {
+                // Sizes of 10 MB recorded for a stored entry: the archive ends long before.
+                for (const int64_t field : {where[1].LocalHeader + 18, where[1].LocalHeader + 22,
+                                            where[1].CentralHeader + 20, where[1].CentralHeader + 24})
+                    for (int b = 0; b < 4; ++b)
+                        Bytes[static_cast<size_t>(field + b)] = static_cast<char>((10000000u >> (8 * b)) & 0xFF);
+                Rewrite();
+            }
+            Zip.Password = "pw";
+            int completed = -1;
+            Zip.OnUnZipComplete = [&](TObject*, int n) { completed = n; };
+            std::vector<std::string> failures;
+            TUnZipRun run(Zip, false);
+            run.SetWorkers(workers);
+            run.OnEntryFailed = [&](int index, const AnsiString& why) {
+                failures.push_back(Zip.Filename(index) + ": " + why);
+            };
+            if (c.Raw.empty())
+                EXPECT_THROW(run.UnZip(), EFatalUnzipError);
+            else
+                EXPECT_THROW(run.UnZip(), EZCompressionError);
+            EXPECT_EQ(completed, 1);
+            EXPECT_EQ(failures, std::vector<std::string>({std::string("bad.htm: ") + c.Why}));
+            EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/before.htm"}));
+            EXPECT_EQ(ReadBytes(Out("before.htm")), before);
+            EXPECT_EQ(Events, std::vector<std::string>()) << "no entry event of the failing entry";
+            Zip.OnUnZipComplete = nullptr;
+        }
+    }
+}
+
+// A local header that cannot be read (the archive cut after its directory was read, or a
+// header whose name and extra field run past the end) ends the run as the archive's read
+// error, with workers as without. A damaged signature alone is not looked at: the entry
+// extracts.
+TEST_F(UnZipTest, UnreadableLocalHeaderEndsTheRun) {
+    const std::string before = Text(70000, 1), middle = Text(3000, 2), after = Text(300, 3);
+    enum TDamage { dmCutAfterDirectory, dmExtraPastTheEnd, dmSignature };
+    struct TCase {
+        const char* Name;
+        TDamage Damage;
+        const char* Why;   // empty: the run goes through
+    };
+    std::vector<TCase> cases = {
+        {"extra field past the end", dmExtraPastTheEnd, "the archive ends before the entry does"},
+        {"bad signature", dmSignature, ""},
+    };
+#ifndef _WIN32
+    // The archive is open without write sharing under Windows.
+    cases.push_back({"cut after the directory", dmCutAfterDirectory, "the archive cannot be read where the entry lies"});
+#endif
+    for (const TCase& c : cases) {
+        for (int workers : {0, 1, 8}) {
+            SCOPED_TRACE(std::string(c.Name) + ", workers " + std::to_string(workers));
+            fs::remove_all(fs::path(Tmp.Path()) / "out");
+            std::vector<TPlacement> where;
+            Archive({{"before.htm", before, 0}, {"middle.htm", middle}, {"after.htm", after}}, &where);
+            if (c.Damage == dmExtraPastTheEnd) {
+                Bytes[static_cast<size_t>(where[1].LocalHeader + 28)] = '\xFF';
+                Bytes[static_cast<size_t>(where[1].LocalHeader + 29)] = '\xFF';
+            } else if (c.Damage == dmSignature) {
+                Bytes[static_cast<size_t>(where[1].LocalHeader)] = 'Q';
+            }
+            Rewrite();
+            if (c.Damage == dmCutAfterDirectory)
+                Zip.OnStartUnZipInfo = [&](TObject*, int, int64_t, bool&) {
+                    fs::resize_file(fs::path(Tmp.Path()) / "a.zip", static_cast<uintmax_t>(where[1].LocalHeader + 10));
+                };
+            int completed = -1;
+            Zip.OnUnZipComplete = [&](TObject*, int n) { completed = n; };
+            std::vector<std::string> failures;
+            TUnZipRun run(Zip, false);
+            run.SetWorkers(workers);
+            run.OnEntryFailed = [&](int index, const AnsiString& why) {
+                failures.push_back(Zip.Filename(index) + ": " + why);
+            };
+            if (c.Damage == dmSignature) {
+                EXPECT_EQ(run.UnZip(), 3);
+                EXPECT_EQ(completed, 3);
+                EXPECT_EQ(ReadBytes(Out("middle.htm")), middle);
+            } else {
+                if (c.Damage == dmCutAfterDirectory)
+                    EXPECT_THROW(run.UnZip(), EReadError);
+                else
+                    EXPECT_THROW(run.UnZip(), EFatalUnzipError);
+                EXPECT_EQ(completed, 1);
+                EXPECT_EQ(failures, std::vector<std::string>({std::string("middle.htm: ") + c.Why}));
+                EXPECT_EQ(Tree(), std::set<std::string>({"a.zip", "out", "out/before.htm"}));
+            }
+            Zip.OnUnZipComplete = nullptr;
+            Zip.OnStartUnZipInfo = nullptr;
+        }
+    }
+}
+
+// An entry of a split archive whose recorded size runs past the last part asks for the
+// part after it, as for any part; one that is not there ends the run with the file error.
+TEST_F(UnZipTest, SpannedEntryPastTheLastPartAsksForTheNextPart) {
+    std::vector<TPlacement> where;
+    Archive({{"before.htm", "kept", 0}, {"long.bin", Text(3000, 7), 0}}, &where);
+    // Sizes of 10 MB recorded for the stored entry: its data runs into the second part and on.
+    for (const int64_t field : {where[1].LocalHeader + 18, where[1].LocalHeader + 22, where[1].CentralHeader + 20,
+                                where[1].CentralHeader + 24})
+        for (int b = 0; b < 4; ++b)
+            Bytes[static_cast<size_t>(field + b)] = static_cast<char>((10000000u >> (8 * b)) & 0xFF);
+    // Part 1: the entries; part 2 (the archive's own name): the directory, on disk 1.
+    const size_t cut = static_cast<size_t>(where[0].CentralHeader);
+    std::string last = Bytes.substr(cut);
+    const size_t e = last.size() - 22;
+    last[e + 4] = 1;                                     // this disk
+    last[e + 6] = 1;                                     // the directory starts on disk 1
+    for (int b = 0; b < 4; ++b) last[e + 16 + b] = 0;    // at its start
+    WriteBytes(Base + "p1.zip", Bytes.substr(0, cut));
+    WriteBytes(Base + "a.zip", last);
+    std::vector<int> asked;
+    Zip.SetZipName("");
+    Zip.SetZipName(Base + "a.zip");
+    Zip.OnFileNameForSplitPart = [&](TObject*, AnsiString& name, int part, TSplitPartType) {
+        asked.push_back(part);
+        name = part == 1 ? Base + "p1.zip" : part == 2 ? Base + "a.zip" : Base + "p" + std::to_string(part) + ".zip";
+    };
+    int completed = -1;
+    Zip.OnUnZipComplete = [&](TObject*, int n) { completed = n; };
+    asked.clear();
+    EXPECT_THROW(Zip.UnZip(), EFOpenError);
+    EXPECT_EQ(completed, 1);
+    EXPECT_EQ(asked.back(), 3);
+    EXPECT_EQ(ReadBytes(Out("before.htm")), "kept");
+    EXPECT_FALSE(FileExists(Out("long.bin")));
 }
 
 TEST_F(UnZipTest, TruncatedArchive) {
@@ -474,13 +759,13 @@ TEST_F(UnZipTest, TruncatedArchive) {
     // No end record: an incomplete archive, and nothing is extracted.
     EXPECT_THROW(Zip.UnZip(), EIncompleteZip);
     EXPECT_EQ(Tree(), std::set<std::string>({"a.zip"}));
-    // Rebuilt from the local headers: the whole entry extracts, the cut one fails.
+    // Rebuilt from the local headers: the whole entry extracts, the cut one ends the run.
     Zip.SetIncompleteZipMode(izAssumeBad);
     std::vector<std::string> failures;
     TUnZipRun run(Zip, false);
     run.OnEntryFailed = [&](int index, const AnsiString& why) { failures.push_back(Zip.Filename(index) + ": " + why); };
-    EXPECT_EQ(run.UnZip(), 1);
-    EXPECT_EQ(failures, std::vector<std::string>({"b.htm: data ends before the entry does"}));
+    EXPECT_THROW(run.UnZip(), EFatalUnzipError);
+    EXPECT_EQ(failures, std::vector<std::string>({"b.htm: the archive ends before the entry does"}));
     EXPECT_EQ(ReadBytes(Out("a.htm")), page);
     EXPECT_FALSE(FileExists(Out("b.htm")));
 }
@@ -493,9 +778,15 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
     Archive({{"a.htm", page}, {"b.htm", Text(20000, 7)}}, &where);
     const std::string whole = Bytes;
     const std::string cut = whole.substr(0, static_cast<size_t>(where[1].Data));   // no end record
+    // Both stored CRCs wrong: every entry fails alone.
     std::string badCrc = whole;
-    badCrc[static_cast<size_t>(where[0].Data + 5)] ^= 0x10;
-    badCrc[static_cast<size_t>(where[1].Data + 5)] ^= 0x10;
+    for (const TPlacement& p : where) {
+        badCrc[static_cast<size_t>(p.LocalHeader + 14)] ^= 0x10;
+        badCrc[static_cast<size_t>(p.CentralHeader + 16)] ^= 0x10;
+    }
+    // Data that is no Deflate stream ends the run.
+    std::string corrupt = whole;
+    corrupt[static_cast<size_t>(where[0].Data)] = '\x07';
     struct TCase {
         const char* Name;
         std::string Bytes;
@@ -509,6 +800,7 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
         {"not an archive", cut, izAssumeNotAZip, false, true},
         {"nothing to rebuild", std::string(5000, 'z'), izAssumeBad, false, true},
         {"every entry damaged", badCrc, izAssumeMulti, false, false},
+        {"corrupt data", corrupt, izAssumeMulti, false, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -520,7 +812,7 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
         bool raised = false;
         try {
             EXPECT_EQ(Zip.UnZip(), 0);
-        } catch (const EArcZipException&) {
+        } catch (const Exception&) {
             raised = true;
         }
         EXPECT_EQ(raised, c.Raises);
@@ -535,9 +827,9 @@ TEST_F(UnZipTest, ArchiveIsClosedAfterEveryFailedRun) {
 
 TEST_F(UnZipTest, TestingWritesNothing) {
     std::vector<TPlacement> where;
-    Archive({{"docs/", ""}, {"docs/a.htm", Text(1000)}, {"b.htm", Text(2000)}, {"../evil", "x"}}, &where);
-    Bytes[static_cast<size_t>(where[2].Data + 3)] ^= 0x21;
-    Rewrite();
+    std::vector<TTestEntry> entries = {{"docs/", ""}, {"docs/a.htm", Text(1000)}, {"b.htm", Text(2000)}, {"../evil", "x"}};
+    entries[2].DeclaredCrc = Crc32(entries[2].Data) ^ 0x21;
+    Archive(entries, &where);
     std::vector<std::string> failures;
     TUnZipRun run(Zip, true);
     run.OnEntryFailed = [&](int index, const AnsiString&) { failures.push_back(Zip.Filename(index)); };

@@ -325,6 +325,9 @@ def group_damaged(c, z, work):
     b = bytearray(archive)
     b[offsets[0] + 500] ^= 0x5A
     cases.append(("flipped byte", bytes(b), b"flipped.htm", None))
+    b = bytearray(archive)
+    b[offsets[0]] = 0x07   # a last block of the reserved type 3
+    cases.append(("corrupt deflate", bytes(b), b"flipped.htm", None))
 
     cases.append(("wrong CRC", build_zip([{"name": b"crc.htm", "data": page, "crc": zlib.crc32(page) ^ 0x100}, good])[0],
                   b"crc.htm", None))
@@ -358,7 +361,7 @@ def group_damaged(c, z, work):
         impostor = find_impostor(archive, "page.htm")
         # Past the check byte, the entry fails on its data, not on the password check.
         err = z.test(archive, impostor)[2]
-        c.check(len(err) == 1 and "wrong password or" in err[0],
+        c.check(len(err) >= 1 and "wrong password or" in err[0],
                 "password passing the check byte: gets past the check byte (%r)" % err)
         check_damaged(c, z, work, "password passing the check byte", archive, b"page.htm", impostor,
                       expect_good=False)
@@ -366,8 +369,31 @@ def group_damaged(c, z, work):
         print("SKIPPED password passing the check byte: zip is not installed")
 
 
+def deflate_breaks(archive, victim, password):
+    """Whether the entry VICTIM's data, deciphered with PASSWORD, is no whole Deflate stream:
+    corrupt Deflate data ends the run, so the entries after it are not extracted."""
+    with open(archive, "rb") as f:
+        data = f.read()
+    with zipfile.ZipFile(archive) as zf:
+        info = zf.getinfo(victim.decode())
+    pos = info.header_offset
+    n, x = struct.unpack_from("<HH", data, pos + 26)
+    packed = data[pos + 30 + n + x:pos + 30 + n + x + info.compress_size]
+    if info.compress_type != zipfile.ZIP_DEFLATED:
+        return False
+    if info.flag_bits & 1:
+        packed = ZipCrypto(password.encode()).decrypt(packed)[12:]
+    d = zlib.decompressobj(-15)
+    try:
+        d.decompress(packed)
+    except zlib.error:
+        return True
+    return not d.eof
+
+
 def check_damaged(c, z, work, label, archive, victim, password, expect_good=True):
     dest = os.path.join(work, "out_" + os.path.basename(archive))
+    ends_run = victim is not None and deflate_breaks(archive, victim, password)
     try:
         status, out, err = z.extract(archive, dest, password)
     except subprocess.TimeoutExpired:
@@ -375,7 +401,12 @@ def check_damaged(c, z, work, label, archive, victim, password, expect_good=True
         return
     lines = failed_names(err)
     c.check(status != 0, "%s: extract fails (status %d)" % (label, status))
-    if victim:
+    if victim and ends_run:
+        # The entry is named, then the error that ended the run.
+        c.check(len(lines) == 2 and victim.decode() in lines[0], "%s: the entry and the error (%r)" % (label, lines))
+        c.check(not os.path.exists(os.path.join(os.fsencode(dest), victim)), "%s: no file left behind" % label)
+        c.check(not os.path.exists(os.path.join(dest, "good.htm")), "%s: the run ends at the entry" % label)
+    elif victim:
         c.check(len(lines) == 1 and victim.decode() in lines[0], "%s: one line names %r (%r)" % (label, victim, lines))
         c.check(not os.path.exists(os.path.join(os.fsencode(dest), victim)), "%s: no file left behind" % label)
         if expect_good:
