@@ -121,7 +121,8 @@ void TlumSkinMenuBar::DropDown(TToolButton* button) {
     RECT r{};
     SendMessageA(FHandle, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    // Shown pressed (selected) while its menu is open.
+    // Shown pressed (selected) while its menu is open; the tool bar's own press lets go first.
+    if (GetCapture() == FHandle) ReleaseCapture();
     SendMessageA(FHandle, TB_PRESSBUTTON, static_cast<WPARAM>(info.idCommand), TRUE);
     TPMPARAMS exclude{};
     exclude.cbSize = sizeof exclude;
@@ -142,8 +143,12 @@ bool TlumSkinMenuBar::DialogChar(char key, bool alt) {
     for (TToolButton* button : FItemButtons) {
         TMenuItem* item = button->GetMenuItem();
         if (!item || !button->GetVisible() || !button->GetEnabled() || HotkeyOf(item->GetCaption()) != wanted) continue;
-        // The bar's keyboard click: the button drawn hot and pressed at its top-left point.
-        SendMessageA(FHandle, TB_SETHOTITEM, static_cast<WPARAM>(button->GetIndex()), 0);
+        // The bar's keyboard click: the button drawn hot and pressed at its top-left point. An
+        // item without sub-items is only marked here and waits for Enter with the keys.
+        if (item->Count() == 0)
+            TakeKeyboard(button);
+        else
+            SendMessageA(FHandle, TB_SETHOTITEM, static_cast<WPARAM>(button->GetIndex()), 0);
         const TRect r = button->GetBoundsRect();
         PostMessageA(FHandle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Left, r.Top));
         return true;
@@ -193,17 +198,14 @@ void TlumSkinMenuBar::WndProc(TMessage& m) {
         }
         break;
     case WM_LBUTTONDOWN: {
-        // A press exactly at a button's top-left point is the bar's keyboard click: an item
-        // without sub-items waits for Enter, another opens its menu.
+        // A press exactly at a button's top-left point is the bar's keyboard click: dropped for an
+        // item without sub-items (the key marked it), another opens its menu once the press is done.
         TToolButton* button = ButtonAtCorner(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
         TMenuItem* item = button ? button->GetMenuItem() : nullptr;
         if (!item) break;
-        if (item->Count() == 0) {
-            TakeKeyboard(button);
-            return;
-        }
+        if (item->Count() == 0) return;
         PostMessageA(FHandle, DropDownMessage(), static_cast<WPARAM>(button->GetIndex()), 0);
-        return;
+        break;
     }
     case WM_KEYDOWN: {
         // Enter is the key-up's: the tool bar must not click the marked item on the way down.

@@ -274,7 +274,7 @@ void TlumSkinWindowVCL::SetSkinnedImpl() {
         // The client widens by what the skin's side borders take beyond the native 4 pixels.
         const TSkinMetrics& m = FEngine->Metrics();
         const int clientWidth = std::max<int>(4, m.LeftBorder) + FNativeClientWidth + std::max<int>(4, m.RightBorder) - 8;
-        if (!IsZoomed(h) && !IsIconic(h)) FForm->SetClientSize(clientWidth, FNativeClientHeight + bar);
+        if (!IsZoomed(h)) FForm->SetClientSize(clientWidth, FNativeClientHeight + bar);
         SkinOwnedMenus(true);
     } else if (!FSkinned && FApplied) {
         FApplied = false;

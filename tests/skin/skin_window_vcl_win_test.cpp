@@ -411,3 +411,42 @@ TEST(SkinWindowVCL, ClientWidensByTheSkinsSideBordersBeyondFourPixels) {
     main.Engine->UnskinWindow(h);
     EXPECT_EQ(clientWidth(), native.right);
 }
+
+// A minimised form follows the width rule too: it shows when restored, while the minimised
+// window keeps its size.
+TEST(SkinWindowVCL, MinimisedFormGetsTheSkinsClientWidthWhenRestored) {
+    TSkinnedForm main;
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(300, 200, 360, 240);
+    HWND h = form->GetHandle();
+    RECT native{};
+    ::GetClientRect(h, &native);
+    form->Show();
+    ProcessMessagesAWhile();
+    ASSERT_EQ(Query(h), 1);
+    const std::string bytes = ReadWholeFile(SKIN_SLATE_FILE);
+    main.Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    ProcessMessagesAWhile();
+    // Skinned afresh while minimised.
+    main.Engine->UnskinWindow(h);
+    ShowWindow(h, SW_MINIMIZE);
+    ProcessMessagesAWhile();
+    ASSERT_TRUE(IsIconic(h));
+    RECT iconic{};
+    GetWindowRect(h, &iconic);
+    main.Engine->SkinWindow(h, false);
+    ProcessMessagesAWhile();
+    ASSERT_EQ(Query(h), 1);
+    RECT after{};
+    GetWindowRect(h, &after);
+    EXPECT_TRUE(IsIconic(h));
+    EXPECT_EQ(after.right - after.left, iconic.right - iconic.left);
+    EXPECT_EQ(after.bottom - after.top, iconic.bottom - iconic.top);
+    ShowWindow(h, SW_RESTORE);
+    ProcessMessagesAWhile();
+    RECT client{};
+    ::GetClientRect(h, &client);
+    const TSkinMetrics& m = main.Engine->Metrics();
+    EXPECT_EQ(client.right, std::max<int>(4, m.LeftBorder) + native.right + std::max<int>(4, m.RightBorder) - 8)
+        << m.LeftBorder << " " << m.RightBorder;
+}
