@@ -1,6 +1,7 @@
 #include "classlib/bmp_format.h"
 
 #include <algorithm>
+#include <new>
 
 #include "classlib/little_endian.h"
 
@@ -12,6 +13,13 @@ constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+
+// Run-length data can leave any part of a picture unwritten (end of line, delta, end of bitmap),
+// so a few bytes could otherwise claim the largest picture. A fully encoded run gives at most 255
+// pixels for 2 bytes, fewer than 128 decoded bytes per data byte; twice that leaves room for
+// skipped areas. Small pictures are accepted whatever their data, as they cost little.
+constexpr uint64_t kRleMaxBitsPerDataByte = 256;
+constexpr uint64_t kRleFreeBits = 4u * 1024u * 1024u;
 
 // Expands BI_RLE8 / BI_RLE4 data into bottom-up rows of img.Bits (already zeroed: pixels the
 // data skips keep index 0). Every run is checked against the row before a pixel is written;
@@ -123,7 +131,9 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 }  // namespace
 
-TBmpImage ReadBmp(TStream& stream) {
+namespace {
+
+TBmpImage ReadBmpChecked(TStream& stream) {
     Reader r(stream);
     TBmpImage img;
     if (r.U16() != 0x4D42) Invalid();   // "BM"
@@ -212,6 +222,7 @@ TBmpImage ReadBmp(TStream& stream) {
         r.Need(dataSize);
         std::vector<uint8_t> data(static_cast<size_t>(dataSize));
         r.Bytes(data.data(), static_cast<uint32_t>(dataSize));
+        if (bitsSize > std::max(kRleFreeBits, dataSize * kRleMaxBitsPerDataByte)) Invalid();
         img.Bits.assign(static_cast<size_t>(bitsSize), 0);
         DecodeRle(data, img);
         img.Compression = kBiRgb;   // the pixels are now plain rows
@@ -221,6 +232,16 @@ TBmpImage ReadBmp(TStream& stream) {
     img.Bits.resize(static_cast<size_t>(bitsSize));
     r.Bytes(img.Bits.data(), static_cast<uint32_t>(bitsSize));
     return img;
+}
+
+}  // namespace
+
+TBmpImage ReadBmp(TStream& stream) {
+    try {
+        return ReadBmpChecked(stream);
+    } catch (const std::bad_alloc&) {
+        Invalid();   // a picture too big for this machine is one it cannot read
+    }
 }
 
 void WriteBmp(TStream& stream, const TBmpImage& img) {

@@ -31,7 +31,9 @@ constexpr uint64_t kBmpMaxBits = 256u * 1024u * 1024u;
 // Reads a bitmap file from the stream's position: file header, info header (core, info or
 // a later version), palette, pixels. Raises EInvalidGraphic on anything malformed or short.
 // Run-length pictures (BI_RLE8, BI_RLE4) come back expanded into plain bottom-up rows; a run or
-// delta that leaves the picture, or data that ends before the picture does, is malformed.
+// delta that leaves the picture, or data that ends before the picture does, is malformed; so is
+// a large run-length picture whose data is far too small to describe it. A picture too big to
+// hold in memory is refused with EInvalidGraphic too.
 TBmpImage ReadBmp(TStream& stream);
 // Writes a bitmap file (BITMAPINFOHEADER form).
 void WriteBmp(TStream& stream, const TBmpImage& image);

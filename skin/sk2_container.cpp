@@ -85,6 +85,8 @@ TSk2SkinData ParseSk2Container(const uint8_t* data, size_t size) {
                 skin.Bitmaps.push_back({name, ReadBmp(stream)});
             } catch (const EInvalidGraphic&) {
                 ReadFailed();
+            } catch (const std::bad_alloc&) {   // keeping the picture found no memory
+                ReadFailed();
             }
             break;
         }

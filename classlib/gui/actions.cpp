@@ -50,7 +50,9 @@ TContainedAction::~TContainedAction() {
 void TContainedAction::SetActionList(TActionList* list) {
     if (list == FActionList) return;
     if (FActionList) FActionList->RemoveAction(this);
-    if (list) list->AddAction(this);
+    if (!list) return;
+    list->AddAction(this);
+    Change();   // the list's images are now the action's: clients linked earlier take its image
 }
 
 int TContainedAction::GetIndex() const { return FActionList ? FActionList->IndexOf(this) : -1; }

@@ -69,7 +69,8 @@ public:
     const char* ClassName() const override { return "TContainedAction"; }
 
     TActionList* GetActionList() const { return FActionList; }
-    // Leaves the old list and joins the new one (at its end).
+    // Leaves the old list and joins the new one (at its end); joining tells the clients, as the
+    // list's images may give them a picture.
     void SetActionList(TActionList* list);
     // Position in its list, -1 without one.
     int GetIndex() const;

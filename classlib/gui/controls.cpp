@@ -282,6 +282,9 @@ void TControl::SetAction(TBasicAction* action) {
     FActionLink->OnChange = [this](TObject* sender) {
         if (sender == GetAction()) ActionChange(sender, false);
     };
+    // The click now runs the action; an OnClick assigned later takes it back. A loading action
+    // keeps the handler the form already gave.
+    if (!action->IsLoading()) OnClick = nullptr;
     ActionChange(action, action->IsLoading());
     action->FreeNotification(this);
 }
@@ -295,7 +298,6 @@ void TControl::ActionChange(TObject* sender, bool checkDefaults) {
     if (!checkDefaults || GetEnabled()) SetEnabled(action->GetEnabled());
     if (!checkDefaults || GetHint().empty()) SetHint(action->GetHint());
     if (!checkDefaults || GetVisible()) SetVisible(action->GetVisible());
-    if (!checkDefaults) OnClick = nullptr;   // the click runs the action
 }
 
 void TControl::InitiateAction() {

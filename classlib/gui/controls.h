@@ -197,7 +197,9 @@ public:
 
     // The action the control follows: setting it copies the action's caption, enabled state,
     // hint and visibility at once and again on every change of the action, and clears OnClick
-    // so that a click executes the action (until OnClick is set again). nullptr lets it go.
+    // so that a click executes the action; an OnClick assigned afterwards wins over the action
+    // whatever the action does later. nullptr (or the action's end) lets it go: a click then
+    // runs only an OnClick assigned since.
     TBasicAction* GetAction() const;
     void SetAction(TBasicAction* action);
     TControlActionLink* GetActionLink() const { return FActionLink.get(); }

@@ -304,6 +304,48 @@ TEST_F(SpeedButtonTest, TheActionsImageOnlyFillsAnEmptyGlyph) {
     EXPECT_TRUE(outside->GetGlyph()->Empty());
 }
 
+TEST_F(SpeedButtonTest, TheActionsImageIsTheSameWhicheverIsLinkedFirst) {
+    // The button, the action's list and the list's images, joined in every order.
+    enum Step { ButtonTakesAction, ActionJoinsList, ListTakesImages };
+    const std::vector<std::vector<Step>> orders = {
+        {ListTakesImages, ActionJoinsList, ButtonTakesAction},
+        {ListTakesImages, ButtonTakesAction, ActionJoinsList},
+        {ActionJoinsList, ButtonTakesAction, ListTakesImages},
+        {ButtonTakesAction, ActionJoinsList, ListTakesImages},
+    };
+    std::vector<TColor> first;
+    for (size_t o = 0; o < orders.size(); ++o) {
+        SCOPED_TRACE(o);
+        TFlatSpeedButton* b = AddButton(10, 10);
+        auto* list = new TActionList(form);
+        auto* action = new TAction(form);
+        action->SetImageIndex(0);
+        for (Step step : orders[o]) {
+            switch (step) {
+                case ButtonTakesAction: b->SetAction(action); break;
+                case ActionJoinsList: action->SetActionList(list); break;
+                case ListTakesImages: list->SetImages(RedSquareImages(form, 16)); break;
+            }
+        }
+        TBitmap* glyph = b->GetGlyph();
+        ASSERT_EQ(glyph->GetWidth(), 16);
+        ASSERT_EQ(glyph->GetHeight(), 16);
+        std::vector<TColor> pixels;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) pixels.push_back(glyph->GetCanvas()->GetPixel(x, y));
+        if (o == 0) {
+            first = pixels;
+            EXPECT_EQ(pixels[8 * 16 + 8], clRed);
+            EXPECT_EQ(pixels[0], clFuchsia);
+        } else {
+            EXPECT_EQ(pixels, first);
+        }
+        delete b;
+        delete action;
+        delete list;
+    }
+}
+
 TEST_F(SpeedButtonTest, FollowsItsActionAndAClickExecutesIt) {
     TFlatSpeedButton* b = AddButton(10, 10);
     auto* action = new TAction(form);

@@ -161,6 +161,16 @@ def rle4_seed():
     put("fuzz_bmp", "rle4_escapes.bmp", header + info + palette + data)
 
 
+def rle_claims_huge_seed():
+    """1,080 bytes claiming a 32768 x 8192 run-length picture: the data is only an end of bitmap."""
+    palette = b"\0" * 1024
+    data = b"\x00\x01"
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, 32768, 8192, 1, 8, 1, len(data), 0, 0, 0, 0)
+    put("fuzz_bmp", "rle8_claims_huge.bmp", header + info + palette + data)
+
+
 def skin_seeds():
     """Skin files from our skin generator, stored skins from the skin-data fixture script."""
     with tempfile.TemporaryDirectory() as work:
@@ -208,6 +218,7 @@ def main():
     object_list_seeds()
     bmp_seeds()
     rle4_seed()
+    rle_claims_huge_seed()
     skin_seeds()
 
 

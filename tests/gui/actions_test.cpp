@@ -185,6 +185,41 @@ TEST(ActionLink, AClickExecutesTheAction) {
     EXPECT_EQ(executedFor.size(), 1u);
 }
 
+TEST(ActionLink, AnOnClickSetLaterOutlivesChangesOfTheAction) {
+    ActionForm f;
+    TButton* plain = f.AddButton(50);   // keeps the action's click
+    int executed = 0, ownClicks = 0, updates = 0;
+    f.action->OnExecute = [&](TObject*) { ++executed; };
+    f.action->OnUpdate = [&](TObject*) {   // the first update disables it, the later ones enable it
+        ++updates;
+        f.action->SetEnabled(updates != 1);
+    };
+    plain->OnClick = [&](TObject*) { ++ownClicks; };   // assigned before: the action replaces it
+    f.button->SetAction(f.action);
+    plain->SetAction(f.action);
+    f.button->OnClick = [&](TObject*) { ++ownClicks; };
+    f.button->InitiateAction();
+    f.button->InitiateAction();
+    f.action->SetCaption("改过");
+    ASSERT_EQ(updates, 2);
+    ASSERT_EQ(Shown(f.button, "Enabled"), "on");
+    ASSERT_TRUE(f.action->GetEnabled());
+
+    SendMessageA(f.button->GetHandle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(ownClicks, 1) << "the OnClick assigned after the action wins";
+    EXPECT_EQ(executed, 0);
+    SendMessageA(plain->GetHandle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(executed, 1) << "without a later OnClick the action alone runs";
+    EXPECT_EQ(ownClicks, 1);
+
+    // Without the action, a click runs only an OnClick assigned since it was set.
+    f.button->SetAction(nullptr);
+    delete f.action;
+    for (TButton* b : {f.button, plain}) SendMessageA(b->GetHandle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(ownClicks, 2);
+    EXPECT_EQ(executed, 1);
+}
+
 TEST(Action, ExecuteAndUpdateAnswerWhetherAHandlerRan) {
     struct Case {
         const char* name;

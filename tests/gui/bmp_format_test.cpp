@@ -1,6 +1,7 @@
 // The ".bmp" reader and writer on byte level: accepted variants and refused damage.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -214,6 +215,34 @@ TEST(BmpFormat, RefusesDamagedRuns) {
     EXPECT_THROW(Read(claims), EInvalidGraphic);
     claims[34] = 4;   // stops after the first row: the second is missing
     EXPECT_THROW(Read(claims), EInvalidGraphic);
+}
+
+TEST(BmpFormat, RunLengthPictureMustBeBackedByItsData) {
+    // 32768 x 8192 whose data is only an end of bitmap: 1,080 bytes claiming 256 MiB of pixels
+    std::string tiny = MakeRle(32768, 8192, 8, std::string("\0\x01", 2));
+    ASSERT_EQ(tiny.size(), 1080u);
+    EXPECT_THROW(Read(tiny), EInvalidGraphic);
+    EXPECT_THROW(Read(MakeRle(32768, 8192, 4, std::string("\0\x01", 2))), EInvalidGraphic);
+
+    // a big picture whose every row is encoded in runs of 255 is read in full
+    const int w = 4096, h = 2048;
+    std::string rows;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; x += 255) {
+            rows += static_cast<char>(std::min(255, w - x));
+            rows += static_cast<char>(y % 7);
+        }
+        rows += std::string("\0\0", 2);
+    }
+    rows += std::string("\0\x01", 2);
+    TBmpImage img;
+    ASSERT_NO_THROW(img = Read(MakeRle(w, h, 8, rows)));
+    EXPECT_EQ(PixelAt(img, w - 1, 0), uint32_t((h - 1) % 7));
+    EXPECT_EQ(PixelAt(img, 0, h - 1), 0u);
+
+    // a small picture may leave everything to the end of bitmap
+    ASSERT_NO_THROW(img = Read(MakeRle(1024, 1024, 8, std::string("\0\x01", 2))));
+    EXPECT_EQ(PixelAt(img, 1023, 0), 0u);
 }
 
 #ifndef _WIN32
