@@ -17,6 +17,7 @@ namespace {
 
 const UINT_PTR kClientSubclassId = 0x4D44;   // ours among the MDI client's subclasses
 const int kControlButtonSize = 18;
+const int kControlButtonTop = 1;
 const int kCascadeStep = 22;
 
 TCustomForm* MainForm() { return Application ? Application->GetMainForm() : nullptr; }
@@ -134,7 +135,7 @@ void TlumSkinWindowVCL::AttachMDI() {
                 button->GetGlyph()->SetTransparent(true);
             }
             button->SetVisible(false);
-            button->SetBounds(FForm->GetWidth() - 25 - kControlButtonSize * i, 1, kControlButtonSize,
+            button->SetBounds(FForm->GetWidth() - 25 - kControlButtonSize * i, kControlButtonTop, kControlButtonSize,
                               kControlButtonSize);
             button->SetParent(FForm);
             FControlButtons[i] = std::move(button);
@@ -161,8 +162,11 @@ void TlumSkinWindowVCL::SaveMDIState(HWND h) {
     if (IsMDIChild()) {
         HWND client = ::GetParent(h);
         FNativeCaptionHeight = client ? static_cast<int32_t>(SendMessageA(client, WM_SKIN_CAPTIONHEIGHT, 0, 0)) : 0;
-        // The frame takes it only from the child active by then (several skinned at once).
-        if (HWND mainHandle = MainFormHandle())
+        // Several children skinned at once: the last of them re-activates all instead, so the
+        // frame gets the active child's menu only.
+        TCustomForm* main = MainForm();
+        const bool manyAtOnce = FEngine->GetSkinningAll() && main && main->MDIChildCount() > 1;
+        if (HWND mainHandle = MainFormHandle(); mainHandle && !manyAtOnce)
             PostMessageA(mainHandle, WM_SKIN_MDICHILDMENU, reinterpret_cast<WPARAM>(FForm),
                          reinterpret_cast<LPARAM>(FSavedMenu));
         return;
@@ -234,23 +238,42 @@ void TlumSkinWindowVCL::SetSkinnedMDI() {
         FControlColor = FEngine->GetSkinColor(SKIN2_MENUBARSTARTCOLOR);
         FControlEndColor = FEngine->GetSkinColor(SKIN2_MENUBARENDCOLOR);
     }
-    if (IsMDIForm()) PlaceControlButtons();
+    if (IsMDIForm() && FControlButtons[0]) {
+        // Raised from their first row by what the bar's shift of the form's controls lowers them.
+        const int raise = std::min(kControlButtonSize, GetMenuBarHeight());
+        for (auto& button : FControlButtons) button->SetTop(kControlButtonTop - raise);
+        PlaceControlButtons();
+    }
+    if (IsMDIChild()) ReactivateChildrenIfLast();
 }
 
+// Kept at a fixed distance from the form's right edge (placed again on every size change).
 void TlumSkinWindowVCL::PlaceControlButtons() {
     if (!FForm || !FControlButtons[0]) return;
-    const int bar = GetMenuBarHeight();
-    const int top = std::max(0, (bar - kControlButtonSize) / 2);
-    const int right = FForm->GetClientWidth() - 4;
-    for (int i = 0; i < 3; ++i)
-        FControlButtons[i]->SetBounds(right - kControlButtonSize * (i + 1), top, kControlButtonSize, kControlButtonSize);
+    const int right = FForm->GetWidth() - (FEngine->Metrics().RightBorder + 26);
+    for (int i = 0; i < 3; ++i) FControlButtons[i]->SetLeft(right - kControlButtonSize * i);
+}
+
+// The children skinned together left the frame's menu to this: the last-created of them has
+// every child take its activation again, so the active one hands the frame its menu and each
+// paints its caption active or not.
+void TlumSkinWindowVCL::ReactivateChildrenIfLast() {
+    TCustomForm* main = MainForm();
+    if (!main || main->GetFormStyle() != fsMDIForm) return;
+    const int count = main->MDIChildCount();
+    if (count < 2 || main->MDIChildren(count - 1) != FForm) return;
+    TCustomForm* active = main->GetActiveMDIChild();
+    HWND activeHandle = active ? active->GetHandleIfAllocated() : nullptr;
+    std::vector<HWND> children;
+    for (int i = 0; i < count; ++i) children.push_back(main->MDIChildren(i)->GetHandle());
+    for (HWND w : children)
+        if (IsWindow(w)) SendMessageA(w, WM_MDIACTIVATE, 0, reinterpret_cast<LPARAM>(activeHandle));
 }
 
 void TlumSkinWindowVCL::ShowControlButtons(TCustomForm* child) {
     if (!child || !FControlButtons[0]) return;
     const TBorderIcons icons = child->GetBorderIcons();
     const bool shown[3] = {(icons & biSystemMenu) != 0, (icons & biMaximize) != 0, (icons & biMinimize) != 0};
-    PlaceControlButtons();
     for (int i = 0; i < 3; ++i) {
         TlumSkinMenuBarControlButton* button = FControlButtons[i].get();
         button->SetColor(FControlColor);
@@ -448,7 +471,6 @@ bool TlumSkinWindowVCL::MDIAfterMessage(TMessage& m) {
         // Posted: the child or its menu may have gone since.
         TMainMenu* menu = nullptr;
         auto* child = reinterpret_cast<TCustomForm*>(m.WParam);
-        if (m.LParam && FMDIClient && ActiveChild(FMDIClient) != child) return true;
         for (int i = 0; i < Screen->FormCount() && m.LParam; ++i) {
             if (Screen->Forms(i) != child || child->IsDestroying()) continue;
             for (int k = 0; k < child->ComponentCount(); ++k)

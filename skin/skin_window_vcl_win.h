@@ -93,6 +93,7 @@ private:
     void ArrangeCascade();
     void ArrangeTile(bool horizontal);
     void PlaceControlButtons();
+    void ReactivateChildrenIfLast();
     void ShowControlButtons(TCustomForm* child);
     void HideControlButtons();
     void FreeWindowList();

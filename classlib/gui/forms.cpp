@@ -534,8 +534,13 @@ void TCustomForm::WndProc(TMessage& m) {
         case WM_MDIACTIVATE:
             // An MDI child's activation inside its frame.
             if (FFormStyle == fsMDIChild) {
-                if (reinterpret_cast<HWND>(m.LParam) == FHandle) Activate();
-                else if (reinterpret_cast<HWND>(m.WParam) == FHandle) Deactivate();
+                if (reinterpret_cast<HWND>(m.LParam) == FHandle) {
+                    Activate();
+                    MergeChildMenu(MDIFrameOf(this), this);
+                } else if (reinterpret_cast<HWND>(m.WParam) == FHandle) {
+                    Deactivate();
+                    if (!m.LParam) MergeChildMenu(MDIFrameOf(this), nullptr);
+                }
             }
             break;
         case WM_ACTIVATE:
@@ -687,7 +692,10 @@ void TCustomForm::DestroyWnd() {
         HWND client = ::GetParent(FHandle);
         if (!IsDestroying()) FText = GetText();
         FControlState |= csDestroyingHandle;
+        TCustomForm* frame = MDIFrameOf(this);
         if (client) SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(FHandle), 0);
+        // The frame's menu bar drops this one's menu for the next active child's.
+        MergeActiveChildMenu(frame);
         if (FHandle && IsWindow(FHandle)) DestroyWindow(FHandle);
         Detach();
         FControlState &= ~csDestroyingHandle;

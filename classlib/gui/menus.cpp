@@ -179,12 +179,17 @@ TMenu* TMenuItem::GetParentMenu() const {
 HMENU TMenuItem::GetHandle() const {
     if (!FParent || !FVisible || FItems.empty()) return nullptr;
     TMenu* menu = GetParentMenu();
-    HMENU parent = FParent->FParent ? FParent->GetHandle() : menu ? menu->GetHandle() : nullptr;
+    // A top-level item of a menu merged into another is in that one's handle.
+    TMenu* shownIn = menu && menu->HostMenu() ? menu->HostMenu() : menu;
+    HMENU parent = FParent->FParent ? FParent->GetHandle() : shownIn ? shownIn->GetHandle() : nullptr;
     if (!parent) return nullptr;
-    int position = 0;
-    for (const TMenuItem* sibling : FParent->FItems) {
-        if (sibling == this) return GetSubMenu(parent, position);
-        if (sibling->FVisible) ++position;
+    // By command number: merging moves top-level items.
+    for (int position = 0, count = GetMenuItemCount(parent); position < count; ++position) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_SUBMENU;
+        if (GetMenuItemInfoA(parent, static_cast<UINT>(position), TRUE, &info) && info.wID == FCommand)
+            return info.hSubMenu;
     }
     return nullptr;
 }
@@ -370,6 +375,7 @@ HMENU TMenu::GetHandle() {
 
 void TMenu::ItemChanged() {
     if (FHandle && !FRebuilding) Rebuild();
+    if (TMenu* host = HostMenu()) host->ItemChanged();
 }
 
 void TMenu::Rebuild() {
@@ -378,7 +384,7 @@ void TMenu::Rebuild() {
     while (GetMenuItemCount(FHandle) > 0)
         if (!DeleteMenu(FHandle, 0, MF_BYPOSITION)) break;
     try {
-        AppendItems(FHandle, FItems.get());
+        AppendItems(FHandle, TopLevelItems(), IsMainMenu());
     } catch (...) {
         FRebuilding = false;
         throw;
@@ -387,9 +393,13 @@ void TMenu::Rebuild() {
     MenuChanged();
 }
 
-void TMenu::AppendItems(HMENU menu, const TMenuItem* parent) {
+std::vector<const TMenuItem*> TMenu::TopLevelItems() const {
+    return std::vector<const TMenuItem*>(FItems->FItems.begin(), FItems->FItems.end());
+}
+
+void TMenu::AppendItems(HMENU menu, const std::vector<const TMenuItem*>& items, bool bar) {
     std::vector<const TMenuItem*> shown;
-    for (const TMenuItem* item : parent->FItems)
+    for (const TMenuItem* item : items)
         if (item->FVisible) shown.push_back(item);
     const std::vector<AnsiString> texts = ShownTexts(shown, FAutoHotkeys == maAutomatic);
     const bool rightToLeft = FBiDiMode != bdLeftToRight;
@@ -397,7 +407,7 @@ void TMenu::AppendItems(HMENU menu, const TMenuItem* parent) {
         const TMenuItem* item = shown[n];
         AnsiString text = texts[n];
         // A bar item shows no shortcut.
-        if (item->FShortCut != scNone && !(IsMainMenu() && parent == FItems.get()))
+        if (item->FShortCut != scNone && !bar)
             text += "\t" + ShortCutToText(item->FShortCut);
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
@@ -417,7 +427,7 @@ void TMenu::AppendItems(HMENU menu, const TMenuItem* parent) {
             sub = CreatePopupMenu();
             if (!sub) ThrowLastError("CreatePopupMenu");
             try {
-                AppendItems(sub, item);
+                AppendItems(sub, std::vector<const TMenuItem*>(item->FItems.begin(), item->FItems.end()), false);
             } catch (...) {
                 DestroyMenu(sub);
                 throw;
@@ -463,7 +473,10 @@ void TMenu::Notification(TComponent* component, TOperation operation) {
 
 TMenuItem* TMenu::FindItem(UINT command) const {
     TMenuItem* item = TMenuItem::FindByCommand(command);
-    return item && item != FItems.get() && item->GetParentMenu() == this ? item : nullptr;
+    if (!item) return nullptr;
+    TMenu* menu = item->GetParentMenu();
+    const bool ours = menu == this || (menu && menu == ShownMenu());
+    return ours && item != menu->FItems.get() ? item : nullptr;
 }
 
 bool TMenu::IsShortCut(const TMessage& message) {
@@ -560,10 +573,53 @@ TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
 
 TMainMenu::~TMainMenu() {
     BeginDestroy();
+    if (FMergedInto) FMergedInto->Merge(nullptr);
+    if (FMerged) {
+        FMerged->FMergedInto = nullptr;
+        FMerged->RemoveFreeNotification(this);
+        FMerged = nullptr;
+    }
     Detach();
 }
 
 HMENU TMainMenu::CreateMenuHandle() { return CreateMenu(); }
+
+std::vector<const TMenuItem*> TMainMenu::TopLevelItems() const {
+    std::vector<const TMenuItem*> items = TMenu::TopLevelItems();
+    if (!FMerged) return items;
+    std::vector<const TMenuItem*> child = FMerged->TMenu::TopLevelItems();
+    // The child's groups replace the frame's.
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [&](const TMenuItem* own) {
+                                   return std::any_of(child.begin(), child.end(), [own](const TMenuItem* c) {
+                                       return c->GetGroupIndex() == own->GetGroupIndex();
+                                   });
+                               }),
+                items.end());
+    // Each child item goes after the items of groups up to its own.
+    for (const TMenuItem* item : child) {
+        auto at = std::find_if(items.begin(), items.end(),
+                               [item](const TMenuItem* i) { return i->GetGroupIndex() > item->GetGroupIndex(); });
+        items.insert(at, item);
+    }
+    return items;
+}
+
+void TMainMenu::Merge(TMainMenu* childMenu) {
+    if (childMenu == this) childMenu = nullptr;
+    if (childMenu == FMerged) return;
+    if (FMerged) {
+        FMerged->FMergedInto = nullptr;
+        FMerged->RemoveFreeNotification(this);
+    }
+    if (childMenu && childMenu->FMergedInto) childMenu->FMergedInto->Merge(nullptr);
+    FMerged = childMenu;
+    if (FMerged) {
+        FMerged->FMergedInto = this;
+        FMerged->FreeNotification(this);
+    }
+    ItemsChanged();
+}
 
 void TMainMenu::MenuChanged() {
     if (!FForm || !FForm->HandleAllocated()) return;
@@ -574,6 +630,11 @@ void TMainMenu::MenuChanged() {
 
 void TMainMenu::Notification(TComponent* component, TOperation operation) {
     TMenu::Notification(component, operation);
+    if (operation == opRemove && component == FMerged) {
+        FMerged = nullptr;
+        if (!IsDestroying()) ItemsChanged();
+    }
+    if (operation == opRemove && component == FMergedInto) FMergedInto = nullptr;
     if (operation == opRemove && component == FForm) {
         // The window still holds the menu: it must not destroy it with itself.
         if (FForm->HandleAllocated() && GetMenu(FForm->GetHandle()) == GetHandle()) SetMenu(FForm->GetHandle(), nullptr);
@@ -618,11 +679,30 @@ void SetFormMenu(TCustomForm* form, TMainMenu* menu) {
         menu->Attach(form);
     else if (form->HandleAllocated())
         SetMenu(form->GetHandle(), nullptr);
+    // The frame's menu bar shows its active child's menu.
+    if (form->GetFormStyle() == fsMDIForm) MergeActiveChildMenu(form);
+    if (TCustomForm* frame = MDIFrameOf(form); frame && frame->GetActiveMDIChild() == form) MergeChildMenu(frame, form);
 }
 
 TMainMenu* GetFormMenu(TCustomForm* form) {
     auto it = FormMenus().find(form);
     return it == FormMenus().end() ? nullptr : it->second;
+}
+
+TCustomForm* MDIFrameOf(TCustomForm* child) {
+    if (!child || child->GetFormStyle() != fsMDIChild || !child->HandleAllocated()) return nullptr;
+    HWND client = ::GetParent(child->GetHandle());
+    auto* frame = dynamic_cast<TCustomForm*>(FindControl(client ? ::GetParent(client) : nullptr));
+    return frame && frame->GetClientHandle() == client ? frame : nullptr;
+}
+
+void MergeChildMenu(TCustomForm* frame, TCustomForm* child) {
+    TMainMenu* menu = frame ? GetFormMenu(frame) : nullptr;
+    if (menu && !menu->IsDestroying()) menu->Merge(child ? GetFormMenu(child) : nullptr);
+}
+
+void MergeActiveChildMenu(TCustomForm* frame) {
+    if (frame && !frame->IsDestroying()) MergeChildMenu(frame, frame->GetActiveMDIChild());
 }
 
 // ---- TPopupMenu ---------------------------------------------------------------------------

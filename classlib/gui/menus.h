@@ -163,12 +163,20 @@ protected:
     virtual HMENU CreateMenuHandle() = 0;
     // A main menu's top-level items are the bar.
     virtual bool IsMainMenu() const { return false; }
+    // The items the handle's top level shows (a main menu: its own, merged with a child's).
+    virtual std::vector<const TMenuItem*> TopLevelItems() const;
+    // Another menu whose items this one's handle shows too (their messages come here), or nullptr.
+    virtual TMenu* ShownMenu() const { return nullptr; }
+    // The menu whose handle shows this one's items (rebuilt when they change), or nullptr.
+    virtual TMenu* HostMenu() const { return nullptr; }
+    // An item of the tree changed: rebuilt when the handle exists.
+    void ItemsChanged() { ItemChanged(); }
 
 private:
     friend class TMenuItem;
     void ItemChanged();
     void Rebuild();
-    void AppendItems(HMENU menu, const TMenuItem* parent);
+    void AppendItems(HMENU menu, const std::vector<const TMenuItem*>& items, bool bar);
     // The position of the enabled item of that sub-menu whose hot key is key, or -1.
     int HotkeyPosition(HMENU menu, char key) const;
 
@@ -188,10 +196,18 @@ public:
     const char* ClassName() const override { return "TMainMenu"; }
     // The form whose menu bar this is, or nullptr.
     TCustomForm* GetForm() const { return FForm; }
+    // An MDI frame's menu shows its active child's menu merged in by GroupIndex: the child's
+    // top-level items take the place of the frame's of the same GroupIndex and go in GroupIndex
+    // order. nullptr puts the frame's own menu back.
+    void Merge(TMainMenu* childMenu);
+    TMainMenu* GetMerged() const { return FMerged; }
 
 protected:
     HMENU CreateMenuHandle() override;
     bool IsMainMenu() const override { return true; }
+    std::vector<const TMenuItem*> TopLevelItems() const override;
+    TMenu* ShownMenu() const override { return FMerged; }
+    TMenu* HostMenu() const override { return FMergedInto; }
     void MenuChanged() override;
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -201,6 +217,8 @@ private:
     void Detach();
 
     TCustomForm* FForm = nullptr;
+    TMainMenu* FMerged = nullptr;     // the child menu shown in this one (free notification)
+    TMainMenu* FMergedInto = nullptr; // the frame menu showing this one (free notification)
     std::unique_ptr<TWindowProcHook> FHook;
 };
 
@@ -209,6 +227,12 @@ private:
 void SetFormMenu(TCustomForm* form, TMainMenu* menu);
 // The main menu SetFormMenu gave the form, or nullptr.
 TMainMenu* GetFormMenu(TCustomForm* form);
+// An MDI frame's menu shows the menu of the given child (nullptr: its own alone).
+void MergeChildMenu(TCustomForm* frame, TCustomForm* child);
+// The same for the child the frame's MDI client has active.
+void MergeActiveChildMenu(TCustomForm* frame);
+// The MDI frame of a child form, or nullptr.
+TCustomForm* MDIFrameOf(TCustomForm* child);
 
 class TPopupMenu : public TMenu {
 public:

@@ -304,3 +304,111 @@ TEST(Mdi, TeardownInEveryOrderLeavesNothingBehind) {
     EXPECT_EQ(CountThreadWindows(), windows);
     EXPECT_EQ(LiveGdiObjectCount(), gdi);
 }
+
+namespace {
+
+TMenuItem* AddMenuItem(TComponent* owner, TMenuItem* parent, const AnsiString& caption, uint8_t group) {
+    auto* item = new TMenuItem(owner);
+    item->SetCaption(caption);
+    item->SetGroupIndex(group);
+    parent->Add(item);
+    return item;
+}
+
+// A child whose main menu has "&Edit" (group 1, with "&Undo") and "&Child help" (group 9).
+class TMenuChildForm : public TChildForm {
+public:
+    TMenuChildForm(TComponent* owner, const AnsiString& caption) : TChildForm(owner, caption) {
+        Menu = new TMainMenu(this);
+        Edit = AddMenuItem(this, Menu->GetItems(), "&Edit", 1);
+        Undo = AddMenuItem(this, Edit, "&Undo", 0);
+        Undo->OnClick = [this](TObject*) { ++Undos; };
+        AddMenuItem(this, Menu->GetItems(), "&Child help", 9);
+        SetMenu(Menu);
+    }
+    TMainMenu* Menu;
+    TMenuItem* Edit;
+    TMenuItem* Undo;
+    int Undos = 0;
+};
+
+std::vector<std::string> FrameBar(TCustomForm* frame) { return MenuTexts(GetMenu(frame->GetHandle())); }
+
+}  // namespace
+
+TEST(Mdi, FrameMenuBarMergesTheActiveChildsMenuByGroupIndex) {
+    MdiSet s;
+    s.Frame->Window->SetGroupIndex(5);
+    AddMenuItem(s.Frame, s.Frame->Menu->GetItems(), "&Help", 9);
+    const std::vector<std::string> own{"&File", "&Window", "&Help"};
+    const std::vector<std::string> merged{"&File", "&Edit", "&Window", "&Child help"};
+    EXPECT_EQ(FrameBar(s.Frame), own);
+
+    auto* c = new TMenuChildForm(Application, "Child C");
+    c->Show();
+    PumpFor(50);
+    ASSERT_EQ(s.Frame->GetActiveMDIChild(), c);
+    // The child's group 9 replaces the frame's; its groups go in order among the frame's.
+    EXPECT_EQ(FrameBar(s.Frame), merged);
+    // The child's items answer from the frame's bar.
+    SendMessageA(s.Frame->GetHandle(), WM_COMMAND, c->Undo->GetCommand(), 0);
+    EXPECT_EQ(c->Undos, 1);
+    EXPECT_EQ(MenuTexts(GetSubMenu(GetMenu(s.Frame->GetHandle()), 1)), std::vector<std::string>{"&Undo"});
+    // The window menu still lists the children.
+    const std::vector<std::string> windowList = MenuTexts(GetSubMenu(GetMenu(s.Frame->GetHandle()), 2));
+    EXPECT_TRUE(std::any_of(windowList.begin(), windowList.end(),
+                            [](const std::string& t) { return t.find("Child C") != std::string::npos; }));
+    // A change of the child's menu shows at once.
+    c->Edit->SetCaption("&Edit it");
+    EXPECT_EQ(FrameBar(s.Frame)[1], "&Edit it");
+    c->Edit->SetCaption("&Edit");
+
+    s.A->Show();   // a child without a menu: the frame's own
+    PumpFor(50);
+    EXPECT_EQ(FrameBar(s.Frame), own);
+    c->Show();
+    PumpFor(50);
+    EXPECT_EQ(FrameBar(s.Frame), merged);
+    // A child that loses its menu gives the frame its own back; given one again, it shows.
+    c->SetMenu(nullptr);
+    EXPECT_EQ(FrameBar(s.Frame), own);
+    c->SetMenu(c->Menu);
+    EXPECT_EQ(FrameBar(s.Frame), merged);
+
+    // The active child closed: the next active child's menu (none here).
+    delete c;
+    PumpFor(50);
+    EXPECT_EQ(FrameBar(s.Frame), own);
+    // The last child closed.
+    delete s.A;
+    delete s.B;
+    s.A = s.B = nullptr;
+    auto* last = new TMenuChildForm(Application, "Child D");
+    last->Show();
+    PumpFor(50);
+    EXPECT_EQ(FrameBar(s.Frame), merged);
+    delete last;
+    PumpFor(50);
+    EXPECT_EQ(FrameBar(s.Frame), own);
+}
+
+TEST(Mdi, MergedMenusTearDownInEitherOrder) {
+    for (bool frameFirst : {false, true}) {
+        MdiSet s;
+        auto* c = new TMenuChildForm(Application, "Child C");
+        c->Show();
+        PumpFor(50);
+        ASSERT_EQ(FrameBar(s.Frame).size(), 4u) << frameFirst;
+        if (frameFirst) {
+            delete s.Frame;
+            s.Frame = nullptr;
+            PumpFor(50);
+            delete c;
+        } else {
+            delete c->Menu;   // the child's menu goes first
+            EXPECT_EQ(FrameBar(s.Frame), (std::vector<std::string>{"&File", "&Window"}));
+            delete c;
+        }
+        PumpFor(50);
+    }
+}

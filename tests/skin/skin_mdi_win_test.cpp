@@ -430,3 +430,73 @@ TEST(SkinMdi, ShortcutsReachTheActiveChildsMenuAndTheFrames) {
     EXPECT_EQ(childClicks, 1);
     EXPECT_EQ(frameClicks, 2);
 }
+
+TEST(SkinMdi, ChildrenSkinnedTogetherLeaveTheFrameTheActiveChildsMenuOnly) {
+    struct Case {
+        bool activeIsB;
+        std::vector<std::string> bar;
+    };
+    const Case cases[] = {
+        {false, {"File", "Window", "Help"}},
+        {true, {"File", "Edit", "Child help", "Window"}},
+    };
+    for (const Case& c : cases) {
+        TMdiSet s;
+        TMdiChild* active = c.activeIsB ? s.B : s.A;
+        active->Show();
+        ProcessMessagesAWhile();
+        s.Frame->Engine->SetSkinAllForms(false);
+        ProcessMessagesAWhile();
+        ASSERT_EQ(SendMessageA(s.B->GetHandle(), WM_SKIN_QUERY, 0, 0), 0);
+
+        std::vector<WPARAM> menuSenders;
+        TWindowProcHook frameHook(s.Frame, [&](TMessage& m) {
+            if (m.Msg == WM_SKIN_MDICHILDMENU) menuSenders.push_back(m.WParam);
+            frameHook.Previous(m);
+        });
+        std::vector<LPARAM> activatedA, activatedB;
+        TWindowProcHook hookA(s.A, [&](TMessage& m) {
+            if (m.Msg == WM_MDIACTIVATE) activatedA.push_back(m.LParam);
+            hookA.Previous(m);
+        });
+        TWindowProcHook hookB(s.B, [&](TMessage& m) {
+            if (m.Msg == WM_MDIACTIVATE) activatedB.push_back(m.LParam);
+            hookB.Previous(m);
+        });
+        s.Frame->Engine->SetSkinAllForms(true);
+        ProcessMessagesAWhile();
+        ASSERT_EQ(SendMessageA(s.B->GetHandle(), WM_SKIN_QUERY, 0, 0), 1);
+
+        // Only the active child hands over its menu: the last-created one re-activated all.
+        const auto activeHandle = reinterpret_cast<LPARAM>(active->GetHandle());
+        ASSERT_FALSE(menuSenders.empty()) << c.activeIsB;
+        for (WPARAM sender : menuSenders) EXPECT_EQ(sender, reinterpret_cast<WPARAM>(active)) << c.activeIsB;
+        EXPECT_EQ(std::count(activatedA.begin(), activatedA.end(), activeHandle), 1) << c.activeIsB;
+        EXPECT_EQ(std::count(activatedB.begin(), activatedB.end(), activeHandle), 1) << c.activeIsB;
+        EXPECT_EQ(s.BarCaptions(), c.bar) << c.activeIsB;
+        EXPECT_EQ(IsFormActive(s.A), !c.activeIsB);
+        EXPECT_EQ(IsFormActive(s.B), c.activeIsB);
+    }
+}
+
+TEST(SkinMdi, ControlButtonsKeepTheirPlaceFromTheRightEdgeAtEverySize) {
+    TMdiSet s;
+    TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+    s.B->SetWindowState(wsMaximized);
+    ProcessMessagesAWhile();
+    const int right = s.Frame->Engine->Metrics().RightBorder + 26;
+    const int bar = frame->GetMenuBarHeight();
+    ASSERT_GT(bar, 0);
+    for (int width : {700, 520}) {
+        s.Frame->SetWidth(width);
+        ProcessMessagesAWhile();
+        ASSERT_EQ(s.Frame->GetWidth(), width);
+        for (int i = 0; i < 3; ++i) {
+            TlumSkinMenuBarControlButton* button = frame->GetControlButton(i);
+            EXPECT_TRUE(button->GetVisible()) << width << " " << i;
+            EXPECT_EQ(button->GetLeft(), width - right - 18 * i) << width << " " << i;
+            EXPECT_EQ(button->GetTop(), 1 - std::min(18, bar) + bar) << width << " " << i;
+            EXPECT_LE(button->GetLeft() + button->GetWidth(), s.Frame->GetClientWidth()) << width << " " << i;
+        }
+    }
+}
