@@ -30,6 +30,16 @@ std::vector<TCustomForm*> ClientChildren(HWND client) {
     return children;
 }
 
+// Child windows of the client that are MDI children, a dying one included: the form list
+// drops a form when its destruction begins, before its window goes through the client.
+int ClientChildWindowCount(HWND client) {
+    int count = 0;
+    for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (auto* form = dynamic_cast<TCustomForm*>(FindControl(w)))
+            if (form->GetFormStyle() == fsMDIChild) ++count;
+    return count;
+}
+
 TCustomForm* ActiveChild(HWND client) {
     auto active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
     return dynamic_cast<TCustomForm*>(FindControl(active));
@@ -319,8 +329,8 @@ LRESULT CALLBACK TlumSkinWindowVCL::MDIClientProc(HWND wnd, UINT msg, WPARAM wPa
         if (self->FMDIClient == wnd) self->FMDIClient = nullptr;
         return DefSubclassProc(wnd, msg, wParam, lParam);
     }
-    // A child's count before it goes: the last one takes its menu with it.
-    const int before = msg == WM_MDIDESTROY && self->FForm ? self->FForm->MDIChildCount() : 0;
+    // The count with the dying child still in: the last one takes its menu with it.
+    const int before = msg == WM_MDIDESTROY ? ClientChildWindowCount(wnd) : 0;
     LRESULT result = DefSubclassProc(wnd, msg, wParam, lParam);
     try {
         if (self->FEngine->IsSkinActive() && self->FAllowed) {
