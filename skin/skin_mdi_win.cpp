@@ -245,6 +245,9 @@ void TlumSkinWindowVCL::SetSkinnedMDI() {
         FControlEndColor = FEngine->GetSkinColor(SKIN2_MENUBARENDCOLOR);
     }
     if (IsMDIForm()) PlaceControlButtons();
+    // Unskinning hid them; a child maximised since then sends no new maximise.
+    if (TCustomForm* child = IsMDIForm() && FMDIClient ? ActiveChild(FMDIClient) : nullptr)
+        if (HWND w = child->GetHandleIfAllocated(); w && IsZoomed(w)) ShowControlButtons(child);
 }
 
 void TlumSkinWindowVCL::PlaceControlButtons() {
