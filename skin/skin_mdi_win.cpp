@@ -407,7 +407,7 @@ void TlumSkinWindowVCL::ArrangeTile(bool horizontal) {
     int available = FForm->GetClientHeight();
     for (int i = 0; i < FForm->ControlCount(); ++i) {
         TControl* c = FForm->Controls(i);
-        if (c->GetVisible() && (c->GetAlign() == alTop || c->GetAlign() == alBottom)) available -= c->GetHeight();
+        if (c->GetAlign() == alTop || c->GetAlign() == alBottom) available -= c->GetHeight();
     }
     if (someMinimised) available -= 25;
     const int clientWidth = FForm->GetClientWidth();
