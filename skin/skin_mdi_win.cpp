@@ -31,6 +31,16 @@ std::vector<TCustomForm*> ClientChildren(HWND client) {
     return children;
 }
 
+// Child windows of the client that are MDI children, a dying one included: the form list
+// drops a form when its destruction begins, before its window goes through the client.
+int ClientChildWindowCount(HWND client) {
+    int count = 0;
+    for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (auto* form = dynamic_cast<TCustomForm*>(FindControl(w)))
+            if (form->GetFormStyle() == fsMDIChild) ++count;
+    return count;
+}
+
 TCustomForm* ActiveChild(HWND client) {
     auto active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
     return dynamic_cast<TCustomForm*>(FindControl(active));
@@ -244,6 +254,9 @@ void TlumSkinWindowVCL::SetSkinnedMDI() {
         for (auto& button : FControlButtons) button->SetTop(kControlButtonTop - raise);
         PlaceControlButtons();
     }
+    // Unskinning hid them; a child maximised since then sends no new maximise.
+    if (TCustomForm* child = IsMDIForm() && FMDIClient ? ActiveChild(FMDIClient) : nullptr)
+        if (HWND w = child->GetHandleIfAllocated(); w && IsZoomed(w)) ShowControlButtons(child);
     if (IsMDIChild()) ReactivateChildrenIfLast();
 }
 
@@ -342,8 +355,8 @@ LRESULT CALLBACK TlumSkinWindowVCL::MDIClientProc(HWND wnd, UINT msg, WPARAM wPa
         if (self->FMDIClient == wnd) self->FMDIClient = nullptr;
         return DefSubclassProc(wnd, msg, wParam, lParam);
     }
-    // A child's count before it goes: the last one takes its menu with it.
-    const int before = msg == WM_MDIDESTROY && self->FForm ? self->FForm->MDIChildCount() : 0;
+    // The count with the dying child still in: the last one takes its menu with it.
+    const int before = msg == WM_MDIDESTROY ? ClientChildWindowCount(wnd) : 0;
     LRESULT result = DefSubclassProc(wnd, msg, wParam, lParam);
     try {
         if (self->FEngine->IsSkinActive() && self->FAllowed) {
@@ -417,7 +430,7 @@ void TlumSkinWindowVCL::ArrangeTile(bool horizontal) {
     int available = FForm->GetClientHeight();
     for (int i = 0; i < FForm->ControlCount(); ++i) {
         TControl* c = FForm->Controls(i);
-        if (c->GetVisible() && (c->GetAlign() == alTop || c->GetAlign() == alBottom)) available -= c->GetHeight();
+        if (c->GetAlign() == alTop || c->GetAlign() == alBottom) available -= c->GetHeight();
     }
     if (someMinimised) available -= 25;
     const int clientWidth = FForm->GetClientWidth();

@@ -414,8 +414,8 @@ bool IsFormActive(TCustomForm* form) {
     if (mdiFrame && form == mainForm) return true;
     if (!GetActiveWindow()) return false;   // the application is not the active one
     if (form == mainForm) return true;
-    // A child of the frame counts when the client has it active.
-    if (mdiFrame && mainForm->GetClientHandle() && form->GetHandleIfAllocated())
+    // A child of the frame counts when the client has it active; any other form by its own.
+    if (mdiFrame && form->GetFormStyle() == fsMDIChild && mainForm->GetClientHandle() && form->GetHandleIfAllocated())
         return reinterpret_cast<HWND>(SendMessageA(mainForm->GetClientHandle(), WM_MDIGETACTIVE, 0, 0)) ==
                form->GetHandleIfAllocated();
     return form->Active();

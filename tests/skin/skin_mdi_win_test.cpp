@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "classlib/gui/menus.h"
+#include "classlib/gui/panel.h"
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_bitmap_win.h"
 #include "skin/skin_engine_win.h"
@@ -244,10 +247,16 @@ TEST(SkinMdi, CascadeAndTileAsTheSkinLaysThemOut) {
     EXPECT_EQ(b.right - b.left, static_cast<int>(std::lround(0.8 * cw)));
     EXPECT_EQ(b.bottom - b.top, static_cast<int>(std::lround(0.6 * ch)));
 
+    // Every top and bottom aligned control takes its height, shown or not.
+    auto* hiddenStrip = new TPanel(s.Frame);
+    hiddenStrip->SetAlign(alBottom);
+    hiddenStrip->SetHeight(30);
+    hiddenStrip->SetVisible(false);
+    hiddenStrip->SetParent(s.Frame);
     int available = ch;
     for (int i = 0; i < s.Frame->ControlCount(); ++i) {
         TControl* c = s.Frame->Controls(i);
-        if (c->GetVisible() && (c->GetAlign() == alTop || c->GetAlign() == alBottom)) available -= c->GetHeight();
+        if (c->GetAlign() == alTop || c->GetAlign() == alBottom) available -= c->GetHeight();
     }
     struct Case {
         TTileMode mode;
@@ -271,6 +280,119 @@ TEST(SkinMdi, CascadeAndTileAsTheSkinLaysThemOut) {
         EXPECT_EQ(second.left, c.second.left) << c.mode;
         EXPECT_EQ(second.top, c.second.top) << c.mode;
     }
+
+    // One child left to tile: 2 less per row or column; 25 less height below minimised ones.
+    struct Single {
+        bool minimiseA;   // else A goes
+        TTileMode mode;
+        RECT expected;
+    };
+    const int below = available - 25;
+    const Single singles[] = {
+        {true, tbHorizontal, {0, 0, cw - 4, below - 4}},
+        {true, tbVertical, {0, 0, cw - 4, below - 4}},
+        {false, tbHorizontal, {0, 0, cw - 4, available - 4}},
+        {false, tbVertical, {0, 0, cw - 4, available - 4}},
+    };
+    s.A->SetWindowState(wsMinimized);
+    ProcessMessagesAWhile();
+    for (const Single& c : singles) {
+        if (!c.minimiseA && s.A) {
+            delete s.A;
+            s.A = nullptr;
+            ProcessMessagesAWhile();
+        }
+        s.Frame->SetTileMode(c.mode);
+        s.Frame->Tile();
+        const RECT r = InClient(s.B);
+        EXPECT_EQ(r.left, c.expected.left) << c.mode << c.minimiseA;
+        EXPECT_EQ(r.top, c.expected.top) << c.mode << c.minimiseA;
+        EXPECT_EQ(r.right, c.expected.right) << c.mode << c.minimiseA;
+        EXPECT_EQ(r.bottom, c.expected.bottom) << c.mode << c.minimiseA;
+    }
+}
+
+// The control buttons and the merged bar when a child goes through the client.
+TEST(SkinMdi, DestroyingAChildLeavesButtonsAndBarToWhatRemains) {
+    {   // the last child, maximised
+        TMdiSet s;
+        TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+        delete s.A;
+        s.A = nullptr;
+        s.B->SetWindowState(wsMaximized);
+        ProcessMessagesAWhile();
+        ASSERT_TRUE(frame->GetControlButton(0)->GetVisible());
+        delete s.B;
+        s.B = nullptr;
+        ProcessMessagesAWhile();
+        for (int i = 0; i < 3; ++i) EXPECT_FALSE(frame->GetControlButton(i)->GetVisible()) << i;
+        EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Window", "Help"}));
+    }
+    {   // one of two, maximised: the other takes over maximised, with its menu and the buttons
+        TMdiSet s;
+        TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+        s.A->Show();
+        s.A->SetWindowState(wsMaximized);
+        ProcessMessagesAWhile();
+        ASSERT_EQ(s.Frame->GetActiveMDIChild(), s.A);
+        ASSERT_TRUE(frame->GetControlButton(0)->GetVisible());
+        delete s.A;
+        s.A = nullptr;
+        ProcessMessagesAWhile();
+        ASSERT_EQ(s.Frame->GetActiveMDIChild(), s.B);
+        EXPECT_TRUE(IsZoomed(s.B->GetHandle()));
+        EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Edit", "Child help", "Window"}));
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(frame->GetControlButton(i)->GetVisible()) << i;
+    }
+}
+
+// A skin load and the engine off and on again unskin and reskin the frame: a maximised child
+// keeps its buttons, and they still act.
+TEST(SkinMdi, ControlButtonsSurviveAReskin) {
+    TMdiSet s;
+    const std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+    const std::vector<uint8_t> skin(bytes.begin(), bytes.end());
+    const std::function<void()> reskins[] = {
+        [&] { s.Frame->Engine->ReadSkinData(skin); },
+        [&] {
+            s.Frame->Engine->SetActive(false);
+            ProcessMessagesAWhile();
+            s.Frame->Engine->SetActive(true);
+        },
+    };
+    for (size_t k = 0; k < std::size(reskins); ++k) {
+        s.B->SetWindowState(wsMaximized);
+        ProcessMessagesAWhile();
+        reskins[k]();
+        ProcessMessagesAWhile();
+        TlumSkinWindowVCL* frame = s.Skin(s.Frame);
+        ASSERT_TRUE(IsZoomed(s.B->GetHandle())) << k;
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(frame->GetControlButton(i)->GetVisible()) << k << " " << i;
+        frame->GetControlButton(1)->Click();   // restore
+        EXPECT_FALSE(IsZoomed(s.B->GetHandle())) << k;
+        EXPECT_FALSE(frame->GetControlButton(0)->GetVisible()) << k;
+    }
+}
+
+// A plain form beside the frame counts as active by its own activation, not the client's.
+TEST(SkinMdi, PlainFormInAnMdiApplicationIsActiveWhenActivated) {
+    TMdiSet s;
+    auto dialog = std::make_unique<TForm>(Application);
+    dialog->SetCaption("Dialog");
+    dialog->SetBounds(100, 100, 200, 120);
+    dialog->Show();
+    s.Frame->Engine->UnskinWindow(dialog->GetHandle());   // no skin window answers for it
+    SetForegroundWindow(dialog->GetHandle());
+    SetActiveWindow(dialog->GetHandle());
+    ProcessMessagesAWhile();
+    ASSERT_TRUE(dialog->Active());
+    ASSERT_LE(SendMessageA(dialog->GetHandle(), WM_SKIN_ISACTIVE, 0, 0), 0);
+    EXPECT_TRUE(IsFormActive(dialog.get()));
+    SetActiveWindow(s.Frame->GetHandle());
+    ProcessMessagesAWhile();
+    EXPECT_FALSE(IsFormActive(dialog.get()));
+    EXPECT_TRUE(IsFormActive(s.B));
+    EXPECT_FALSE(IsFormActive(s.A));
 }
 
 TEST(SkinMdi, TeardownInEveryOrder) {
