@@ -379,53 +379,66 @@ TEST(SkinWindowVCL, FormHoldingATlumFormKeepsItsOwnLook) {
     EXPECT_EQ(client.bottom, nativeClient.bottom);
 }
 
+namespace {
+
+// A second form, shown and skinned by the main form's engine; native is its client width before.
+std::unique_ptr<TForm> ShownSkinnedForm(int& native) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(300, 200, 360, 240);
+    RECT r{};
+    ::GetClientRect(form->GetHandle(), &r);
+    native = r.right;
+    form->Show();
+    ProcessMessagesAWhile();
+    return form;
+}
+
+std::vector<uint8_t> SkinFileBytes(const char* name) {
+    const std::string bytes = ReadWholeFile(name);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+int ClientWidth(HWND h) {
+    RECT r{};
+    ::GetClientRect(h, &r);
+    return static_cast<int>(r.right);
+}
+
+// The client width of a skinned form: wider side borders than 4 pixels widen it.
+int SkinnedClientWidth(const TSkinMetrics& m, int native) {
+    return std::max<int>(4, m.LeftBorder) + native + std::max<int>(4, m.RightBorder) - 8;
+}
+
+}  // namespace
+
 // The client keeps its native width inside side borders of 4 pixels or less and widens by what
 // wider borders take beyond 4; each skin loaded sets it anew, and unskinning gives it back.
 TEST(SkinWindowVCL, ClientWidensByTheSkinsSideBordersBeyondFourPixels) {
     TSkinnedForm main;
-    auto form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(300, 200, 360, 240);
+    int native = 0;
+    auto form = ShownSkinnedForm(native);
     HWND h = form->GetHandle();
-    RECT native{};
-    ::GetClientRect(h, &native);
-    form->Show();
-    ProcessMessagesAWhile();
     ASSERT_EQ(Query(h), 1);
-    auto skinFile = [](const char* name) {
-        const std::string bytes = ReadWholeFile(name);
-        return std::vector<uint8_t>(bytes.begin(), bytes.end());
-    };
-    auto clientWidth = [h] {
-        RECT r{};
-        ::GetClientRect(h, &r);
-        return static_cast<int>(r.right);
-    };
     for (const char* file : {SKIN_JADE_FILE, SKIN_SLATE_FILE, SKIN_DEFAULT_FILE}) {
         SCOPED_TRACE(file);
-        main.Engine->ReadSkinData(skinFile(file));
+        main.Engine->ReadSkinData(SkinFileBytes(file));
         ProcessMessagesAWhile();
         const TSkinMetrics& m = main.Engine->Metrics();
-        EXPECT_EQ(clientWidth(), std::max<int>(4, m.LeftBorder) + native.right + std::max<int>(4, m.RightBorder) - 8)
-            << m.LeftBorder << " " << m.RightBorder;
+        EXPECT_EQ(ClientWidth(h), SkinnedClientWidth(m, native)) << m.LeftBorder << " " << m.RightBorder;
     }
     main.Engine->UnskinWindow(h);
-    EXPECT_EQ(clientWidth(), native.right);
+    EXPECT_EQ(ClientWidth(h), native);
 }
 
 // A minimised form follows the width rule too: it shows when restored, while the minimised
 // window keeps its size.
 TEST(SkinWindowVCL, MinimisedFormGetsTheSkinsClientWidthWhenRestored) {
     TSkinnedForm main;
-    auto form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(300, 200, 360, 240);
+    int native = 0;
+    auto form = ShownSkinnedForm(native);
     HWND h = form->GetHandle();
-    RECT native{};
-    ::GetClientRect(h, &native);
-    form->Show();
-    ProcessMessagesAWhile();
     ASSERT_EQ(Query(h), 1);
-    const std::string bytes = ReadWholeFile(SKIN_SLATE_FILE);
-    main.Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    main.Engine->ReadSkinData(SkinFileBytes(SKIN_SLATE_FILE));
     ProcessMessagesAWhile();
     // Skinned afresh while minimised.
     main.Engine->UnskinWindow(h);
@@ -444,9 +457,6 @@ TEST(SkinWindowVCL, MinimisedFormGetsTheSkinsClientWidthWhenRestored) {
     EXPECT_EQ(after.bottom - after.top, iconic.bottom - iconic.top);
     ShowWindow(h, SW_RESTORE);
     ProcessMessagesAWhile();
-    RECT client{};
-    ::GetClientRect(h, &client);
     const TSkinMetrics& m = main.Engine->Metrics();
-    EXPECT_EQ(client.right, std::max<int>(4, m.LeftBorder) + native.right + std::max<int>(4, m.RightBorder) - 8)
-        << m.LeftBorder << " " << m.RightBorder;
+    EXPECT_EQ(ClientWidth(h), SkinnedClientWidth(m, native)) << m.LeftBorder << " " << m.RightBorder;
 }
