@@ -152,7 +152,8 @@ COLORREF CellPixel(TlumSkinEngine* engine, TSkinBitmapKey key, int cell, int cel
 
 // The tab control drawn whole from the skin, at two widths: the page frame in the control border
 // colour, the selected tab in cell 1 and the others in cell 2 of the tab image, each caption in
-// its colour; a real click on the second tab moves the selected look there.
+// its colour; a real click on the second tab moves the selected look there, and the cursor resting
+// on another tab (hot-tracking or not) changes nothing.
 TEST(SkinStdWndDialog, TabControlShowsTheSkinAtTwoWidthsAndAfterAClick) {
     TProgramForm program;
     TlumSkinEngine* engine = program.Engine;
@@ -168,10 +169,16 @@ TEST(SkinStdWndDialog, TabControlShowsTheSkinAtTwoWidthsAndAfterAClick) {
     const int iw = image.GetWidth(), ih = image.GetHeight();
     const POINT spots[] = {{2, 1}, {2, ih / 2}, {-3, 1}, {-3, ih / 2}};
 
-    TDialogTemplate dialogTemplate({{"SysTabControl32", kTabs, WS_TABSTOP, ""},
-                                    {"Button", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, "Cancel"}});
-    for (int width : {240, 400}) {
-        SCOPED_TRACE("width " + std::to_string(width));
+    const struct {
+        int Width;
+        DWORD Style;
+        const char* Name;
+    } rows[] = {{240, 0, "240 wide"}, {400, 0, "400 wide"}, {240, TCS_HOTTRACK, "240 wide, hot-tracking"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const int width = row.Width;
+        TDialogTemplate dialogTemplate({{"SysTabControl32", kTabs, WS_TABSTOP | row.Style, ""},
+                                        {"Button", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, "Cancel"}});
         HWND dialog = ShowSkinned(dialogTemplate, program, {{kTabs, RECT{10, 10, 10 + width, 170}},
                                                             {IDCANCEL, RECT{10, 200, 90, 226}}});
         ASSERT_NE(dialog, nullptr);
@@ -215,6 +222,11 @@ TEST(SkinStdWndDialog, TabControlShowsTheSkinAtTwoWidthsAndAfterAClick) {
         Pump(60);
         ASSERT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 1);
         expectSelected(1, "after a real click on the second tab");
+        RECT third{};
+        SendMessageA(tabs, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&third));
+        MoveTo(ScreenPoint(tabs, (third.left + third.right) / 2, (third.top + third.bottom) / 2));
+        Pump(60);
+        expectSelected(1, "the cursor resting on the third tab");
         DestroyWindow(dialog);
         ProcessMessagesAWhile();
     }
