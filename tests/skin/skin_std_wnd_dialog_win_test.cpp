@@ -143,9 +143,9 @@ bool PumpUntilShown(const std::function<bool()>& cond) {
 }
 
 COLORREF CellPixel(TlumSkinEngine* engine, TSkinBitmapKey key, int cell, int cells, int x, int y) {
-    TBitmap part;
-    if (!engine->GetSkinBitmapPart(key, &part, cell, cells)) return CLR_INVALID;
-    return ColorToRGB(part.GetCanvas()->GetPixel(x, y));
+    TBitmap bitmap;
+    if (!engine->GetSkinBitmapPart(key, &bitmap, cell, cells)) return CLR_INVALID;
+    return ColorToRGB(bitmap.GetCanvas()->GetPixel(x, y));
 }
 
 }  // namespace
