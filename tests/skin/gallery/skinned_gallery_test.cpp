@@ -108,3 +108,26 @@ TEST_F(SkinnedGallery, ScreenShowsEveryKindInTheSkin) {
     };
     for (const auto& c : cases) EXPECT_EQ(WindowPixel(c.Control->GetHandle(), c.X, c.Y), c.Expected) << c.Name;
 }
+
+// A simple combo box's list keeps to whole items, so a band of the combo's own window can show
+// below it; that band shows the colour around the combo, at more than one height.
+TEST_F(SkinnedGallery, SimpleComboShowsItsParentBelowTheList) {
+    TComboBox* combo = Gallery->ComboBoxSimple;
+    const COLORREF around = ColorToRGB(combo->GetParent()->GetColor());
+    for (int height : {80, 72}) {
+        SCOPED_TRACE("height " + std::to_string(height));
+        combo->SetHeight(height);
+        RedrawWindow(combo->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        PumpFor(100);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(combo->GetHandle(), &info));
+        RECT list{}, box{};
+        GetWindowRect(info.hwndList, &list);
+        GetWindowRect(combo->GetHandle(), &box);
+        ASSERT_LT(list.bottom, box.bottom) << "no band below the list";
+        for (int y = list.bottom - box.top; y < box.bottom - box.top; ++y)
+            for (int x : {1, combo->GetWidth() / 2, combo->GetWidth() - 2})
+                EXPECT_EQ(WindowPixel(combo->GetHandle(), x, y), around) << "at " << x << "," << y;
+    }
+}
