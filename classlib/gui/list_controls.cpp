@@ -286,6 +286,28 @@ void TCustomComboBox::CreateParams(TCreateParams& p) {
     if (FStyle != csSimple) p.Height = FHeight * (FDropDownCount + 1);
 }
 
+void TCustomComboBox::WndProc(TMessage& m) {
+    // A simple combo box's list keeps to whole items, and the system paints nothing in the band
+    // it leaves below: that band shows the parent, as around the combo box.
+    if (m.Msg == WM_ERASEBKGND && FStyle == csSimple && FParent && HandleAllocated()) {
+        RECT band;
+        ::GetClientRect(FHandle, &band);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (GetComboBoxInfo(FHandle, &info) && info.hwndList) {
+            RECT list;
+            ::GetWindowRect(info.hwndList, &list);
+            MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&list), 2);
+            band.top = std::max(band.top, list.bottom);
+        }
+        if (band.top < band.bottom)
+            ::FillRect(reinterpret_cast<HDC>(m.WParam), &band, FParent->GetBrush()->GetHandle());
+        m.Result = 1;
+        return;
+    }
+    TCustomCombo::WndProc(m);
+}
+
 void TCustomComboBox::SetStyle(TComboBoxStyle v) {
     if (v == FStyle) return;
     FStyle = v;

@@ -106,6 +106,7 @@ public:
     void SetStyle(TComboBoxStyle v);
 protected:
     void CreateParams(TCreateParams& params) override;
+    void WndProc(TMessage& message) override;
 private:
     TComboBoxStyle FStyle = csDropDown;
 };

@@ -1,12 +1,13 @@
-// skin_gallery: shows the gallery form, one of each control, for a look or a screenshot.
+// skin_gallery: shows the gallery form, one of each control, skinned by the programs' engine,
+// for a look or a screenshot.
 #include "classlib/gui/application.h"
-#include "tests/skin/gallery/gallery_form.h"
+#include "tests/skin/gallery/skinned_gallery_form.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         Application->Initialize();
         Application->SetTitle("skin_gallery");
-        TGalleryForm* gallery = nullptr;
+        TSkinnedGalleryForm* gallery = nullptr;
         Application->CreateForm(gallery);
         Application->Run();
         delete gallery;
