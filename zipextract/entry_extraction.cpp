@@ -293,8 +293,13 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     }
 
     if (!FTestOnly) {
-        // Two entries of one name are written one after the other, as the archive orders them.
-        if (FWorkers) FinishIfInFlight(fName);
+        if (FWorkers) {
+            // Two entries of one name are written one after the other, as the archive orders them.
+            FinishIfInFlight(fName);
+            // A file already there is replaced only once every entry before it has ended: one of
+            // them may still end the run, and the old file must then stay as it was.
+            if (!FInFlight.empty() && FileExists(fName)) FinishInFlight();
+        }
         if (!OverwriteAllowed(index, fName)) return false;
     }
     return true;
