@@ -10,7 +10,8 @@
 // progress events, OnDecrypt, OnBadPassword): the calling thread then goes on with the next
 // entries' start (checks, folders) while a worker decodes, checks and writes, and it takes the
 // entries back in archive order. An entry whose file is already there, an overwrite prompt and
-// a notice wait until every entry before theirs has ended. A run that ends at an entry (a
+// an entry that may bring a notice (an unknown or older method) wait until every entry before
+// theirs has ended, and no entry after theirs begins before they end. A run that ends at an entry (a
 // failure, a handler that raised, a cancel) leaves the same files, folders and count as
 // without workers: the entries in flight before it end first, those after it are abandoned,
 // their new files and the folders made for them go again, and no file that was there before
