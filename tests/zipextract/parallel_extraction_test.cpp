@@ -611,6 +611,71 @@ TEST_F(ParallelExtractionTest, EndedRunLeavesTheEntriesAfterItAsTheyWere) {
     }
 }
 
+// A prompt or a notice comes where its entry is, with workers as without: the entries before
+// it are on disk whole, and nothing of the entries after it (their folders, their files) is.
+TEST_F(ParallelExtractionTest, PromptsAndNoticesSeeOnlyTheEntriesBeforeTheirs) {
+    const int k = 3;   // css/f2.htm; entry 5 is the first of the folder chapter4
+    struct TCase {
+        const char* Name;
+        bool UnknownMethod;   // else: the entry's file is already there and OverwriteMode is Prompt
+        bool Prompt;          // OnPromptForOverwrite, else OnHandleMessage
+    };
+    const TCase cases[] = {{"OnPromptForOverwrite", false, true},
+                           {"OnHandleMessage, overwrite prompt", false, false},
+                           {"OnHandleMessage, unknown method", true, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<TTestEntry> entries = Book(60);
+        ASSERT_EQ(entries[k].Name, "css/f2.htm");
+        if (c.UnknownMethod) {
+            entries[k].Method = 9;
+            entries[k].Data = "x";
+        }
+        Archive(entries);
+        const auto prepare = [&](const std::string& dest) {
+            fs::remove_all(dest);
+            if (c.UnknownMethod) return;
+            fs::create_directories(dest + "/css");
+            WriteWholeFile(dest + "/css/f2.htm", "old");
+        };
+        const auto run = [&](int workers) {
+            std::vector<std::string> seen;
+            const auto look = [&seen](const std::string& dest) {
+                std::set<std::string> tree;
+                for (const auto& e : fs::recursive_directory_iterator(fs::path(ReplaceSingleByteChar(dest, '\\', '/'))))
+                    tree.insert(e.path().generic_string() + (e.is_directory() ? " /" : " " + std::to_string(e.file_size())));
+                seen.push_back(std::to_string(tree.size()));
+                for (const std::string& name : tree) seen.push_back(name.substr(dest.size()));
+            };
+            const std::string dest = Base + "out" + std::to_string(workers);
+            TResult r = Run(
+                workers,
+                [&](TArcUnZip& zip, TResult&) {
+                    Quiet(zip);
+                    zip.SetOverwriteMode(Prompt);
+                    if (c.Prompt)
+                        zip.OnPromptForOverwrite = [&](TObject*, bool& yes, int, AnsiString&) {
+                            look(dest);
+                            yes = true;
+                        };
+                    else
+                        zip.OnHandleMessage = [&](TObject*, int, const AnsiString&, const AnsiString&, uint32_t,
+                                                  int& answer) {
+                            look(dest);
+                            answer = 6;
+                        };
+                },
+                prepare);
+            EXPECT_EQ(r.Done, c.UnknownMethod ? 60 : 61) << workers;
+            return seen;
+        };
+        const std::vector<std::string> serial = run(0);
+        ASSERT_FALSE(serial.empty());
+        EXPECT_EQ(std::count(serial.begin(), serial.end(), "/chapter4 /"), 0);
+        for (int workers : {1, 8}) EXPECT_TRUE(run(workers) == serial) << workers;
+    }
+}
+
 #ifndef _WIN32
 // A write that fails (here a file that is the full device) ends the run as it would on the
 // calling thread alone: the failing file is gone, and of the entries after it, which the
