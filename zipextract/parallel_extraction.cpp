@@ -67,7 +67,7 @@ bool TUnZipRun::HandlersSeeEntries() const {
     // Each of these is told of one entry between its start and its end, or may look at the
     // files the entries before it wrote: it sees every entry done whole before the next one.
     // The overwrite prompt and the notices need no such care: they come only once the entries
-    // before theirs have ended.
+    // before theirs have ended, and before any entry after theirs begins.
     return FOwner.OnStartUnZip || FOwner.OnEndUnZip || FOwner.OnBadCRC || FOwner.OnSkippingFile ||
            FOwner.OnFilePercentDone || FOwner.OnTotalPercentDone || FOwner.OnDecrypt || FOwner.OnBadPassword;
 }
