@@ -113,6 +113,7 @@ void TForm3::FormClose(TObject*, TCloseAction&) {
 void TForm3::WaitForLoader() {
     if (!FThread) return;
     FThread->Terminate();
+    ArcUnZip1->SetCancel(true);   // the run ends at the next entry
     FThread->WaitFor();
     FThread.reset();
 }

@@ -27,8 +27,13 @@ bool playthread::ExtractArchive(TArcUnZip* zip) {
     zip->SetRetainAttributes(true);
     zip->SetDoAll(true);
     zip->Password = BookArchivePassword;
-    // A program that is ending stops the run at the next entry.
-    zip->OnStartUnZip = [this, zip](TObject*, int, AnsiString&, bool&) {
+    // A program that is ending stops the run at the next entry: the window that ends it asks
+    // the component to cancel, and a request that came before the run began (which clears
+    // the flag) is asked again here. No handler of the entries is assigned, so that the
+    // entries' data is decoded on worker threads.
+    const TStartUnzipInfo inner = zip->OnStartUnZipInfo;
+    zip->OnStartUnZipInfo = [this, zip, inner](TObject* sender, int files, int64_t bytes, bool& stop) {
+        if (inner) inner(sender, files, bytes, stop);
         if (Terminated()) zip->SetCancel(true);
     };
     int extracted = 0;
@@ -36,10 +41,10 @@ bool playthread::ExtractArchive(TArcUnZip* zip) {
         extracted = zip->UnZip();
     } catch (...) {
         // The run has closed the archive on its way out; the clean-up can delete it.
-        zip->OnStartUnZip = nullptr;
+        zip->OnStartUnZipInfo = inner;
         throw;
     }
-    zip->OnStartUnZip = nullptr;   // the handler refers to this thread, which is about to end
+    zip->OnStartUnZipInfo = inner;   // the handler refers to this thread, which is about to end
     // Some pages are better than none: only a run that extracted nothing at all has failed.
     return extracted > 0 || zip->EntryCount() == 0;
 }

@@ -3,6 +3,7 @@
 // entry records, and carries the state shared with the traditional encryption, the
 // extraction engine (zipextract/) and the writer TArcZip, which derives from it.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -266,6 +267,7 @@ protected:
     TZipKeys FKeys;
     uint32_t FCrc = 0;
     int64_t FTotalBytes = 0;
-    bool FCancel = false;
-    bool FPause = false;
+    // Asked for from another thread too (a window that is closing, a progress dialog).
+    std::atomic<bool> FCancel{false};
+    std::atomic<bool> FPause{false};
 };

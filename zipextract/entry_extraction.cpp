@@ -19,6 +19,7 @@
 namespace {
 
 constexpr uint16_t kMethodStored = 0;
+constexpr uint16_t kMethodDeflate = 8;
 constexpr size_t kMaxPromptLength = 300;
 constexpr int kIdYes = 6;
 constexpr uint32_t kMbYesNo = 4;
@@ -293,8 +294,13 @@ bool TUnZipRun::StartEntry(int index, AnsiString& fName, int64_t& dataStart) {
     }
 
     if (!FTestOnly) {
-        // Two entries of one name are written one after the other, as the archive orders them.
-        if (FWorkers) FinishIfInFlight(fName);
+        if (FWorkers) {
+            // Two entries of one name are written one after the other, as the archive orders them.
+            FinishIfInFlight(fName);
+            // A file already there is replaced only once every entry before it has ended: one of
+            // them may still end the run, and the old file must then stay as it was.
+            if (!FInFlight.empty() && FileExists(fName)) FinishInFlight();
+        }
         if (!OverwriteAllowed(index, fName)) return false;
     }
     return true;
@@ -389,12 +395,14 @@ void TUnZipRun::UnZipOneFile(int index) {
     AnsiString fName;
     int64_t dataStart = 0;
     if (!StartEntry(index, fName, dataStart)) return;
-    if (FWorkers && IsKnownMethod(FOwner.GetCurrentHeader()->CompressionMethod)) {
+    const uint16_t method = FOwner.GetCurrentHeader()->CompressionMethod;
+    if (FWorkers && (method == kMethodStored || method == kMethodDeflate)) {
         SubmitEntry(index, fName, dataStart);
         return;
     }
-    // The notice of an unknown method comes on this thread once the entry's file is made: the
-    // entries before it end first.
+    // The notice of an unknown method, or of an older method's tables that cannot be had,
+    // comes on this thread where the entry is: the entries before it end first, and none
+    // after it has begun.
     if (FWorkers) FinishInFlight();
     FinishEntry(index, fName, dataStart);
 }

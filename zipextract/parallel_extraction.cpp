@@ -1,10 +1,10 @@
-// Entries on worker threads: the calling thread hands an entry whose events have run to the
-// workers, which create its file, decode, decipher, check and write it, then close (or
-// delete) it; the calling thread later takes the entries back in archive order and raises
-// their end events. At most kWindow entries are in flight: a fixed number, so that where the
-// end events fall between the start events depends on the archive alone. The window is wide
-// enough that an entry of many megabytes, which one worker deciphers byte by byte, does not
-// hold the others up: the calling thread goes on handing in the entries behind it.
+// Entries on worker threads, for runs with no handler of single entries: the calling thread
+// hands an entry whose start has run to the workers, which create its file, decode, decipher,
+// check and write it, then close (or delete) it; the calling thread later takes the entries
+// back in archive order, counts them and tells OnEntryFailed of those that failed. At most
+// kWindow entries are in flight. The window is wide enough that an entry of many megabytes,
+// which one worker deciphers byte by byte, does not hold the others up: the calling thread
+// goes on handing in the entries behind it.
 #include <algorithm>
 #include <exception>
 
@@ -38,7 +38,6 @@ struct TUnZipRun::TExtractJob {
     AnsiString FoldedName;
     int64_t DataStart = 0;
     TZipKeys Keys;           // the cipher's state after the encryption header
-    bool RecordProgress = false;
 
     bool CreateFailed = false;
     bool Kept = false;       // a sound file stays on disk
@@ -46,7 +45,6 @@ struct TUnZipRun::TExtractJob {
     AnsiString CorruptReason;
     uint32_t Crc = 0;
     int64_t Written = 0;
-    std::vector<int64_t> Progress;   // bytes written after each block, when events want them
     std::exception_ptr Error;        // ends the run when the entry's turn comes
     std::shared_ptr<TExtractWorkers::TTicket> Ticket;   // none for an entry that ends in its turn
     std::function<void()> End;       // that entry's end
@@ -65,11 +63,20 @@ TUnZipRun::TUnZipRun(TArcUnZip& owner, bool testOnly)
 
 TUnZipRun::~TUnZipRun() = default;
 
+bool TUnZipRun::HandlersSeeEntries() const {
+    // Each of these is told of one entry between its start and its end, or may look at the
+    // files the entries before it wrote: it sees every entry done whole before the next one.
+    // The overwrite prompt and the notices need no such care: they come only once the entries
+    // before theirs have ended, and before any entry after theirs begins.
+    return FOwner.OnStartUnZip || FOwner.OnEndUnZip || FOwner.OnBadCRC || FOwner.OnSkippingFile ||
+           FOwner.OnFilePercentDone || FOwner.OnTotalPercentDone || FOwner.OnDecrypt || FOwner.OnBadPassword;
+}
+
 bool TUnZipRun::StartWorkers() {
-    if (FWorkerCount <= 0 || FOwner.GetEndRecord()->GetThisDisk() != 0 || FOwner.OnDecrypt || FOwner.OnBadPassword)
-        return false;
+    if (FWorkerCount <= 0 || FOwner.GetEndRecord()->GetThisDisk() != 0 || HandlersSeeEntries()) return false;
     FWorkerZipName = FOwner.GetZipName();
     FCollectFailed = false;
+    FEndingRun = false;
     FAbandonedFolders.clear();
     FWorkers = std::make_unique<TExtractWorkers>(FWorkerCount);
     FWorkerStates.clear();
@@ -102,7 +109,6 @@ void TUnZipRun::SubmitEntry(int index, const AnsiString& fName, int64_t dataStar
     job->FoldedName = FoldName(fName);
     job->DataStart = dataStart;
     job->Keys = FOwner.GetKeys();
-    job->RecordProgress = FOwner.OnFilePercentDone || FOwner.OnTotalPercentDone;
     TExtractJob* j = job.get();
     job->Ticket = FWorkers->Submit([this, j](int worker) { RunJob(*j, *FWorkerStates[static_cast<size_t>(worker)]); });
     ++FInFlightNames[job->FoldedName];
@@ -153,9 +159,7 @@ void TUnZipRun::RunJob(TExtractJob& job, TWorkerState& w) {
         w.Archive->Seek(job.DataStart + (encrypted ? kEncryptionHeaderSize : 0), soBeginning);
         w.Input.StartEntry(w.Archive.get(), h.GetCompressedSize(), TNextDiskStream(),
                            stored ? TBlockDecrypter() : decrypt, nullptr);
-        TOutputProgress progress;
-        if (job.RecordProgress) progress = [&job](int64_t done, int64_t) { job.Progress.push_back(done); };
-        w.Output.StartEntry(out.get(), size, stored ? decrypt : TBlockDecrypter(), std::move(progress));
+        w.Output.StartEntry(out.get(), size, stored ? decrypt : TBlockDecrypter(), TOutputProgress());
         job.Failure = DecodeEntryData(w.Input, w.Output, {h.CompressionMethod, h.Flag, size, h.GetCompressedSize()},
                                       job.CorruptReason);
         job.Crc = w.Output.Crc();
@@ -183,6 +187,10 @@ void TUnZipRun::CollectOldest() {
 }
 
 void TUnZipRun::TakeBackOldest() {
+    // A cancel asked for meanwhile (from another thread, or a message pumped while waiting)
+    // ends the run before the next entry, as between entries on the calling thread alone: the
+    // oldest in flight and those behind it are abandoned.
+    if (!FEndingRun && FOwner.GetCancel()) throw EUserCanceled(msgUserAborted);
     std::shared_ptr<TExtractJob> job = FInFlight.front();
     // The job leaves the list only once its worker is done with it: a failure while waiting
     // (in the message pump) leaves it for AbandonAll to wait for.
@@ -212,12 +220,9 @@ void TUnZipRun::EndTakenBack(TExtractJob& job) {
         return;
     }
     try {
-        // What the calling thread alone would have raised while the entry was decoded: its
-        // file does not stay.
-        const int64_t size = job.Header.GetUncompressedSize();
-        FEntryReported = 0;
-        for (int64_t done : job.Progress) ReportProgress(done, size);
-        FTotalDone += job.Written - FEntryReported;   // blocks no event asked for
+        // What the calling thread alone would have raised at the entry's end: its file does
+        // not stay.
+        FTotalDone += job.Written;
         NoticeDataFailure(job.Failure);
     } catch (...) {
         if (job.Kept) RemoveFile(job.FName);
@@ -250,6 +255,7 @@ void TUnZipRun::RemoveAbandonedFolders() {
 
 std::exception_ptr TUnZipRun::EndWorkersAfterFailure(std::exception_ptr error) {
     if (!FWorkers) return error;
+    FEndingRun = true;
     if (!FCollectFailed) {
         try {
             CollectAll();

@@ -4,18 +4,19 @@
 // and the clean-up. TArcUnZip::UnZip runs one; a test of an archive runs one that decodes
 // and checks every entry but writes nothing.
 //
-// Every event runs on the calling thread. With workers, an entry's events up to its output
-// file (OnStartUnZip, the password check, the overwrite rule) run on the calling thread as
-// it reaches the entry; its data is then decoded, checked and written by a worker (an entry
-// of an unknown method, whose notice comes with its file made, on the calling thread once
-// the entries before it have ended), and its end (OnEndUnZip, OnBadCRC, OnSkippingFile,
-// its progress events) follows later on the calling thread, entries in archive order. Which entries' ends come between two starts
-// depends on the archive alone, never on the number of workers or their timing. An entry
-// that ends before its data (a directory, a skip, a damaged header) ends in its turn behind
-// the entries in flight: it is counted, and told of, only once they have ended. A failure
-// that ends the run leaves the same files, folders and count as without workers: one raised
-// as an entry is started lets the entries in flight (all before it) end first; one of an
-// entry in flight abandons those after it, and the folders made for them go again.
+// Every event runs on the calling thread, and each entry's events (OnStartUnZip to its end)
+// come before the next entry's. Workers decode entries' data only when no handler that is told
+// of single entries is assigned (OnStartUnZip, OnEndUnZip, OnBadCRC, OnSkippingFile, the
+// progress events, OnDecrypt, OnBadPassword): the calling thread then goes on with the next
+// entries' start (checks, folders) while a worker decodes, checks and writes, and it takes the
+// entries back in archive order. An entry whose file is already there, an overwrite prompt and
+// an entry that may bring a notice (an unknown or older method) wait until every entry before
+// theirs has ended, and no entry after theirs begins before they end. A run that ends at an entry (a
+// failure, a handler that raised, a cancel) leaves the same files, folders and count as
+// without workers: the entries in flight before it end first, those after it are abandoned,
+// their new files and the folders made for them go again, and no file that was there before
+// the run has been touched by them. A cancel asked for while the workers are busy ends the run
+// before the next entry taken back.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -51,8 +52,8 @@ public:
     int UnZip();
 
     // Worker threads for the entries' data (default: as many as cores, at most 8). With 0,
-    // or for a spanned archive, or with OnDecrypt or OnBadPassword assigned (they need the
-    // entry's data on the calling thread), each entry is done whole before the next begins.
+    // or for a spanned archive, or with a handler of single entries assigned (see above), each
+    // entry is done whole before the next begins.
     void SetWorkers(int count) { FWorkerCount = count < 0 ? 0 : count; }
 
     // Told once for every entry that failed or was refused, with a one-line reason
@@ -120,6 +121,8 @@ private:
     void MakeFolder(const AnsiString& path);
 
     // Entries in flight on the workers (parallel_extraction.cpp).
+    // Handlers that would see the entries overlap: the run then goes entry by entry.
+    bool HandlersSeeEntries() const;
     bool StartWorkers();
     void StopWorkers();
     void SubmitEntry(int index, const AnsiString& fName, int64_t dataStart);
@@ -169,6 +172,7 @@ private:
     std::deque<std::shared_ptr<TExtractJob>> FInFlight;  // archive order
     std::unordered_map<AnsiString, int> FInFlightNames;  // their names, folded: how many of each
     bool FCollectFailed = false;                        // taking an entry back raised
+    bool FEndingRun = false;                            // a failure ends the run: no cancel looked at
     std::vector<AnsiString> FAbandonedFolders;          // made after an entry that failed, outermost first
     std::vector<std::unique_ptr<TWorkerState>> FWorkerStates;
     std::unique_ptr<TExtractWorkers> FWorkers;           // last: its threads end first

@@ -6,6 +6,7 @@
 #include <exdispid.h>
 
 #include <atomic>
+#include <tuple>
 
 #include "packedbook/book_constants.h"
 #include "classlib/gui/application.h"
@@ -157,6 +158,54 @@ TEST_F(PlayerForms, TheLoadingWindowWaitsForItsThread) {
         << Form1->WebBrowser1->GetLocationURL();
     Form3->WaitForLoader();
     EXPECT_FALSE(Form3->LoaderRunning());
+}
+
+// The program ends while the thread extracts (here at the notice of an entry it cannot decode,
+// with the entries before it written): the run stops at the next entry, the thread ends, no
+// file of a later entry is left and the temporary archive is closed, so it can go.
+TEST_F(PlayerForms, EndingWhileExtractingStopsTheRun) {
+    TempDir dir;
+    WriteFiles(dir / "src\\", {{"a.htm", "a"}, {"m.htm", "m"}, {"z1.htm", "z1"}, {"z2.htm", "z2"}});
+    ASSERT_TRUE(ZipFolder(dir / "src\\", dir / "book.zip", BookArchivePassword));
+    // m.htm gets a method no one knows (in its local and its central header).
+    std::string zip = ReadWholeFile(dir / "book.zip");
+    // The files of the entries before it, in archive order, are the ones that stay.
+    FileList before;
+    bool reached = false;
+    for (const auto& [signature, method, name] : {std::tuple<std::string, size_t, size_t>{"PK\x03\x04", 8, 30},
+                                                  std::tuple<std::string, size_t, size_t>{"PK\x01\x02", 10, 46}})
+        for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4)) {
+            const std::string entry = zip.substr(at + name, zip.find(".htm", at + name) + 4 - (at + name));
+            if (entry == "m.htm") zip[at + method] = 9;
+            reached = reached || entry == "m.htm";
+            if (method == 8 && !reached) before.push_back({entry, entry.substr(0, entry.size() - 4)});
+        }
+    ASSERT_TRUE(reached);
+    WriteWholeFile(dir / "book.zip", zip);
+    WriteWholeFile(dir / "book.exe", "MZ not really a program");
+    TBookSettings settings;
+    settings.HomePage = "a.htm";
+    ASSERT_TRUE(WritePackedFile(dir / "book.zip", dir / "book.exe", settings));
+    ProgramPath = dir / "book.exe";
+    WorkFolder = dir / "work";
+    HomePage = "a.htm";
+    LoadStatus.clear();
+
+    std::atomic<bool> told{false};
+    TArcUnZip* unzip = Form3->ArcUnZip1;
+    unzip->OnHandleMessage = [&](TObject*, int, const AnsiString&, const AnsiString&, uint32_t, int& answer) {
+        told = true;
+        for (int i = 0; i < 1000 && !unzip->GetCancel(); ++i) Sleep(10);   // the program is ending
+        answer = 1;
+    };
+    Form3->FormShow(nullptr);
+    for (int i = 0; i < 3000 && !told; ++i) Sleep(10);
+    ASSERT_TRUE(told);
+    Form3->WaitForLoader();
+    EXPECT_FALSE(Form3->LoaderRunning());
+    EXPECT_EQ(LoadStatus, "error");
+    EXPECT_TRUE(HoldsFiles(dir / "work\\", before));
+    EXPECT_TRUE(DeleteFileA((dir / "work.tmp").c_str()));
 }
 
 }  // namespace

@@ -415,3 +415,49 @@ TEST(LegacyEntries, TablesOutOfMemoryAreToldOnTheCallingThread) {
     const int done = zip.UnZip();
     EXPECT_EQ(done, zip.EntryCount());
 }
+
+// The notice of tables that cannot be had comes where the entry is, with workers as without:
+// no entry after it has begun, so neither the folder nor the file of a later entry is there yet.
+TEST(LegacyEntries, TablesOutOfMemoryNoticeComesBeforeTheNextEntry) {
+    // The imploded data of the fixture's first entry, with its flags (dictionary, literal tree).
+    const std::string fixture = ReadAll(FixturePath("implode_8k_lit.zip"));
+    ASSERT_GT(fixture.size(), 30u);
+    const auto u16 = [&](size_t at) { return static_cast<uint16_t>(uint8_t(fixture[at]) | uint8_t(fixture[at + 1]) << 8); };
+    const uint32_t packed = u16(18) | static_cast<uint32_t>(u16(20)) << 16;
+    const uint16_t flags = u16(6);
+    TTestEntry imploded{"first.bin", "x", 6};
+    imploded.RawCompressed = fixture.substr(30u + u16(26) + u16(28), packed);
+    std::vector<TPlacement> where;
+    std::string bytes = BuildZip({imploded, {"later/page.htm", "page"}}, &where);
+    for (int64_t at : {where[0].LocalHeader + 6, where[0].CentralHeader + 8}) {
+        bytes[static_cast<size_t>(at)] = static_cast<char>(flags & 0xFF);
+        bytes[static_cast<size_t>(at) + 1] = static_cast<char>(flags >> 8);
+    }
+    TempDir tmp;
+    const std::string base = WinPath(tmp.Path());
+    {
+        std::ofstream f(tmp.Path() + "a.zip", std::ios::binary);
+        f << bytes;
+    }
+    const TTablesOutOfMemory failing;
+    for (int workers : {0, 1, 8}) {
+        SCOPED_TRACE(workers);
+        const std::string dest = base + "out" + std::to_string(workers);
+        TArcUnZip zip(nullptr);
+        zip.SetZipName(base + "a.zip");
+        zip.SetDestDir(dest);
+        zip.SetRecreateDirs(true);
+        zip.SetDoAll(true);
+        std::vector<std::string> seen;
+        zip.OnHandleMessage = [&](TObject*, int id, const AnsiString&, const AnsiString&, uint32_t, int& answer) {
+            seen.push_back(std::to_string(id) + (DirExists(dest + "\\later") ? " later folder" : "") +
+                           (FileExists(dest + "\\later\\page.htm") ? " later file" : ""));
+            answer = 1;
+        };
+        TUnZipRun run(zip, false);
+        run.SetWorkers(workers);
+        EXPECT_EQ(run.UnZip(), 1);
+        EXPECT_EQ(seen, std::vector<std::string>{"193"});
+        EXPECT_EQ(ReadAll(dest + "\\later\\page.htm"), "page");
+    }
+}

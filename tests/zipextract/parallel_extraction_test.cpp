@@ -1,11 +1,15 @@
 // Extraction with worker threads against extraction on the calling thread alone: the same
-// files, the same events in an order that does not depend on the number of workers, handlers
-// that still rename and skip, damaged entries that fail alone, same-named entries written in
-// archive order, hostile names that reach nothing outside, and a cancel that ends between
-// entries.
+// files and the same events in the same order, handlers that still rename and skip, damaged
+// entries that fail alone, same-named entries written in archive order, hostile names that
+// reach nothing outside, a cancel that ends between entries, and a run that ends at an entry
+// leaving every entry after it as it was. Runs with no handler of single entries ("quiet")
+// are the ones whose data goes to the workers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -66,6 +70,16 @@ std::vector<TTestEntry> Book(int files) {
     return entries;
 }
 
+// No handler that is told of single entries: the run may hand the entries' data to workers.
+void Quiet(TArcUnZip& zip) {
+    zip.OnStartUnZip = nullptr;
+    zip.OnEndUnZip = nullptr;
+    zip.OnSkippingFile = nullptr;
+    zip.OnBadCRC = nullptr;
+    zip.OnFilePercentDone = nullptr;
+    zip.OnTotalPercentDone = nullptr;
+}
+
 class ParallelExtractionTest : public ::testing::Test {
 protected:
     ParallelExtractionTest() : Base(ReplaceSingleByteChar(Tmp.Path(), '/', '\\')) {}
@@ -88,7 +102,7 @@ protected:
     };
     TResult Run(int workers, const std::function<void(TArcUnZip&, TResult&)>& setUp = nullptr,
                 const std::function<void(const std::string& dest)>& prepare = nullptr) {
-        const std::string dest = Base + "out" + std::to_string(workers);
+        const std::string dest = Base + "out" + std::to_string(workers) + RunTag;
         if (prepare) prepare(ReplaceSingleByteChar(dest, '\\', '/'));
         TArcUnZip zip(nullptr);
         zip.SetZipName(Base + "a.zip");
@@ -102,11 +116,16 @@ protected:
         auto rel = [&](const AnsiString& name) {
             return name.compare(0, dest.size(), dest) == 0 ? name.substr(dest.size()) : "!" + name;
         };
+        // A start tells what the file of the last entry that ended holds on disk by then.
+        AnsiString lastEnded;
         zip.OnStartUnZip = [&](TObject*, int i, AnsiString& name, bool&) {
-            r.Events.push_back("start " + std::to_string(i) + " " + rel(name));
+            const std::string last = ReplaceSingleByteChar(lastEnded, '\\', '/');
+            const std::string seen = lastEnded.empty() ? "" : fs::exists(last) ? std::to_string(fs::file_size(last)) : "none";
+            r.Events.push_back("start " + std::to_string(i) + " " + rel(name) + " after " + seen);
         };
         zip.OnEndUnZip = [&](TObject*, int i, const AnsiString& name) {
             r.Events.push_back("end " + std::to_string(i) + " " + rel(name));
+            lastEnded = name;
         };
         zip.OnSkippingFile = [&](TObject*, TSkipReason why, const AnsiString& name, int i, bool&) {
             r.Events.push_back("skip " + std::to_string(i) + " " + std::to_string(why) + " " + rel(name));
@@ -142,29 +161,6 @@ protected:
         return r;
     }
 
-    // The events of each entry in their order, without the order between entries.
-    static std::map<std::string, std::vector<std::string>> PerEntry(const std::vector<std::string>& events) {
-        // An entry's progress events come before its end, with workers after later starts.
-        std::map<std::string, std::vector<std::string>> by;
-        std::vector<std::string> progress;
-        for (const std::string& e : events) {
-            const size_t sp = e.find(' ');
-            const std::string kind = e.substr(0, sp);
-            if (kind == "file%") {
-                progress.push_back(e);
-            } else if (kind == "complete") {
-                by["run"].push_back(e);
-            } else if (kind != "total%") {
-                const std::string rest = e.substr(sp + 1);
-                std::vector<std::string>& entry = by[rest.substr(0, rest.find(' '))];
-                if (kind != "start") entry.insert(entry.end(), progress.begin(), progress.end());
-                if (kind != "start") progress.clear();
-                entry.push_back(e);
-            }
-        }
-        return by;
-    }
-
     // The first name whose file differs between two runs.
     static std::string Difference(const std::map<std::string, std::string>& a,
                                   const std::map<std::string, std::string>& b) {
@@ -177,12 +173,13 @@ protected:
 
     TempDir Tmp;
     const std::string Base;
+    std::string RunTag;   // tells runs into different folders apart
     std::string Bytes;
 };
 
-// The same files with the same dates, whatever the number of workers; the events come in one
-// order for every number of workers, and each entry sees its own events as it would on the
-// calling thread alone.
+// The same files with the same dates, whatever the number of workers; with handlers of single
+// entries the whole sequence of events is the one of the calling thread alone: every entry
+// ends before the next starts, and a start finds the file of the entry before it complete.
 TEST_F(ParallelExtractionTest, SameTreeAndEventsForAnyNumberOfWorkers) {
     std::vector<TPlacement> where;
     std::vector<TTestEntry> entries = Book(300);
@@ -190,21 +187,22 @@ TEST_F(ParallelExtractionTest, SameTreeAndEventsForAnyNumberOfWorkers) {
     const TResult serial = Run(0);
     EXPECT_EQ(serial.Done, 301);
     EXPECT_EQ(serial.Files.at("chapter1/f1.htm"), entries[2].Data);
-    const TResult one = Run(1);
+    const auto quiet = [](TArcUnZip& zip, TResult&) { Quiet(zip); };
     for (int workers : kWorkerCounts) {
-        const TResult r = workers == 1 ? one : Run(workers);
+        const TResult r = Run(workers);
         EXPECT_EQ(r.Done, serial.Done) << workers;
-        EXPECT_TRUE(r.Files == serial.Files) << workers;
-        EXPECT_TRUE(r.Events == one.Events) << workers;
-        EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
-        EXPECT_EQ(r.Events.back(), "complete 301");
+        EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
+        EXPECT_TRUE(r.Events == serial.Events) << workers;
+        const TResult q = Run(workers, quiet);
+        EXPECT_EQ(q.Done, serial.Done) << workers;
+        EXPECT_TRUE(q.Files == serial.Files) << workers << " quiet: " << Difference(q.Files, serial.Files);
+        EXPECT_TRUE(q.Events == std::vector<std::string>{"complete 301"}) << workers;
     }
-    // The last total progress event reaches 100 in both ways of running.
-    const auto lastTotal = [](const TResult& r) {
-        return *std::find_if(r.Events.rbegin(), r.Events.rend(), [](const std::string& e) { return e.rfind("total%", 0) == 0; });
-    };
-    EXPECT_EQ(lastTotal(one), "total% 100");
-    EXPECT_EQ(lastTotal(serial), "total% 100");
+    EXPECT_EQ(std::count(serial.Events.begin(), serial.Events.end(), "start 2 \\chapter1\\f1.htm after 100"), 1);
+    // The last total progress event reaches 100.
+    EXPECT_EQ(*std::find_if(serial.Events.rbegin(), serial.Events.rend(),
+                            [](const std::string& e) { return e.rfind("total%", 0) == 0; }),
+              "total% 100");
 }
 
 // OnStartUnZip still decides for every entry: renamed entries land under their new names,
@@ -227,7 +225,7 @@ TEST_F(ParallelExtractionTest, HandlersStillRenameAndSkip) {
         const TResult r = Run(workers, setUp);
         EXPECT_EQ(r.Done, serial.Done) << workers;
         EXPECT_TRUE(r.Files == serial.Files) << workers;
-        EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+        EXPECT_TRUE(r.Events == serial.Events) << workers;
         EXPECT_TRUE(r.Outside.empty()) << workers;
     }
 }
@@ -250,10 +248,18 @@ TEST_F(ParallelExtractionTest, DamagedEntryFailsAlone) {
         EXPECT_EQ(r.Files.count("f39.htm"), 0u) << workers;
         EXPECT_EQ(r.Files.at("css/f59.htm"), "/") << workers;
         EXPECT_EQ(r.Files.at("f60.htm"), entries[61].Data) << workers;
-        const auto by = PerEntry(r.Events);
-        EXPECT_EQ(by.at("20").back(), "badcrc 20") << workers;
+        EXPECT_EQ(std::count(r.Events.begin(), r.Events.end(), "badcrc 20"), 1) << workers;
         EXPECT_EQ(std::count(r.Events.begin(), r.Events.end(), "badcrc 40"), 1) << workers;
-        EXPECT_EQ(by.at("60").back().rfind("skip 60 ", 0), 0u) << workers;
+        EXPECT_EQ(std::count_if(r.Events.begin(), r.Events.end(),
+                                [](const std::string& e) { return e.rfind("skip 60 ", 0) == 0; }),
+                  1)
+            << workers;
+        RunTag = "q";
+        fs::create_directories(fs::path(Tmp.Path()) / ("out" + std::to_string(workers) + "q") / "css" / "f59.htm");
+        const TResult q = Run(workers, [](TArcUnZip& zip, TResult&) { Quiet(zip); });
+        RunTag.clear();
+        EXPECT_EQ(q.Done, r.Done) << workers;
+        EXPECT_TRUE(q.Files == r.Files) << workers << ": " << Difference(q.Files, r.Files);
     }
 }
 
@@ -278,7 +284,17 @@ TEST_F(ParallelExtractionTest, SameNamesKeepArchiveOrder) {
             const TResult r = Run(workers, setUp);
             EXPECT_EQ(r.Done, serial.Done) << workers << " mode " << static_cast<int>(mode);
             EXPECT_TRUE(r.Files == serial.Files) << workers << " mode " << static_cast<int>(mode);
-            EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers << " mode " << static_cast<int>(mode);
+            EXPECT_TRUE(r.Events == serial.Events) << workers << " mode " << static_cast<int>(mode);
+            RunTag = "q";
+            fs::remove_all(fs::path(Tmp.Path()) / ("out" + std::to_string(workers) + "q"));
+            const TResult q = Run(workers, [mode](TArcUnZip& zip, TResult&) {
+                zip.SetOverwriteMode(mode);
+                Quiet(zip);
+            });
+            RunTag.clear();
+            EXPECT_EQ(q.Done, serial.Done) << workers << " mode " << static_cast<int>(mode);
+            EXPECT_TRUE(q.Files == serial.Files) << workers << " mode " << static_cast<int>(mode) << ": "
+                                                 << Difference(q.Files, serial.Files);
         }
     }
 }
@@ -325,7 +341,7 @@ TEST_F(ParallelExtractionTest, CancelEndsBetweenEntries) {
         const TResult r = Run(workers, setUp);
         EXPECT_TRUE(r.Canceled) << workers;
         EXPECT_TRUE(r.Files == serial.Files) << workers;
-        EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+        EXPECT_TRUE(r.Events == serial.Events) << workers;
     }
 }
 
@@ -402,7 +418,7 @@ TEST_F(ParallelExtractionTest, HandlerRaisingAtAnEntryKeepsTheEntriesBefore) {
             const TResult r = run(workers);
             EXPECT_EQ(r.Raised, serial.Raised) << workers;
             EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
-            EXPECT_TRUE(PerEntry(r.Events) == PerEntry(serial.Events)) << workers;
+            EXPECT_TRUE(r.Events == serial.Events) << workers;
             EXPECT_EQ(r.Events.back(), complete) << workers;
         }
     }
@@ -450,6 +466,213 @@ TEST_F(ParallelExtractionTest, FailureInFlightUndoesTheEntriesBehindIt) {
         EXPECT_EQ(r.Raised, serial.Raised) << workers;
         EXPECT_TRUE(r.Events == serial.Events) << workers << ": " << r.Events.size();
         EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
+    }
+}
+
+// A run that ends at an entry, whatever ends it, leaves every entry after it as it was before
+// the run: a file that was there keeps its bytes and its date, no new file and no new folder
+// stays; the entries before it are extracted, and the count and the exception are those of
+// the calling thread alone. A cancel asked for by an end-side handler ends the run so too.
+TEST_F(ParallelExtractionTest, EndedRunLeavesTheEntriesAfterItAsTheyWere) {
+    const std::string old = "old contents";
+    struct TCase {
+        const char* Name;
+        std::function<void(std::vector<TTestEntry>&)> Damage;   // to entry 1
+        std::function<void(TArcUnZip&)> SetUp;                  // after Quiet
+        std::function<void(const std::string& dest)> Prepare;
+        const char* Outcome;   // what the run raises
+    };
+    const auto raiseAt1 = [](int i) {
+        if (i == 1) throw Exception("handler");
+    };
+    std::vector<TCase> cases = {
+        {"corrupt Deflate data", [](std::vector<TTestEntry>& e) { e[1].RawCompressed = "\x07"; }, nullptr, nullptr,
+         "EZCompressionError"},
+        {"the archive ends before the entry", [](std::vector<TTestEntry>& e) { e[1].Method = 0; }, nullptr, nullptr,
+         "EFatalUnzipError"},
+        {"OnEndUnZip raises", nullptr,
+         [raiseAt1](TArcUnZip& zip) { zip.OnEndUnZip = [raiseAt1](TObject*, int i, const AnsiString&) { raiseAt1(i); }; },
+         nullptr, "Exception"},
+        {"OnBadCRC raises", [](std::vector<TTestEntry>& e) { e[1].DeclaredCrc = Crc32(e[1].Data) ^ 1; },
+         [raiseAt1](TArcUnZip& zip) { zip.OnBadCRC = [raiseAt1](TObject*, int32_t, int32_t, int i) { raiseAt1(i); }; },
+         nullptr, "Exception"},
+        {"OnSkippingFile raises", nullptr,
+         [raiseAt1](TArcUnZip& zip) {
+             zip.OnSkippingFile = [raiseAt1](TObject*, TSkipReason, const AnsiString&, int i, bool&) { raiseAt1(i); };
+         },
+         [](const std::string& dest) { fs::create_directories(dest + "/bad.htm"); }, "Exception"},
+        {"OnFilePercentDone raises", nullptr,
+         [](TArcUnZip& zip) {
+             auto calls = std::make_shared<int>(0);
+             zip.OnFilePercentDone = [calls](TObject*, int) {
+                 if (++*calls == 2) throw Exception("handler");
+             };
+         },
+         nullptr, "Exception"},
+        {"cancel from OnEndUnZip", nullptr,
+         [](TArcUnZip& zip) {
+             zip.OnEndUnZip = [&zip](TObject*, int i, const AnsiString&) {
+                 if (i == 1) zip.SetCancel(true);
+             };
+         },
+         nullptr, "EUserCanceled"},
+        {"cancel from OnTotalPercentDone", nullptr,
+         [](TArcUnZip& zip) {
+             auto calls = std::make_shared<int>(0);
+             zip.OnTotalPercentDone = [&zip, calls](TObject*, int) {
+                 if (++*calls == 2) zip.SetCancel(true);
+             };
+         },
+         nullptr, "EUserCanceled"},
+        // A message handler leaves the entries' data to the workers.
+        {"cancel from the notice of an unknown method",
+         [](std::vector<TTestEntry>& e) {
+             e[1].Method = 9;
+             e[1].Data = "x";
+         },
+         [](TArcUnZip& zip) {
+             zip.OnHandleMessage = [&zip](TObject*, int, const AnsiString&, const AnsiString&, uint32_t, int&) {
+                 zip.SetCancel(true);
+             };
+         },
+         nullptr, "EUserCanceled"},
+        {"OnHandleMessage raises at the overwrite prompt", nullptr,
+         [](TArcUnZip& zip) {
+             zip.SetOverwriteMode(Prompt);
+             zip.OnHandleMessage = [](TObject*, int, const AnsiString&, const AnsiString&, uint32_t, int&) {
+                 throw Exception("handler");
+             };
+         },
+         [](const std::string& dest) { WriteWholeFile(dest + "/bad.htm", "the user's"); }, "Exception"},
+#ifndef _WIN32
+        {"a full disk", nullptr, nullptr,
+         [](const std::string& dest) { fs::create_symlink("/dev/full", fs::path(dest) / "bad.htm"); }, "ECantWriteUCF"},
+#endif
+    };
+    for (const TCase& c : cases) {
+        for (bool there : {false, true}) {
+            SCOPED_TRACE(std::string(c.Name) + (there ? ", a file already there" : ""));
+            std::vector<TTestEntry> entries = {{"before.htm", Page(3000, 1)}, {"bad.htm", Page(5000, 2)},
+                                               {"d/", ""},                    {"e/after.htm", "after"},
+                                               {"exists.htm", "new"},         {"f/g/deep.htm", Page(2000, 3)}};
+            if (c.Damage) c.Damage(entries);
+            std::vector<TPlacement> where;
+            Archive(entries, &where);
+            if (std::string(c.Name) == "the archive ends before the entry") {
+                // The directory claims more stored bytes for bad.htm than the archive holds.
+                for (int field : {20, 24}) {
+                    const uint32_t huge = static_cast<uint32_t>(Bytes.size()) * 4;
+                    std::memcpy(&Bytes[static_cast<size_t>(where[1].CentralHeader + field)], &huge, 4);
+                }
+                WriteWholeFile(Tmp.Path() + "a.zip", Bytes);
+            }
+            const fs::file_time_type oldTime = fs::last_write_time(Tmp.Path() + "a.zip") - std::chrono::hours(48);
+            const auto prepare = [&](const std::string& dest) {
+                fs::remove_all(dest);
+                fs::create_directories(dest);
+                if (there) {
+                    WriteWholeFile(dest + "/exists.htm", old);
+                    fs::last_write_time(dest + "/exists.htm", oldTime);
+                }
+                if (c.Prepare) c.Prepare(dest);
+            };
+            const auto setUp = [&](TArcUnZip& zip, TResult&) {
+                Quiet(zip);
+                if (c.SetUp) c.SetUp(zip);
+            };
+            const auto run = [&](int workers) {
+                TResult r = Run(workers, setUp, prepare);
+                if (r.Canceled) r.Raised = "EUserCanceled";
+                if (r.WriteFailed) r.Raised = "ECantWriteUCF";
+                r.Raised = r.Raised.substr(0, r.Raised.find(' '));
+                if (r.Files.count("bad.htm @")) r.Files.erase("bad.htm @");   // stamped at different times
+                return r;
+            };
+            const TResult serial = run(0);
+            EXPECT_EQ(serial.Raised, c.Outcome);
+            EXPECT_EQ(serial.Files.at("before.htm"), entries[0].Data);
+            for (int workers : {0, 1, 8}) {
+                const TResult r = workers == 0 ? serial : run(workers);
+                EXPECT_EQ(r.Raised, serial.Raised) << workers;
+                EXPECT_EQ(r.Events.back(), serial.Events.back()) << workers;   // the count reached
+                EXPECT_TRUE(r.Files == serial.Files) << workers << ": " << Difference(r.Files, serial.Files);
+                EXPECT_EQ(r.Files.count("d"), 0u) << workers;
+                EXPECT_EQ(r.Files.count("e"), 0u) << workers;
+                EXPECT_EQ(r.Files.count("f"), 0u) << workers;
+                if (there) {
+                    EXPECT_EQ(r.Files.count("exists.htm") ? r.Files.at("exists.htm") : "(gone)", old) << workers;
+                    const fs::path kept = fs::path(Tmp.Path()) / ("out" + std::to_string(workers)) / "exists.htm";
+                    EXPECT_TRUE(fs::exists(kept) && fs::last_write_time(kept) == oldTime) << workers;
+                } else {
+                    EXPECT_EQ(r.Files.count("exists.htm"), 0u) << workers;
+                }
+            }
+        }
+    }
+}
+
+// A prompt or a notice comes where its entry is, with workers as without: the entries before
+// it are on disk whole, and nothing of the entries after it (their folders, their files) is.
+TEST_F(ParallelExtractionTest, PromptsAndNoticesSeeOnlyTheEntriesBeforeTheirs) {
+    const int k = 3;   // css/f2.htm; entry 5 is the first of the folder chapter4
+    struct TCase {
+        const char* Name;
+        bool UnknownMethod;   // else: the entry's file is already there and OverwriteMode is Prompt
+        bool Prompt;          // OnPromptForOverwrite, else OnHandleMessage
+    };
+    const TCase cases[] = {{"OnPromptForOverwrite", false, true},
+                           {"OnHandleMessage, overwrite prompt", false, false},
+                           {"OnHandleMessage, unknown method", true, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<TTestEntry> entries = Book(60);
+        ASSERT_EQ(entries[k].Name, "css/f2.htm");
+        if (c.UnknownMethod) {
+            entries[k].Method = 9;
+            entries[k].Data = "x";
+        }
+        Archive(entries);
+        const auto prepare = [&](const std::string& dest) {
+            fs::remove_all(dest);
+            if (c.UnknownMethod) return;
+            fs::create_directories(dest + "/css");
+            WriteWholeFile(dest + "/css/f2.htm", "old");
+        };
+        const auto run = [&](int workers) {
+            std::vector<std::string> seen;
+            const auto look = [&seen](const std::string& dest) {
+                std::set<std::string> tree;
+                for (const auto& e : fs::recursive_directory_iterator(fs::path(ReplaceSingleByteChar(dest, '\\', '/'))))
+                    tree.insert(e.path().generic_string() + (e.is_directory() ? " /" : " " + std::to_string(e.file_size())));
+                seen.push_back(std::to_string(tree.size()));
+                for (const std::string& name : tree) seen.push_back(name.substr(dest.size()));
+            };
+            const std::string dest = Base + "out" + std::to_string(workers);
+            TResult r = Run(
+                workers,
+                [&](TArcUnZip& zip, TResult&) {
+                    Quiet(zip);
+                    zip.SetOverwriteMode(Prompt);
+                    if (c.Prompt)
+                        zip.OnPromptForOverwrite = [&](TObject*, bool& yes, int, AnsiString&) {
+                            look(dest);
+                            yes = true;
+                        };
+                    else
+                        zip.OnHandleMessage = [&](TObject*, int, const AnsiString&, const AnsiString&, uint32_t,
+                                                  int& answer) {
+                            look(dest);
+                            answer = 6;
+                        };
+                },
+                prepare);
+            EXPECT_EQ(r.Done, c.UnknownMethod ? 60 : 61) << workers;
+            return seen;
+        };
+        const std::vector<std::string> serial = run(0);
+        ASSERT_FALSE(serial.empty());
+        EXPECT_EQ(std::count(serial.begin(), serial.end(), "/chapter4 /"), 0);
+        for (int workers : {1, 8}) EXPECT_TRUE(run(workers) == serial) << workers;
     }
 }
 

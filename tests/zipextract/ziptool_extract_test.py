@@ -10,7 +10,8 @@ tool is missing.
 Sound archives must extract byte for byte, every file with the stored date, and test clean.
 Hostile names must write nothing outside the destination folder, each refused entry being
 named in its own line on standard error while the rest extracts. Damaged archives must end
-in a non-zero status, a line naming the failed entry, and no file of it left behind.
+in a non-zero status, a line naming the failed entry, and no file of it left behind; a run
+that ends at an entry leaves a file already there after it as it was.
 """
 import os
 import shutil
@@ -406,6 +407,18 @@ def check_damaged(c, z, work, label, archive, victim, password, expect_good=True
         c.check(len(lines) == 2 and victim.decode() in lines[0], "%s: the entry and the error (%r)" % (label, lines))
         c.check(not os.path.exists(os.path.join(os.fsencode(dest), victim)), "%s: no file left behind" % label)
         c.check(not os.path.exists(os.path.join(dest, "good.htm")), "%s: the run ends at the entry" % label)
+        # Over a folder that already holds the later entry's file: that file stays as it was.
+        held = dest + "_held"
+        os.makedirs(held)
+        with open(os.path.join(held, "good.htm"), "wb") as f:
+            f.write(b"the user's own page")
+        status = z.extract(archive, held, password)[0]
+        kept = None
+        if os.path.isfile(os.path.join(held, "good.htm")):
+            with open(os.path.join(held, "good.htm"), "rb") as f:
+                kept = f.read()
+        c.check(status != 0 and kept == b"the user's own page",
+                "%s: a file already there after the entry stays (status %d, %r)" % (label, status, kept))
     elif victim:
         c.check(len(lines) == 1 and victim.decode() in lines[0], "%s: one line names %r (%r)" % (label, victim, lines))
         c.check(not os.path.exists(os.path.join(os.fsencode(dest), victim)), "%s: no file left behind" % label)
