@@ -139,6 +139,56 @@ TEST_F(UpdateTest, TheArchiveCommentIsKept) {
     EXPECT_NE(RunTool("unzip -z " + Q(ours)).Output.find("Third printing"), std::string::npos);
 }
 
+// A component that holds the archive's directory (it wrote the archive, or opened it and
+// read its comment) while another program adds or changes the comment: its next update
+// keeps the comment as it is on disk, not the one it held.
+TEST_F(UpdateTest, ACommentChangedOnDiskAfterTheDirectoryWasReadIsKept) {
+    REQUIRE_TOOL("zip");
+    REQUIRE_TOOL("unzip");
+    struct TRow {
+        const char* Label;
+        bool Wrote;           // else opened
+        const char* Before;   // the comment when the component reads the archive
+        const char* After;    // the comment another program leaves
+    } rows[] = {{"wrote it, comment added", true, "", "Added by another program"},
+                {"wrote it, comment changed", true, "First words", "Other words, and more of them"},
+                {"opened it, comment added", false, "", "Added by another program"},
+                {"opened it, comment changed", false, "First words", "Other words, and more of them"}};
+    int n = 0;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Label);
+        MakeOld("");
+        const auto setComment = [&](const std::string& text) {
+            ASSERT_EQ(RunTool("printf '%s' '" + text + "' | zip -zq " + Q(ours)).Status, 0);
+        };
+        if (*row.Before) setComment(row.Before);
+        TArcZip zip(nullptr);
+        zip.SetTempPath(WinDir(tmp));
+        if (row.Wrote) {
+            UseBuilderSettings(zip, site, ours, "", 6);
+            zip.Zip();
+        } else {
+            zip.SetZipName(ours);
+            zip.OpenZip();
+            EXPECT_EQ(zip.ZipComment(), row.Before);
+            zip.CloseZip();
+        }
+        setComment(row.After);
+        const std::string added = "new" + std::to_string(++n) + ".txt";
+        MakeTree(site, {{added, "new"}});
+        UseBuilderSettings(zip, site, ours, "", 6);
+        EXPECT_GE(zip.Zip(), 1);
+        const TToolRun z = RunTool("unzip -z " + Q(ours));
+        EXPECT_EQ(z.Status, 0);
+        EXPECT_NE(z.Output.find(row.After), std::string::npos) << z.Output;
+        if (*row.Before) {
+            EXPECT_EQ(z.Output.find(row.Before), std::string::npos) << z.Output;
+        }
+        EXPECT_EQ(ParseArchive(ReadFileBytes(ours)).Comment, row.After);
+        EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
+    }
+}
+
 TEST_F(UpdateTest, NewerFilesReplaceTheirEntriesInPlace) {
     REQUIRE_TOOL("zip");
     MakeOld("");
