@@ -341,7 +341,8 @@ void TArcZip::CloseOutput() {
 }
 
 void TArcZip::FinishZip() {
-    if (writer_platform::ReplaceByRename(FOutputFileName, FZipName)) {
+    // The updated archive keeps the old one's permissions, whichever way it is put in place.
+    if (writer_platform::ReplaceKeepingAccess(FOutputFileName, FZipName)) {
         FOutputCreated = false;
         return;
     }
@@ -353,7 +354,7 @@ void TArcZip::FinishZip() {
     if (FFinishFileName.empty()) throw EArcZipException(CopyFailure(FOutputFileName, FZipName));
     CopyFileByName(FOutputFileName, FFinishFileName);
     if (FileSizeByName(FFinishFileName) != size) throw ENotEnoughRoom(msgNotEnoughRoom);
-    if (!writer_platform::ReplaceByRename(FFinishFileName, FZipName))
+    if (!writer_platform::ReplaceKeepingAccess(FFinishFileName, FZipName))
         throw EArcZipException(CopyFailure(FFinishFileName, FZipName));
     FFinishFileName.clear();
     RemoveFile(FOutputFileName);
