@@ -310,6 +310,27 @@ TEST_F(FileListTest, ExcludeListAndTheArchiveItself) {
     EXPECT_EQ(std::count(skipped.begin(), skipped.end(), root + "out.zip"), 0);
 }
 
+// The archive itself named in the other case of its double-byte letters is still itself.
+TEST_F(FileListTest, TheArchiveItselfInOtherLetterCaseOfTheCodePage) {
+    if (!CanUseGbkNames(WinDir(tmp))) GTEST_SKIP() << "code page 936 names cannot be made here";
+    struct TRow {
+        const char* Label;
+        std::string OnDisk, Named;
+    } rows[] = {{"fullwidth Latin", "ａｒｃ.zip", "ＡＲＣ.ZIP"}, {"Cyrillic", "яж.zip", "ЯЖ.zip"}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Label);
+        WriteFileBytes(root + row.OnDisk, "not yet an archive");
+        zip.SetZipName(root + row.Named);
+        zip.SetRecurse(true);
+        zip.GetFilesList()->Clear();
+        zip.GetFilesList()->Add(root + "*.*");
+        zip.ExpandFilesList();
+        EXPECT_EQ(Listed().count(root + row.OnDisk), 0u);
+        EXPECT_EQ(Listed().count(root + "a.txt"), 1u);
+        RemoveFile(root + row.OnDisk);
+    }
+}
+
 TEST_F(FileListTest, HiddenFilesNeedIncludeHiddenFiles) {
 #ifndef _WIN32
     GTEST_SKIP() << "hidden files exist on Windows only";
