@@ -151,9 +151,9 @@ int TArcZip::ProcessFiles() {
 
     AdoptNewDirectory();
     if (FDisposeList) DisposeFiles();
+    if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
     // The archive is complete: a directory copy that cannot be saved does not undo it.
     if (MultiPart()) SaveConfigurationIfAsked();
-    if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
     return count;
 }
 

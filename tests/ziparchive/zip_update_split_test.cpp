@@ -449,6 +449,32 @@ TEST_F(SplitTest, FirstPartLimitsAndADirectoryAcrossParts) {
     }
 }
 
+// The run's last OnTotalPercentDone (100) comes once the set is complete, before its ".zfc"
+// copy of the directory is written, also when that copy then cannot be written.
+TEST_F(SplitTest, TheLastPercentComesBeforeTheConfigurationFile) {
+    MakeTree(site, {{"a.bin", RandomBytes(90000, 1)}, {"b.txt", "b"}});
+    const std::string zfc = out + "set.zfc";
+    zip.GetMultiZipInfo()->SetSaveZipInfoOnFirstDisk(true);
+    for (const bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked ? "the copy cannot be written" : "the copy is written");
+        for (const std::string& p : Parts()) RemoveFile(out + p);
+        if (blocked) {
+            ASSERT_TRUE(ForceDirectories(zfc));   // a folder of its name
+        }
+        bool completeWithoutCopy = false;
+        zip.OnTotalPercentDone = [&](TObject*, int p) {
+            if (p == 100 && FileExists(archive) && !FileExists(zfc)) completeWithoutCopy = true;
+        };
+        if (blocked)
+            EXPECT_THROW(ZipSplit(65536), EConfigFileSaveError);
+        else
+            EXPECT_EQ(ZipSplit(65536), 2);
+        EXPECT_TRUE(completeWithoutCopy);
+        EXPECT_EQ(FileExists(zfc), !blocked);
+    }
+    RemoveDir(zfc);
+}
+
 // The ".zfc" copy of the directory reads the set when the last part is damaged; one that
 // does not hold exactly a directory of several disks is not trusted.
 TEST_F(SplitTest, ConfigurationFileStandsInForADamagedLastPart) {
