@@ -148,7 +148,7 @@ void TArcUnZip::SetSortMode(TZipSortMode value) {
 AnsiString TArcUnZip::StripRelativePath(AnsiString& path) const {
     for (int i = 0; i < FRelativePathList->Count(); ++i) {
         AnsiString line = FRelativePathList->Get(i);
-        if (line.size() <= path.size() && CompareText(line, path.substr(0, line.size())) == 0) {
+        if (line.size() <= path.size() && AnsiCompareText(line, path.substr(0, line.size())) == 0) {
             path.erase(0, line.size());
             break;
         }

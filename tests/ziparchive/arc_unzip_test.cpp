@@ -126,6 +126,11 @@ TEST(ArcUnZip, DestAndRootDirsAndRelativePaths) {
     EXPECT_EQ(z.StripRelativePath(path), "B\\f.txt");
     AnsiString other = "D:\\x";
     EXPECT_EQ(z.StripRelativePath(other), "D:\\x");
+    // Double-byte letters that differ only in case match too.
+    z.GetRelativePathList()->Clear();
+    z.GetRelativePathList()->Add("C:\\ｓｉｔｅ\\");
+    AnsiString wide = "C:\\ＳＩＴＥ\\f.txt";
+    EXPECT_EQ(z.StripRelativePath(wide), "f.txt");
 }
 
 #ifndef _WIN32

@@ -158,6 +158,8 @@ TEST(StoredDirectory, Table) {
     gbkRoot.Add("C:\\" + kTrail + "\\");
     TStringList noSlash;
     noSlash.Add("C:\\ab");
+    TStringList wideSite;
+    wideSite.Add("C:\\ｓｉｔｅ\\");
     struct Case {
         const char* label;
         std::string path;
@@ -174,6 +176,8 @@ TEST(StoredDirectory, Table) {
         {"relative", "C:\\site\\img\\a.gif", true, true, false, &site, "img\\"},
         {"relative top", "C:\\site\\index.htm", true, true, false, &site, ""},
         {"relative other case", "c:\\SITE\\img\\a.gif", true, true, false, &site, "img\\"},
+        {"relative, double-byte letters in other case", "C:\\ＳＩＴＥ\\img\\a.gif", true, true, false, &wideSite,
+         "img\\"},
         // A path outside the root keeps its folder: the prefix is compared, not just cut.
         {"outside the root", "D:\\other\\x.txt", true, true, false, &site, "other\\"},
         {"outside, shorter", "C:\\s\\x.txt", true, true, false, &site, "s\\"},
