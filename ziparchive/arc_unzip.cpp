@@ -40,7 +40,14 @@ void TArcUnZip::Assign(TPersistent* source) {
         return;
     }
     if (src == this) return;
-    FZipName = src->FZipName;
+    // Another archive's name: the directory and stream held for the old one must not be
+    // extracted under it.
+    if (AnsiCompareText(src->FZipName, FZipName) != 0) {
+        ForgetDirectory();
+        TakeZipName(src->FZipName);
+    } else {
+        FZipName = src->FZipName;
+    }
     FDestDir = src->FDestDir;
     FRootDir = src->FRootDir;
     FSortMode = src->FSortMode;
@@ -76,7 +83,7 @@ void TArcUnZip::SetOEMConvert(TOEMConvert v) {
 }
 
 void TArcUnZip::SetZipName(const AnsiString& value) {
-    if (CompareText(value, FZipName) == 0) return;
+    if (AnsiCompareText(value, FZipName) == 0) return;
     AnsiString name = value;
     if (!value.empty() && value.back() == '?' && LastCharIndex(value) == static_cast<int>(value.size()) - 1) {
         AnsiString dir = ExtractFilePath(value);
@@ -84,12 +91,16 @@ void TArcUnZip::SetZipName(const AnsiString& value) {
         if (!arc_platform::PromptForFileName(ArcLoadStr(msgOpenZipFile), ArcLoadStr(msgZipFilter), dir, name))
             throw EUserCanceled(msgCanceledZipName);
     }
+    TakeZipName(name);
+    ForgetDirectory();
+}
+
+void TArcUnZip::TakeZipName(const AnsiString& name) {
     FZipName = name;
     // The base of split part names: the name cut before the first "." of its file part.
     AnsiString file = ExtractFileName(FZipName);
     size_t dot = file.find('.');
     FSplitBaseName = dot == AnsiString::npos ? FZipName : ExtractFilePath(FZipName) + file.substr(0, dot);
-    ForgetDirectory();
 }
 
 void TArcUnZip::ForgetDirectory() {
@@ -137,7 +148,7 @@ void TArcUnZip::SetSortMode(TZipSortMode value) {
 AnsiString TArcUnZip::StripRelativePath(AnsiString& path) const {
     for (int i = 0; i < FRelativePathList->Count(); ++i) {
         AnsiString line = FRelativePathList->Get(i);
-        if (line.size() <= path.size() && CompareText(line, path.substr(0, line.size())) == 0) {
+        if (line.size() <= path.size() && AnsiCompareText(line, path.substr(0, line.size())) == 0) {
             path.erase(0, line.size());
             break;
         }

@@ -220,6 +220,8 @@ public:
 protected:
     // Forgets the directory read so far and closes the archive.
     void ForgetDirectory();
+    // Sets ZipName and the split base name that follows from it, nothing more.
+    void TakeZipName(const AnsiString& name);
     // Rebuilds the directory from the local headers; false when none is found.
     bool RescanLocalHeaders(TStream* stream);
     void CheckIndex(int index) const;

@@ -2,6 +2,7 @@
 // consistent.
 #include "ziparchive/arc_zip.h"
 
+#include "ziparchive/file_utils.h"
 #include "ziparchive/raw_deflater.h"
 
 TArcZip::TArcZip(TComponent* owner)
@@ -55,7 +56,7 @@ void TArcZip::Assign(TPersistent* source) {
 
 void TArcZip::SetZipName(const AnsiString& value) {
     // The same name in other letter case keeps the directory already read.
-    if (CompareText(value, FZipName) != 0) TArcUnZip::SetZipName(value);
+    if (AnsiCompareText(value, FZipName) != 0) TArcUnZip::SetZipName(value);
 }
 
 void TArcZip::SetStorePaths(bool v) {

@@ -41,6 +41,10 @@ AnsiString ToDosSlashes(const AnsiString& s);
 AnsiString RightChars(const AnsiString& s, int n);   // last n bytes, all of s when shorter
 AnsiString LeftChars(const AnsiString& s, int n);    // first n bytes
 bool HasWildcards(const AnsiString& s);              // one of * < > ? |
+// Compares two texts of the ANSI code page as the system does, ignoring case: double-byte
+// letters that differ only in case (fullwidth Latin, Greek and Cyrillic of code page 936)
+// are equal, as ASCII letters are. 0 when equal, else the sign of their order.
+int AnsiCompareText(const AnsiString& a, const AnsiString& b);
 AnsiString PCharToString(const char* s);             // none gives ""
 // A fresh zero-terminated copy; none for an empty string.
 std::unique_ptr<char[]> StringToNewPChar(const AnsiString& s);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "classlib/native_path_posix.h"
@@ -13,6 +14,38 @@
 #include "ziparchive/file_utils_platform.h"
 
 bool ProcessWindowMessages() { return false; }
+
+namespace {
+// The upper-case form of a text of code page 936: ASCII letters, and the double-byte
+// letters whose small and capital forms sit at a fixed distance in their row.
+std::string UpperCase936(const AnsiString& s) {
+    struct TRow {
+        unsigned char Lead, SmallFirst, SmallLast, Distance;
+    } static const kRows[] = {
+        {0xA3, 0xE1, 0xFA, 0x20},   // fullwidth Latin
+        {0xA6, 0xC1, 0xD8, 0x20},   // Greek
+        {0xA7, 0xD1, 0xF1, 0x30},   // Cyrillic
+    };
+    std::string out(s);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (IsLeadByte(c) && i + 1 < out.size()) {
+            const auto t = static_cast<unsigned char>(out[i + 1]);
+            for (const TRow& r : kRows)
+                if (c == r.Lead && t >= r.SmallFirst && t <= r.SmallLast) out[i + 1] = static_cast<char>(t - r.Distance);
+            ++i;
+        } else if (c >= 'a' && c <= 'z') {
+            out[i] = static_cast<char>(c - 0x20);
+        }
+    }
+    return out;
+}
+}  // namespace
+
+int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
+    const int r = UpperCase936(a).compare(UpperCase936(b));
+    return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
 
 AnsiString GetDriveDir(int) {
     std::vector<char> buf(4096);

@@ -6,6 +6,12 @@
 #include "ziparchive/file_utils.h"
 #include "ziparchive/file_utils_platform.h"
 
+int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
+    const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                                 static_cast<int>(b.size()));
+    return r == 0 ? CompareText(a, b) : r - CSTR_EQUAL;
+}
+
 bool ProcessWindowMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -1,5 +1,7 @@
 #include "ziparchive/stored_path.h"
 
+#include "ziparchive/file_utils.h"
+
 namespace {
 // True when byte index N of S starts a character (or is the end of S).
 bool IsCharBoundary(const AnsiString& s, size_t n) {
@@ -15,7 +17,7 @@ bool EndsWithDoubleBackslash(const AnsiString& s) {
 
 bool CutPathPrefix(AnsiString& path, const AnsiString& prefix) {
     const size_t n = prefix.size();
-    if (n > path.size() || !IsCharBoundary(path, n) || CompareText(prefix, path.substr(0, n)) != 0) return false;
+    if (n > path.size() || !IsCharBoundary(path, n) || AnsiCompareText(prefix, path.substr(0, n)) != 0) return false;
     path.erase(0, n);
     return true;
 }

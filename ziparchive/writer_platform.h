@@ -21,6 +21,11 @@ AnsiString SystemTempDir();
 // Renames Source to Dest in one step, replacing an existing Dest. False (both files as
 // they were) when the system cannot do it in one step, as across volumes.
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest);
+// The same, Source first taking Dest's own permissions: its mode, owner and group here,
+// its attributes and access list on Windows (a read-only attribute only once the rename
+// is made, since a read-only file cannot be renamed over). A file that already holds
+// them, or a Dest that does not exist, is renamed as it is.
+bool ReplaceKeepingAccess(const AnsiString& source, const AnsiString& dest);
 
 // ---- disks of a spanned archive ------------------------------------------------------
 // Free bytes of the drive that holds Path (a letter drive, or the current drive when Path

@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include "classlib/file_find.h"
 #include "classlib/native_path_posix.h"
@@ -34,6 +35,20 @@ AnsiString SystemTempDir() {
 
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest) {
     return ::rename(NativePath(source).c_str(), NativePath(dest).c_str()) == 0;
+}
+
+bool ReplaceKeepingAccess(const AnsiString& source, const AnsiString& dest) {
+    const AnsiString from = NativePath(dest), to = NativePath(source);
+    struct stat old, now;
+    if (::stat(from.c_str(), &old) == 0 && ::stat(to.c_str(), &now) == 0) {
+        // Owner and group first (a user may not give files away: then they stay the
+        // user's); chown clears set-id bits that the mode then puts back.
+        if ((old.st_uid != now.st_uid || old.st_gid != now.st_gid) && ::chown(to.c_str(), old.st_uid, old.st_gid) != 0) {
+        }
+        if ((now.st_mode & 07777) != (old.st_mode & 07777) && ::chmod(to.c_str(), old.st_mode & 07777) != 0) {
+        }
+    }
+    return ReplaceByRename(source, dest);
 }
 
 // No drive letters here: the volume of the folder that holds Path.

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "ziparchive/disk_io_win9x.h"
 #include "ziparchive/writer_platform.h"
 
@@ -22,6 +24,37 @@ AnsiString SystemTempDir() {
 bool ReplaceByRename(const AnsiString& source, const AnsiString& dest) {
     // No MOVEFILE_COPY_ALLOWED: a copy that fails half-way would take the old file with it.
     return MoveFileExA(source.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+namespace {
+// The file's access list as a self-relative descriptor; empty when it cannot be read.
+std::vector<BYTE> AccessListOf(const AnsiString& path) {
+    DWORD need = 0;
+    GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &need);
+    std::vector<BYTE> security(need);
+    if (need == 0 || !GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security.data(), need, &need))
+        security.clear();
+    return security;
+}
+}  // namespace
+
+bool ReplaceKeepingAccess(const AnsiString& source, const AnsiString& dest) {
+    const DWORD attr = GetFileAttributesA(dest.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return ReplaceByRename(source, dest);
+    // The temporary file's access list came from its folder; the archive keeps its own. One
+    // that is the same already is left alone: Wine makes a list set on a file into a Unix
+    // mode that adds execute and group bits.
+    const std::vector<BYTE> security = AccessListOf(dest);
+    if (!security.empty() && security != AccessListOf(source))
+        SetFileSecurityA(source.c_str(), DACL_SECURITY_INFORMATION, const_cast<BYTE*>(security.data()));
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE;
+    const DWORD kept = attr & kKept;
+    const DWORD before = kept & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(source.c_str(), before != 0 ? before : FILE_ATTRIBUTE_NORMAL);
+    if (!ReplaceByRename(source, dest)) return false;
+    if (kept != before) SetFileAttributesA(dest.c_str(), kept);
+    return true;
 }
 
 namespace {

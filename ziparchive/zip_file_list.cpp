@@ -31,14 +31,14 @@ bool AllDigits(const AnsiString& s) {
 // The archive itself, its parts (any of the part names, standard or classic), its ".zfc"
 // copy and the run's temporary files are never zipped into it.
 bool TArcZip::IsRunOwnFile(const AnsiString& name) const {
-    if (CompareText(name, FZipName) == 0) return true;
-    if (CompareText(name, ChangeFileExt(FZipName, ".zfc")) == 0) return true;
+    if (AnsiCompareText(name, FZipName) == 0) return true;
+    if (AnsiCompareText(name, ChangeFileExt(FZipName, ".zfc")) == 0) return true;
     const AnsiString file = ExtractFileName(name);
     if (file.size() > 3 && CompareText(file.substr(0, 3), "ZKZ") == 0 &&
-        CompareText(ExtractFilePath(name), IncludeTrailingPathDelimiter(TempFolder())) == 0)
+        AnsiCompareText(ExtractFilePath(name), IncludeTrailingPathDelimiter(TempFolder())) == 0)
         return true;
     if (!MultiPart() || FSplitBaseName.empty() || name.size() <= FSplitBaseName.size() ||
-        CompareText(name.substr(0, FSplitBaseName.size()), FSplitBaseName) != 0)
+        AnsiCompareText(name.substr(0, FSplitBaseName.size()), FSplitBaseName) != 0)
         return false;
     const AnsiString rest = LowerCase(name.substr(FSplitBaseName.size()));   // ".zip", ".zip.z01", ".001"
     if (rest == ".zip") return true;

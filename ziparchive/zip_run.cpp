@@ -95,14 +95,16 @@ int TArcZip::ProcessFiles() {
     FFinishFileName.clear();
     if (FDispose) FDisposeList = std::make_unique<TStringList>();
     // The new end record exists from the start: OnStartZipInfo hands it out. An archive
-    // that is replaced keeps its comment, as does a comment set for it. When the directory
-    // was not read yet, the old comment is taken once it is (below).
+    // that is replaced keeps its comment, as does a comment set for it. The comment of a
+    // directory held from before is only what the handler sees: the archive may have
+    // changed on disk since, and its comment is taken once it is read again (below).
     FNewEndCentral = std::make_unique<TEndCentral>();
     const bool replacing = !MultiPart() && FileExists(FZipName);
-    const bool commentKnown = FEndRecord->FModified || (replacing && FPhysicalList);
+    const bool commentSet = FEndRecord->FModified;
     if (replacing && FPhysicalList && FEndRecord->HasComment() && !FEndRecord->CommentLoaded()) ZipComment();
-    if (FEndRecord->CommentLoaded() && (FEndRecord->FModified || replacing))
+    if (FEndRecord->CommentLoaded() && (commentSet || replacing))
         FNewEndCentral->SetComment(FEndRecord->GetComment());
+    const AnsiString heldComment = FNewEndCentral->HasComment() ? FNewEndCentral->GetComment() : AnsiString();
 
     try {
         if (FFilesList->Count() > 0) ExpandFilesList();
@@ -124,9 +126,11 @@ int TArcZip::ProcessFiles() {
             FOutputCreated = true;
             OpenOutput();
             ReadOldDirectory();
-            // A comment that OnStartZipInfo gave the new archive stands.
-            if (!commentKnown && FEndRecord->HasComment() && !FNewEndCentral->HasComment())
-                FNewEndCentral->SetComment(ZipComment());
+            // The archive's comment as it is now, unless one was set for the new archive,
+            // before the run or by OnStartZipInfo.
+            const AnsiString handed = FNewEndCentral->HasComment() ? FNewEndCentral->GetComment() : AnsiString();
+            if (!commentSet && handed == heldComment)
+                FNewEndCentral->SetComment(FEndRecord->HasComment() ? ZipComment() : AnsiString());
             count += MergeExistingEntries();
         }
 
@@ -147,9 +151,9 @@ int TArcZip::ProcessFiles() {
 
     AdoptNewDirectory();
     if (FDisposeList) DisposeFiles();
+    if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
     // The archive is complete: a directory copy that cannot be saved does not undo it.
     if (MultiPart()) SaveConfigurationIfAsked();
-    if (OnTotalPercentDone) OnTotalPercentDone(this, 100);
     return count;
 }
 
@@ -337,7 +341,8 @@ void TArcZip::CloseOutput() {
 }
 
 void TArcZip::FinishZip() {
-    if (writer_platform::ReplaceByRename(FOutputFileName, FZipName)) {
+    // The updated archive keeps the old one's permissions, whichever way it is put in place.
+    if (writer_platform::ReplaceKeepingAccess(FOutputFileName, FZipName)) {
         FOutputCreated = false;
         return;
     }
@@ -349,7 +354,7 @@ void TArcZip::FinishZip() {
     if (FFinishFileName.empty()) throw EArcZipException(CopyFailure(FOutputFileName, FZipName));
     CopyFileByName(FOutputFileName, FFinishFileName);
     if (FileSizeByName(FFinishFileName) != size) throw ENotEnoughRoom(msgNotEnoughRoom);
-    if (!writer_platform::ReplaceByRename(FFinishFileName, FZipName))
+    if (!writer_platform::ReplaceKeepingAccess(FFinishFileName, FZipName))
         throw EArcZipException(CopyFailure(FFinishFileName, FZipName));
     FFinishFileName.clear();
     RemoveFile(FOutputFileName);

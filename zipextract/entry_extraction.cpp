@@ -97,16 +97,26 @@ TUnZipRun::TPasswordResult TUnZipRun::CheckPassword(int index, int64_t dataStart
     // the check byte comes from the time.
     const int expected = h->HasDataDescriptor() ? static_cast<int>((h->DateTime >> 8) & 0xFF)
                                                 : static_cast<int>(h->CRC32 >> 24);
+    // The header is read once, as the entry's data is (a part of a set may end inside it),
+    // and deciphered afresh for each password tried.
+    FInput.StartEntry(SeekArchive(dataStart), h->GetCompressedSize(),
+                      FOwner.GetEndRecord()->GetThisDisk() != 0 ? TNextDiskStream([this] { return NextDisk(); })
+                                                                : TNextDiskStream(),
+                      {}, {});
+    uint8_t stored[kEncryptionHeaderSize];
+    if (!FInput.ReadHeader(stored, kEncryptionHeaderSize)) return pwDamaged;
     FCandidate = FOwner.Password;
     while (FCandidate == FOwner.Password) {
-        const int check = FOwner.ReadEncryptionHeader(FOwner.Password, SeekArchive(dataStart));
-        if (check < 0) return pwDamaged;   // shorter than its encryption header
-        if (check == expected) return pwAccepted;
+        uint8_t header[kEncryptionHeaderSize];
+        std::memcpy(header, stored, sizeof header);
+        if (FOwner.DecryptHeader(FOwner.Password, header) == expected) {
+            h->SetCompressedSize(h->GetCompressedSize() - kEncryptionHeaderSize);
+            return pwAccepted;
+        }
         FCandidate = FOwner.Password;
         if (FOwner.OnBadPassword) FOwner.OnBadPassword(&FOwner, index, FCandidate);
         if (FCandidate == FOwner.Password) break;
         FOwner.Password = FCandidate;
-        h->SetCompressedSize(h->GetCompressedSize() + kEncryptionHeaderSize);
     }
     EndInTurn(index, [this, index, name = h->FullName()] { Skip(index, srBadPassword, name, "wrong password"); });
     return pwSkipped;
@@ -152,7 +162,9 @@ TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart, AnsiStrin
     }
     const bool stored = h->CompressionMethod == kMethodStored;
     const int64_t size = h->GetUncompressedSize();
-    FInput.StartEntry(SeekArchive(dataStart + (encrypted ? kEncryptionHeaderSize : 0)), h->GetCompressedSize(),
+    // Past its encryption header, an entry's data goes on where the header ended, on the
+    // part the header ended in.
+    FInput.StartEntry(SeekArchive(encrypted ? FInput.DataPosition() : dataStart), h->GetCompressedSize(),
                       FOwner.GetEndRecord()->GetThisDisk() != 0 ? TNextDiskStream([this] { return NextDisk(); })
                                                                 : TNextDiskStream(),
                       stored ? TBlockDecrypter() : decrypt, [this] { PumpMessages(); });

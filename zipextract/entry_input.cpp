@@ -54,6 +54,17 @@ void TEntryInput::ReadRaw(uint8_t* dest, int32_t count) {
     ReadFromArchive(dest, count);
 }
 
+bool TEntryInput::ReadHeader(uint8_t* dest, int32_t count) {
+    if (count > FCompressedLeft) return false;
+    try {
+        ReadRaw(dest, count);
+    } catch (const EFatalUnzipError&) {
+        return false;
+    }
+    FDataPosition = FStream->GetPosition();
+    return true;
+}
+
 int TEntryInput::ReadInputByte(uint8_t& b) {
     if (FRemaining <= 0) return 0;
     --FRemaining;

@@ -41,6 +41,14 @@ public:
     // used up (B unchanged).
     int ReadInputByte(uint8_t& b);
 
+    // Reads the first Count bytes of the entry raw (an encryption header), on into the next
+    // part when the part ends inside them, as the rest of the entry's data is read. False,
+    // with nothing asked of the next part, when the entry holds fewer bytes, and false when
+    // an archive in one file ends first. The entry's data goes on at DataPosition() of the
+    // stream the header ended in (the archive's current part).
+    bool ReadHeader(uint8_t* dest, int32_t count);
+    int64_t DataPosition() const { return FDataPosition; }
+
     int64_t CompressedLeft() const { return FCompressedLeft; }
     int64_t Remaining() const { return FRemaining; }
 
@@ -53,6 +61,7 @@ private:
     int64_t FRemaining = 0;         // bytes ReadInputByte may still deliver
     int64_t FCompressedLeft = 0;    // bytes not yet read from the archive
     TStream* FStream = nullptr;
+    int64_t FDataPosition = 0;      // where the data after ReadHeader's bytes begins
     TNextDiskStream FNextDisk;
     TBlockDecrypter FDecrypt;
     std::function<void()> FPump;

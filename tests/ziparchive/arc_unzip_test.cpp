@@ -5,10 +5,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/ziparchive/archive_builder.h"
 #include "tests/ziparchive/scratch_files.h"
 #include "ziparchive/arc_unzip.h"
+#include "ziparchive/arc_zip.h"
 
 namespace {
 
@@ -64,6 +66,42 @@ TEST(ArcUnZip, ZipNameKeepsTheDirectoryForTheSameNameAndSplitsTheBase) {
     EXPECT_EQ(z.GetSplitBaseName(), "C:\\a.b\\noext");
 }
 
+// A name that differs only in the case of its letters keeps the directory read, for the
+// double-byte letters of the code page as for ASCII ones; different characters whose
+// trail bytes differ only as ASCII letters do are another name. Reader and writer alike.
+TEST(ArcUnZip, ZipNameComparesLettersOfTheCodePageIgnoringCase) {
+    struct TRow {
+        const char* Label;
+        std::string Read, Set;
+        bool Kept;
+    } rows[] = {
+        {"ASCII letters", "Arc.ZIP", "arc.zip", true},
+        {"fullwidth Latin", "Ａrc.zip", "ａrc.zip", true},
+        {"Greek", "ΑΒΓ.zip", "αβγ.zip", true},
+        {"Cyrillic", "ЯЖ.zip", "яж.zip", true},
+        {"another fullwidth letter", "Ａ.zip", "Ｂ.zip", false},
+        {"trail bytes A and a", "\x81\x41.zip", "\x81\x61.zip", false},
+    };
+    TempDir dir;
+    if (!CanUseGbkNames(WinDir(dir))) GTEST_SKIP() << "code page 936 names cannot be made here";
+    for (const TRow& row : rows) {
+        for (bool writer : {false, true}) {
+            SCOPED_TRACE(std::string(row.Label) + (writer ? ", writer" : ", reader"));
+            const std::string name = WinDir(dir) + row.Read;
+            WriteFileBytes(name, BuildArchive({{"a.txt", "aaa"}}).Bytes);
+            std::unique_ptr<TArcUnZip> z = writer ? std::make_unique<TArcZip>(nullptr) : std::make_unique<TArcUnZip>(nullptr);
+            z->SetZipName(name);
+            z->OpenZip();
+            TSortedZip* list = z->GetPhysicalList();
+            ASSERT_NE(list, nullptr);
+            z->SetZipName(WinDir(dir) + row.Set);
+            EXPECT_EQ(z->GetPhysicalList() == list, row.Kept);
+            EXPECT_EQ(z->GetZipName(), WinDir(dir) + (row.Kept ? row.Read : row.Set));
+            RemoveFile(name);
+        }
+    }
+}
+
 TEST(ArcUnZip, DestAndRootDirsAndRelativePaths) {
     TArcUnZip z(nullptr);
     z.SetDestDir("C:\\out\\");
@@ -88,6 +126,11 @@ TEST(ArcUnZip, DestAndRootDirsAndRelativePaths) {
     EXPECT_EQ(z.StripRelativePath(path), "B\\f.txt");
     AnsiString other = "D:\\x";
     EXPECT_EQ(z.StripRelativePath(other), "D:\\x");
+    // Double-byte letters that differ only in case match too.
+    z.GetRelativePathList()->Clear();
+    z.GetRelativePathList()->Add("C:\\ｓｉｔｅ\\");
+    AnsiString wide = "C:\\ＳＩＴＥ\\f.txt";
+    EXPECT_EQ(z.StripRelativePath(wide), "f.txt");
 }
 
 #ifndef _WIN32
@@ -214,6 +257,46 @@ TEST(ArcUnZip, AssignCopiesTheConfigurationNamedForIt) {
     EXPECT_EQ(b.GetBlockMode(), bmStandard);
     EXPECT_EQ(b.Password, "");
     EXPECT_FALSE(static_cast<bool>(b.OnHandleMessage));
+}
+
+// Assign with another archive's name: the target extracts that archive, also when it
+// kept the old one open; the same name keeps the directory read.
+TEST(ArcUnZip, AssignOfAnotherNameExtractsThatArchive) {
+    TempDir dir;
+    const std::string oldName = WinDir(dir) + "old.zip", newName = WinDir(dir) + "new.zip";
+    WriteFileBytes(oldName, BuildArchive({{"old.txt", "old"}}).Bytes);
+    WriteFileBytes(newName, BuildArchive({{"new.txt", "new"}, {"new2.txt", "new2"}}).Bytes);
+    struct TRow {
+        const char* Label;
+        bool KeepZipOpen;
+        std::string Source;
+        std::vector<std::string> Extracted;
+    } rows[] = {
+        {"kept open, another archive", true, newName, {"new.txt", "new2.txt"}},
+        {"closed, another archive", false, newName, {"new.txt", "new2.txt"}},
+        {"kept open, the same archive", true, oldName, {"old.txt"}},
+        {"closed, the same archive", false, oldName, {"old.txt"}},
+    };
+    int n = 0;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Label);
+        const std::string out = WinDir(dir) + "out" + std::to_string(++n) + "\\";
+        ForceDirectories(out);
+        TArcUnZip target(nullptr), source(nullptr);
+        target.SetKeepZipOpen(row.KeepZipOpen);
+        target.SetZipName(oldName);
+        target.OpenZip();
+        target.CloseZip();
+        source.SetZipName(row.Source);
+        source.SetKeepZipOpen(row.KeepZipOpen);
+        source.SetDestDir(out);
+        source.SetDoAll(true);
+        source.SetOverwriteMode(Always);
+        target.Assign(&source);
+        EXPECT_EQ(target.UnZip(), static_cast<int>(row.Extracted.size()));
+        EXPECT_EQ(FilesIn(out, "*"), row.Extracted);
+        EXPECT_EQ(target.GetSplitBaseName(), ChangeFileExt(row.Source, ""));
+    }
 }
 
 TEST(ArcUnZip, SplitPartNames) {

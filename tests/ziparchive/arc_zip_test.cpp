@@ -158,6 +158,8 @@ TEST(StoredDirectory, Table) {
     gbkRoot.Add("C:\\" + kTrail + "\\");
     TStringList noSlash;
     noSlash.Add("C:\\ab");
+    TStringList wideSite;
+    wideSite.Add("C:\\ｓｉｔｅ\\");
     struct Case {
         const char* label;
         std::string path;
@@ -174,6 +176,8 @@ TEST(StoredDirectory, Table) {
         {"relative", "C:\\site\\img\\a.gif", true, true, false, &site, "img\\"},
         {"relative top", "C:\\site\\index.htm", true, true, false, &site, ""},
         {"relative other case", "c:\\SITE\\img\\a.gif", true, true, false, &site, "img\\"},
+        {"relative, double-byte letters in other case", "C:\\ＳＩＴＥ\\img\\a.gif", true, true, false, &wideSite,
+         "img\\"},
         // A path outside the root keeps its folder: the prefix is compared, not just cut.
         {"outside the root", "D:\\other\\x.txt", true, true, false, &site, "other\\"},
         {"outside, shorter", "C:\\s\\x.txt", true, true, false, &site, "s\\"},
@@ -308,6 +312,27 @@ TEST_F(FileListTest, ExcludeListAndTheArchiveItself) {
     EXPECT_EQ(got.count(root + "a.txt"), 1u);
     EXPECT_EQ(std::count(reasons.begin(), reasons.end(), srExcludeList), 4);
     EXPECT_EQ(std::count(skipped.begin(), skipped.end(), root + "out.zip"), 0);
+}
+
+// The archive itself named in the other case of its double-byte letters is still itself.
+TEST_F(FileListTest, TheArchiveItselfInOtherLetterCaseOfTheCodePage) {
+    if (!CanUseGbkNames(WinDir(tmp))) GTEST_SKIP() << "code page 936 names cannot be made here";
+    struct TRow {
+        const char* Label;
+        std::string OnDisk, Named;
+    } rows[] = {{"fullwidth Latin", "ａｒｃ.zip", "ＡＲＣ.ZIP"}, {"Cyrillic", "яж.zip", "ЯЖ.zip"}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Label);
+        WriteFileBytes(root + row.OnDisk, "not yet an archive");
+        zip.SetZipName(root + row.Named);
+        zip.SetRecurse(true);
+        zip.GetFilesList()->Clear();
+        zip.GetFilesList()->Add(root + "*.*");
+        zip.ExpandFilesList();
+        EXPECT_EQ(Listed().count(root + row.OnDisk), 0u);
+        EXPECT_EQ(Listed().count(root + "a.txt"), 1u);
+        RemoveFile(root + row.OnDisk);
+    }
 }
 
 TEST_F(FileListTest, HiddenFilesNeedIncludeHiddenFiles) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <set>
 
 #include "classlib/file_find.h"
 #include "tests/ziparchive/tool_run.h"
@@ -136,6 +137,56 @@ TEST_F(UpdateTest, TheArchiveCommentIsKept) {
     EXPECT_EQ(zip.Zip(), 1);
     EXPECT_EQ(ParseArchive(ReadFileBytes(ours)).Comment, "Third printing");
     EXPECT_NE(RunTool("unzip -z " + Q(ours)).Output.find("Third printing"), std::string::npos);
+}
+
+// A component that holds the archive's directory (it wrote the archive, or opened it and
+// read its comment) while another program adds or changes the comment: its next update
+// keeps the comment as it is on disk, not the one it held.
+TEST_F(UpdateTest, ACommentChangedOnDiskAfterTheDirectoryWasReadIsKept) {
+    REQUIRE_TOOL("zip");
+    REQUIRE_TOOL("unzip");
+    struct TRow {
+        const char* Label;
+        bool Wrote;           // else opened
+        const char* Before;   // the comment when the component reads the archive
+        const char* After;    // the comment another program leaves
+    } rows[] = {{"wrote it, comment added", true, "", "Added by another program"},
+                {"wrote it, comment changed", true, "First words", "Other words, and more of them"},
+                {"opened it, comment added", false, "", "Added by another program"},
+                {"opened it, comment changed", false, "First words", "Other words, and more of them"}};
+    int n = 0;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Label);
+        MakeOld("");
+        const auto setComment = [&](const std::string& text) {
+            ASSERT_EQ(RunTool("printf '%s' '" + text + "' | zip -zq " + Q(ours)).Status, 0);
+        };
+        if (*row.Before) setComment(row.Before);
+        TArcZip zip(nullptr);
+        zip.SetTempPath(WinDir(tmp));
+        if (row.Wrote) {
+            UseBuilderSettings(zip, site, ours, "", 6);
+            zip.Zip();
+        } else {
+            zip.SetZipName(ours);
+            zip.OpenZip();
+            EXPECT_EQ(zip.ZipComment(), row.Before);
+            zip.CloseZip();
+        }
+        setComment(row.After);
+        const std::string added = "new" + std::to_string(++n) + ".txt";
+        MakeTree(site, {{added, "new"}});
+        UseBuilderSettings(zip, site, ours, "", 6);
+        EXPECT_GE(zip.Zip(), 1);
+        const TToolRun z = RunTool("unzip -z " + Q(ours));
+        EXPECT_EQ(z.Status, 0);
+        EXPECT_NE(z.Output.find(row.After), std::string::npos) << z.Output;
+        if (*row.Before) {
+            EXPECT_EQ(z.Output.find(row.Before), std::string::npos) << z.Output;
+        }
+        EXPECT_EQ(ParseArchive(ReadFileBytes(ours)).Comment, row.After);
+        EXPECT_EQ(RunTool("unzip -tq " + Q(ours)).Status, 0);
+    }
 }
 
 TEST_F(UpdateTest, NewerFilesReplaceTheirEntriesInPlace) {
@@ -398,6 +449,32 @@ TEST_F(SplitTest, FirstPartLimitsAndADirectoryAcrossParts) {
     }
 }
 
+// The run's last OnTotalPercentDone (100) comes once the set is complete, before its ".zfc"
+// copy of the directory is written, also when that copy then cannot be written.
+TEST_F(SplitTest, TheLastPercentComesBeforeTheConfigurationFile) {
+    MakeTree(site, {{"a.bin", RandomBytes(90000, 1)}, {"b.txt", "b"}});
+    const std::string zfc = out + "set.zfc";
+    zip.GetMultiZipInfo()->SetSaveZipInfoOnFirstDisk(true);
+    for (const bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked ? "the copy cannot be written" : "the copy is written");
+        for (const std::string& p : Parts()) RemoveFile(out + p);
+        if (blocked) {
+            ASSERT_TRUE(ForceDirectories(zfc));   // a folder of its name
+        }
+        bool completeWithoutCopy = false;
+        zip.OnTotalPercentDone = [&](TObject*, int p) {
+            if (p == 100 && FileExists(archive) && !FileExists(zfc)) completeWithoutCopy = true;
+        };
+        if (blocked)
+            EXPECT_THROW(ZipSplit(65536), EConfigFileSaveError);
+        else
+            EXPECT_EQ(ZipSplit(65536), 2);
+        EXPECT_TRUE(completeWithoutCopy);
+        EXPECT_EQ(FileExists(zfc), !blocked);
+    }
+    RemoveDir(zfc);
+}
+
 // The ".zfc" copy of the directory reads the set when the last part is damaged; one that
 // does not hold exactly a directory of several disks is not trusted.
 TEST_F(SplitTest, ConfigurationFileStandsInForADamagedLastPart) {
@@ -477,6 +554,121 @@ TEST_F(SplitTest, SmallPartsAreTakenAndTooSmallPartsAndTooManyPartsAreRefused) {
     }
     EXPECT_TRUE(Parts().empty());
     EXPECT_TRUE(FilesIn(WinDir(tmp), "ZKZ*").empty());
+}
+
+// Disks of a spanned set that each offer Room bytes.
+class TFixedRoomDisks : public TArcZip {
+public:
+    TFixedRoomDisks() : TArcZip(nullptr) {}
+    int64_t FreeSpaceOfZipDrive() override { return Room; }
+    int64_t Room = 0;
+};
+
+// Encrypted sets whose parts or disks end inside an entry's 12-byte encryption header: the
+// header is read on from the next part as the data is. Part sizes 60 to 160 put a boundary
+// after each of the header's first 11 bytes (counted from the parts themselves), in a set
+// of part files and in one spanned over disks; stored entries are deciphered after
+// reading, deflated ones before inflating, and a wrong password that OnBadPassword
+// corrects deciphers the same header again. Every file comes out whole, and 7z tests the
+// part files with each place of the cut.
+TEST_F(SplitTest, EncryptionHeadersAcrossPartBoundariesExtractWhole) {
+    const std::map<std::string, std::string> files = {
+        {"a.txt", TextBytes(37)}, {"b.bin", RandomBytes(45, 4)}, {"c.txt", TextBytes(70, 3)}};
+    MakeTree(site, files);
+    const bool have7z = HaveTool("7z");
+    struct TRow {
+        const char* Label;
+        int Level;
+        // "pw" is right; another one is corrected by OnBadPassword. (Stored: a wrong password
+        // that passes the check byte, 1 in 256, is then corrected after the CRC check.)
+        const char* FirstPassword;
+    } rows[] = {{"stored", 0, "pw"}, {"deflated", 6, "pw"}, {"stored, corrected password", 0, "wrong"}};
+    const auto disk = [this](uint32_t n) { return out + "disk" + std::to_string(n) + "\\set.zip"; };
+    for (const TMultiMode mode : {mmBlocks, mmSpan}) {
+        for (const TRow& row : rows) {
+            SCOPED_TRACE(std::string(mode == mmSpan ? "spanned, " : "part files, ") + row.Label);
+            std::set<int64_t> headerBytesBeforeBoundary;
+            for (int64_t partSize = 60; partSize <= 160; ++partSize) {
+                SCOPED_TRACE("part size " + std::to_string(partSize));
+                for (const std::string& p : Parts()) RemoveFile(out + p);
+                for (uint32_t n = 1; FileExists(disk(n)); ++n) RemoveFile(disk(n));
+                std::string last = archive;
+                if (mode == mmBlocks) {
+                    ASSERT_EQ(ZipSplit(partSize, "pw", row.Level), 3);
+                } else {
+                    TFixedRoomDisks span;
+                    span.Room = partSize;
+                    span.SetTempPath(WinDir(tmp));
+                    UseBuilderSettings(span, site, disk(1), "pw", row.Level);
+                    span.SetMultiMode(mmSpan);
+                    span.OnGetNextDisk = [&](TObject*, int n, AnsiString& name) {
+                        name = disk(static_cast<uint32_t>(n));
+                        ForceDirectories(ExtractFilePath(name));
+                    };
+                    ASSERT_EQ(span.Zip(), 3);
+                    for (uint32_t n = 1; FileExists(disk(n)); ++n) last = disk(n);
+                }
+                TArcUnZip r(nullptr);
+                if (mode == mmSpan) {
+                    r.SetMultiMode(mmSpan);
+                    r.SetCheckDiskLabels(false);
+                    r.OnGetNextDisk = [&](TObject*, int n, AnsiString& name) { name = disk(static_cast<uint32_t>(n)); };
+                }
+                r.SetZipName(last);
+                r.OpenZip();
+                const uint32_t parts = r.GetNumberOfParts();
+                ASSERT_GT(parts, 1u);
+                const auto partName = [&](uint32_t d) {
+                    if (mode == mmSpan) return disk(d + 1);
+                    char suffix[8];
+                    std::snprintf(suffix, sizeof suffix, ".z%02u", d + 1);
+                    return d + 1 == parts ? archive : archive + suffix;
+                };
+                const size_t cutsBefore = headerBytesBeforeBoundary.size();
+                for (int i = 0; i < r.EntryCount(); ++i) {
+                    const TZipHeaderInfo& h = *r.Entry(i);
+                    const std::string part = ReadFileBytes(partName(h.GetDiskNumberStart()));
+                    const auto* local = reinterpret_cast<const uint8_t*>(part.data() + h.GetRelativeOffset());
+                    const int64_t dataStart = h.GetRelativeOffset() + 30 + GetLE16(local + 26) + GetLE16(local + 28);
+                    const int64_t onThisPart = static_cast<int64_t>(part.size()) - dataStart;
+                    if (onThisPart > 0 && onThisPart < kEncryptionHeaderSize) headerBytesBeforeBoundary.insert(onThisPart);
+                }
+                r.CloseZip();
+
+                const std::string dest = WinDir(tmp) + "x\\";
+                ForceDirectories(dest);
+                r.SetDestDir(dest);
+                r.SetDoAll(true);
+                r.SetOverwriteMode(Always);
+                // Each entry starts with the row's first password (once: not again when the
+                // entry is extracted again with the corrected one).
+                int started = -1;
+                r.OnStartUnZip = [&](TObject*, int index, AnsiString&, bool&) {
+                    if (index != started) r.Password = row.FirstPassword;
+                    started = index;
+                };
+                r.OnBadPassword = [](TObject*, int, AnsiString& p) { p = "pw"; };
+                int bad = 0;
+                r.OnBadCRC = [&](TObject*, int32_t, int32_t, int) { ++bad; };
+                int extracted = -1;
+                EXPECT_NO_THROW(extracted = r.UnZip());
+                EXPECT_EQ(extracted, 3);
+                EXPECT_EQ(bad, 0);
+                for (const auto& f : files) {
+                    ASSERT_TRUE(FileExists(dest + f.first)) << f.first;
+                    EXPECT_EQ(ReadFileBytes(dest + f.first), f.second) << f.first;
+                    RemoveFile(dest + f.first);
+                }
+                // 7z once for each place of the cut.
+                if (mode == mmBlocks && have7z && headerBytesBeforeBoundary.size() > cutsBefore) {
+                    RenameToInfoZip();
+                    const TToolRun t = SevenZipTest("pw");
+                    EXPECT_EQ(t.Status, 0) << t.Output;
+                }
+            }
+            EXPECT_EQ(headerBytesBeforeBoundary, (std::set<int64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        }
+    }
 }
 
 // A set written into the folder it zips: a second run leaves out the first run's parts

@@ -316,6 +316,62 @@ TEST_F(WriterTest, ReplacingFromAnotherVolumeCopiesBesideTheArchiveFirst) {
     RemoveDir(otherTemp);
 }
 
+// An update renames the new archive into place: it keeps the old archive's own
+// permissions (its mode here, its attributes on Windows), whether the temporary file was
+// made beside it or on another volume and copied beside it first.
+TEST_F(WriterTest, AnUpdatedArchiveKeepsItsPermissions) {
+    struct TPermission {
+        const char* Label;
+        uint32_t Value;
+    };
+#ifdef _WIN32
+    const std::string shm = "Z:\\dev\\shm\\";
+    // (Wine keeps no file without the archive bit: a plain "normal" file cannot be made.)
+    const TPermission permissions[] = {{"archive", FILE_ATTRIBUTE_ARCHIVE},
+                                       {"hidden", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE},
+                                       {"system", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE},
+                                       {"hidden and system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                                 FILE_ATTRIBUTE_ARCHIVE}};
+    const auto get = [](const std::string& p) { return static_cast<uint32_t>(GetFileAttributesA(p.c_str())); };
+    const auto set = [](const std::string& p, uint32_t v) { return SetFileAttributesA(p.c_str(), v) != 0; };
+#else
+    const std::string shm = "/dev/shm/";
+    const TPermission permissions[] = {{"0600", 0600}, {"0644", 0644}, {"0664", 0664}, {"0640", 0640}};
+    const auto get = [](const std::string& p) {
+        struct stat st;
+        return stat(ReplaceSingleByteChar(p, '\\', '/').c_str(), &st) == 0 ? static_cast<uint32_t>(st.st_mode & 07777)
+                                                                           : 0xFFFFFFFFu;
+    };
+    const auto set = [](const std::string& p, uint32_t v) {
+        return chmod(ReplaceSingleByteChar(p, '\\', '/').c_str(), static_cast<mode_t>(v)) == 0;
+    };
+#endif
+    std::vector<std::pair<std::string, std::string>> temps = {{"temporary file beside it", temp}};
+    const std::string otherTemp = shm + "pwtest-access-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "\\";
+    if (DirectoryExists(shm) && ForceDirectories(otherTemp)) temps.emplace_back("temporary file on another volume", otherTemp);
+    int n = 0;
+    for (const auto& t : temps) {
+        for (const TPermission& p : permissions) {
+            SCOPED_TRACE(t.first + ", " + p.Label);
+            RemoveFile(archive);
+            MakeTree(site, {{"a.txt", TextBytes(3000)}});
+            ASSERT_EQ(ZipSite("pw", 6), 1);
+            ASSERT_TRUE(set(archive, p.Value));
+            ASSERT_EQ(get(archive), p.Value);
+            MakeTree(site, {{"b" + std::to_string(++n) + ".txt", "b"}});
+            zip.SetTempPath(t.second);
+            EXPECT_EQ(ZipSite("pw", 6), 1);
+            EXPECT_EQ(get(archive), p.Value);
+            EXPECT_EQ(Parsed().Entries.size(), 2u);
+            EXPECT_TRUE(ZkzFiles(t.second).empty());
+            zip.SetTempPath(temp);
+            RemoveFile(site + "b" + std::to_string(n) + ".txt");
+            set(archive, permissions[0].Value);
+        }
+    }
+    RemoveDir(otherTemp);
+}
+
 class TFailingZip : public TArcZip {
 public:
     explicit TFailingZip(int64_t limit) : TArcZip(nullptr), FLimit(limit) {}

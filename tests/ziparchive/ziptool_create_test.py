@@ -169,6 +169,23 @@ def check_write_failure(c, runner, ziptool, work):
             os.remove(archive)
 
 
+def check_update_keeps_mode(c, runner, ziptool, work):
+    # An archive made here has the mode Wine gives new files; updated, it keeps that mode
+    # (no execute or group write bits from an access list set again on the new file).
+    site = os.path.join(work, "modes")
+    write(os.path.join(site, "a.txt"), b"a")
+    archive = os.path.join(work, "modes.zip")
+    first = run_create(runner, ziptool, archive, site, "", 6)
+    before = os.stat(archive).st_mode & 0o7777 if first.returncode == 0 else None
+    write(os.path.join(site, "b.txt"), b"b")
+    second = run_create(runner, ziptool, archive, site, "", 6)
+    after = os.stat(archive).st_mode & 0o7777
+    c.expect(first.returncode == 0 and second.returncode == 0 and before == after and not before & 0o111,
+             "an updated archive keeps its mode",
+             "status %d, %d; mode %s before, %o after" % (first.returncode, second.returncode,
+                                                           "%o" % before if before is not None else "-", after))
+
+
 def main():
     runner, ziptool = sys.argv[1:3]
     c = Checker()
@@ -176,6 +193,7 @@ def main():
     try:
         check_levels(c, runner, ziptool, work)
         check_write_failure(c, runner, ziptool, work)
+        check_update_keeps_mode(c, runner, ziptool, work)
         check_many_entries(c, runner, ziptool, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
