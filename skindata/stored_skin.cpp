@@ -11,8 +11,9 @@ constexpr int64_t kBmpFileHeaderSize = 14;
 int64_t BytesLeft(TStream& s) { return s.GetSize() - s.GetPosition(); }
 
 // One BMP file at the stream's position, taken whole by its own bfSize, so that the next
-// item starts right after it whatever the picture's headers say.
-TBmpImage ReadBmpImage(TStream& s) {
+// item starts right after it whatever the picture's headers say. Its pixels are taken from
+// the budget that all pictures of the skin share.
+TBmpImage ReadBmpImage(TStream& s, uint64_t& pixelBudget) {
     const int64_t start = s.GetPosition();
     uint8_t header[kBmpFileHeaderSize];
     s.ReadBuffer(header, sizeof header);
@@ -24,15 +25,16 @@ TBmpImage ReadBmpImage(TStream& s) {
     std::copy(header, header + sizeof header, image.Memory());
     s.ReadBuffer(image.Memory() + kBmpFileHeaderSize, static_cast<int32_t>(size - kBmpFileHeaderSize));
     image.SetPosition(0);
-    TBmpImage bmp = ReadBmp(image);
+    TBmpImage bmp = ReadBmp(image, pixelBudget);
+    pixelBudget -= bmp.Bits.size();
     s.SetPosition(start + size);
     return bmp;
 }
 
-TBmpImage ReadPictureEntry(TStream& s) {
+TBmpImage ReadPictureEntry(TStream& s, uint64_t& pixelBudget) {
     uint8_t flag;
     s.ReadBuffer(&flag, 1);
-    return flag == 0 ? ReadBmpImage(s) : TBmpImage();
+    return flag == 0 ? ReadBmpImage(s, pixelBudget) : TBmpImage();
 }
 
 void WritePictureEntry(TStream& s, const TBmpImage& image) {
@@ -59,12 +61,13 @@ bool ReadStoredSkin(TStream& s, TgwStoredSkin& skin) {
     skin = TgwStoredSkin();
     skin.Version = ReadLEInt32(s);
     if (skin.Version > kStoredSkinVersion) return false;
-    skin.Picture = ReadPictureEntry(s);
-    skin.InactivePicture = ReadPictureEntry(s);
-    skin.Mask = ReadPictureEntry(s);
+    uint64_t pixelBudget = kMaxStoredSkinPixels;   // dropped pictures cost their decoding too
+    skin.Picture = ReadPictureEntry(s, pixelBudget);
+    skin.InactivePicture = ReadPictureEntry(s, pixelBudget);
+    skin.Mask = ReadPictureEntry(s, pixelBudget);
     if (skin.Version == 2) {
-        ReadPictureEntry(s);
-        ReadPictureEntry(s);
+        ReadPictureEntry(s, pixelBudget);
+        ReadPictureEntry(s, pixelBudget);
     }
     const int32_t n = ReadLEInt32(s);
     // Each picture takes at least its file header: refuse a count the bytes cannot hold
@@ -72,7 +75,7 @@ bool ReadStoredSkin(TStream& s, TgwStoredSkin& skin) {
     if (n > 0 && n > BytesLeft(s) / kBmpFileHeaderSize)
         throw EReadError(Format("Stored skin counts %d active pictures but %lld bytes are left", n,
                                 static_cast<long long>(BytesLeft(s))));
-    for (int32_t i = 0; i < n; ++i) skin.ActivePictures.push_back(ReadBmpImage(s));
+    for (int32_t i = 0; i < n; ++i) skin.ActivePictures.push_back(ReadBmpImage(s, pixelBudget));
     const int64_t left = BytesLeft(s);
     skin.IniText.resize(static_cast<size_t>(left > 0 ? left : 0));
     if (!skin.IniText.empty()) s.ReadBuffer(&skin.IniText[0], static_cast<int32_t>(skin.IniText.size()));

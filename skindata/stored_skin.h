@@ -11,7 +11,9 @@
 // Compressed skin file: i32 version (up to 3), i32 size, then size bytes of zlib data.
 //
 // Every field read is checked: a short field, a count or size past the bytes left, or a
-// malformed picture raises an Exception descendant, never a crash or a huge allocation.
+// malformed picture raises an Exception descendant, never a crash or a huge allocation. The
+// pictures share one budget (kMaxStoredSkinPixels); the one that would pass it is refused with
+// the bitmap reader's EInvalidGraphic before its pixels are allocated.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -22,6 +24,9 @@
 constexpr int32_t kStoredSkinVersion = 3;
 // Largest stored skin accepted once inflated.
 constexpr int64_t kMaxStoredSkinSize = 64 * 1024 * 1024;
+// Pixel bytes that all pictures of one stored skin may decode to together. A run-length
+// picture of a few bytes can stand for megabytes, so the count of pictures alone bounds nothing.
+constexpr uint64_t kMaxStoredSkinPixels = 64u * 1024u * 1024u;
 
 struct TgwStoredSkin {
     int32_t Version = kStoredSkinVersion;

@@ -252,3 +252,84 @@ TEST(StoredSkin, CompressedFileSizes) {
         EXPECT_EQ(stored.CompressedData().GetSize(), c.size) << c.label;
     }
 }
+
+namespace {
+
+// A bitmap file with a one-colour palette at 8 bits and the run-length `codes` as its data.
+std::string Rle8Bmp(int32_t width, int32_t height, const std::string& codes) {
+    std::string head(14 + 40 + 4, '\0');
+    uint8_t* p = reinterpret_cast<uint8_t*>(&head[0]);
+    p[0] = 'B';
+    p[1] = 'M';
+    PutLE32(p + 2, static_cast<uint32_t>(head.size() + codes.size()));
+    PutLE32(p + 10, static_cast<uint32_t>(head.size()));
+    PutLE32(p + 14, 40);
+    PutLE32(p + 18, static_cast<uint32_t>(width));
+    PutLE32(p + 22, static_cast<uint32_t>(height));
+    PutLE16(p + 26, 1);
+    PutLE16(p + 28, 8);
+    PutLE32(p + 30, 1);   // BI_RLE8
+    PutLE32(p + 34, static_cast<uint32_t>(codes.size()));
+    PutLE32(p + 46, 1);   // colours used
+    return head + codes;
+}
+
+// 60 bytes, "end of bitmap" only: 2048 x 2048, 4 MiB of pixels once read.
+std::string TinyRleBmp() { return Rle8Bmp(2048, 2048, std::string("\0\1", 2)); }
+
+// The bare fixture's INI behind `pictures`, the entries and pictures of a stored skin.
+std::string StoredWith(int32_t version, const std::string& pictures) {
+    const std::string bare = ReadWholeFile(SkinFixture("bare", "skin.stored"));
+    return WithVersion(bare.substr(0, 4), version) + pictures + bare.substr(11);
+}
+
+std::string Count(int32_t n) {
+    std::string s(4, '\0');
+    PutLE32(reinterpret_cast<uint8_t*>(&s[0]), static_cast<uint32_t>(n));
+    return s;
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+}  // namespace
+
+TEST(StoredSkin, PicturesShareOneDecodedBudget) {
+    const std::string tiny = TinyRleBmp();   // 4 MiB each: sixteen fill the 64 MiB budget
+    const std::string entry = std::string(1, '\0') + tiny, none = "\x01";
+    struct Case {
+        const char* Label;
+        std::string Stored;
+        bool Loads;
+    } cases[] = {
+        {"16 active", StoredWith(3, none + none + none + Count(16) + Repeat(tiny, 16)), true},
+        {"17 active", StoredWith(3, none + none + none + Count(17) + Repeat(tiny, 17)), false},
+        {"100 active", StoredWith(3, none + none + none + Count(100) + Repeat(tiny, 100)), false},
+        {"3 entries + 13 active", StoredWith(3, entry + entry + entry + Count(13) + Repeat(tiny, 13)), true},
+        {"3 entries + 14 active", StoredWith(3, entry + entry + entry + Count(14) + Repeat(tiny, 14)), false},
+        // version 2: the two entries read and dropped are decoded too
+        {"v2, 5 entries + 11 active", StoredWith(2, Repeat(entry, 5) + Count(11) + Repeat(tiny, 11)), true},
+        {"v2, 5 entries + 12 active", StoredWith(2, Repeat(entry, 5) + Count(12) + Repeat(tiny, 12)), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        ASSERT_LT(c.Stored.size(), 8000u) << "a small stored skin";
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, ZlibDeflate(c.Stored));
+        TRecordingSkinData data(nullptr);
+        if (c.Loads) {
+            ASSERT_NO_THROW(data.SetCompressedStoredSkin(&stored));
+            EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225, 1226, 1227}));
+            EXPECT_FALSE(data.Empty);
+            EXPECT_EQ(data.ActivePictureList.back().Width, 2048);
+        } else {
+            EXPECT_THROW(data.SetCompressedStoredSkin(&stored), EInvalidGraphic);
+            EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225}));
+            EXPECT_TRUE(data.Empty);
+            EXPECT_TRUE(data.ActivePictureList.empty());
+        }
+    }
+}
