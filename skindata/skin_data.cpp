@@ -28,10 +28,19 @@ void TgwCompressedStoredSkin::BuildFromIniFile(const AnsiString& path) {
 
     const AnsiString folder = ExtractFilePath(path);
     FCompressedData.Clear();
+    // Loading refuses a stored skin that inflates past kMaxStoredSkinSize; building refuses it
+    // alike, with the same message, as soon as the pictures read so far pass it.
+    int64_t storedSize = 4 + 3 + 4;   // version, three flags, the active count
+    auto keep = [&](int64_t bytes) {
+        storedSize += bytes;
+        if (storedSize > kMaxStoredSkinSize) throw ECompressionError("decompressed data too large");
+    };
     auto load = [&](const AnsiString& name) {
         if (name.empty()) return TBmpImage();
         TFileStream f(folder + name, fmOpenRead | fmShareDenyWrite);
-        return ReadBmp(f);
+        TBmpImage image = ReadBmp(f);
+        keep(StoredPictureSize(image));
+        return image;
     };
     TgwStoredSkin skin;
     skin.Picture = load(ini.ReadString("PICTURES", "picture", AnsiString()));
@@ -42,8 +51,10 @@ void TgwCompressedStoredSkin::BuildFromIniFile(const AnsiString& path) {
     for (int i = 0; i < active.Count(); ++i) {
         TFileStream f(folder + active.Get(i), fmOpenRead | fmShareDenyWrite);
         skin.ActivePictures.push_back(ReadBmp(f));
+        keep(StoredPictureSize(skin.ActivePictures.back()));
     }
     skin.IniText = lines.GetText();
+    keep(static_cast<int64_t>(skin.IniText.size()));
 
     TMemoryStream raw;
     WriteStoredSkin(raw, skin);

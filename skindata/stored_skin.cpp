@@ -82,6 +82,13 @@ bool ReadStoredSkin(TStream& s, TgwStoredSkin& skin) {
     return true;
 }
 
+int64_t StoredPictureSize(const TBmpImage& image) {
+    if (BmpIsEmpty(image)) return 0;
+    const int64_t masks = image.Compression == 3 ? 12 : 0;   // bit fields follow the info header
+    return kBmpFileHeaderSize + 40 + masks + static_cast<int64_t>(image.Palette.size()) * 4 +
+           static_cast<int64_t>(image.Bits.size());
+}
+
 void WriteStoredSkin(TStream& s, const TgwStoredSkin& skin) {
     WriteLEInt32(s, kStoredSkinVersion);
     WritePictureEntry(s, skin.Picture);

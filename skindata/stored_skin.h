@@ -22,7 +22,8 @@
 #include "classlib/classes.h"
 
 constexpr int32_t kStoredSkinVersion = 3;
-// Largest stored skin accepted once inflated.
+// Largest stored skin accepted once inflated; a build that would pass it is refused with the
+// inflater's own message, so that nothing is written that cannot be loaded.
 constexpr int64_t kMaxStoredSkinSize = 64 * 1024 * 1024;
 // Pixel bytes that all pictures of one stored skin may decode to together. A run-length
 // picture of a few bytes can stand for megabytes, so the count of pictures alone bounds nothing.
@@ -42,6 +43,9 @@ inline bool BmpIsEmpty(const TBmpImage& image) { return image.Width <= 0 || imag
 bool ReadStoredSkin(TStream& stream, TgwStoredSkin& skin);
 // Writes version 3, the three entries, the active pictures and the INI text.
 void WriteStoredSkin(TStream& stream, const TgwStoredSkin& skin);
+
+// Bytes the picture takes in a stored skin as WriteStoredSkin writes it (0 for no picture).
+int64_t StoredPictureSize(const TBmpImage& image);
 
 // Reads a compressed skin file into `data` (emptied first); returns false and leaves the data
 // empty for a version above 3. A size of 0 or less, or past the end of the file, raises

@@ -277,6 +277,16 @@ std::string Rle8Bmp(int32_t width, int32_t height, const std::string& codes) {
 // 60 bytes, "end of bitmap" only: 2048 x 2048, 4 MiB of pixels once read.
 std::string TinyRleBmp() { return Rle8Bmp(2048, 2048, std::string("\0\1", 2)); }
 
+// 8192 x 8448 written out in runs: about 570 KB that read as 66 MiB of pixels.
+std::string LargeRleBmp() {
+    std::string row;
+    for (int x = 0; x < 8192; x += 255) row += {static_cast<char>(std::min(255, 8192 - x)), '\0'};
+    row += std::string("\0\0", 2);
+    std::string codes;
+    for (int y = 0; y < 8448; ++y) codes += row;
+    return Rle8Bmp(8192, 8448, codes);
+}
+
 // The bare fixture's INI behind `pictures`, the entries and pictures of a stored skin.
 std::string StoredWith(int32_t version, const std::string& pictures) {
     const std::string bare = ReadWholeFile(SkinFixture("bare", "skin.stored"));
@@ -331,5 +341,51 @@ TEST(StoredSkin, PicturesShareOneDecodedBudget) {
             EXPECT_TRUE(data.Empty);
             EXPECT_TRUE(data.ActivePictureList.empty());
         }
+    }
+}
+
+TEST(StoredSkin, BuildRefusesWhatLoadingWould) {
+    TempDir dir;
+    WriteWholeFile(dir / "tiny.bmp", TinyRleBmp());    // 4 MiB once stored
+    WriteWholeFile(dir / "large.bmp", LargeRleBmp());  // 66 MiB once stored
+    auto ini = [&](const char* pictures, int active) {
+        std::string s = std::string("[VERSION]\r\nskinname=budget\r\n[PICTURES]\r\n") + pictures +
+                        "activepicturescount=" + std::to_string(active) + "\r\n";
+        for (int i = 0; i < active; ++i) s += std::to_string(i) + "=tiny.bmp\r\n";
+        return s + "[FORMINFO]\r\n[SKINOBJECTS]\r\n[SKINCONTROLS]\r\n";
+    };
+    struct Case {
+        const char* Label;
+        std::string Ini;
+        bool Builds;
+    } cases[] = {
+        {"15 active", ini("", 15), true},
+        {"16 active", ini("", 16), false},
+        {"picture + 14 active", ini("picture=tiny.bmp\r\n", 14), true},
+        {"3 entries + 13 active", ini("picture=tiny.bmp\r\ninactivepicture=tiny.bmp\r\nmask=tiny.bmp\r\n", 13), false},
+        {"one large picture", ini("picture=large.bmp\r\n", 0), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        WriteWholeFile(dir / "skin.ini", c.Ini);
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, "previous");
+        try {
+            stored.BuildFromIniFile(dir / "skin.ini");
+            EXPECT_TRUE(c.Builds) << "built";
+        } catch (const EZlibError& e) {
+            EXPECT_FALSE(c.Builds);
+            EXPECT_EQ(e.Message, "decompressed data too large");
+        }
+        // Whatever is built loads.
+        EXPECT_EQ(stored.IsEmpty(), !c.Builds);
+        if (stored.IsEmpty()) continue;
+        TRecordingSkinData data(nullptr);
+        try {
+            data.SetCompressedStoredSkin(&stored);
+        } catch (const Exception& e) {
+            ADD_FAILURE() << "the built skin does not load: " << e.Message;
+        }
+        EXPECT_EQ(data.SkinName, "budget");
     }
 }
