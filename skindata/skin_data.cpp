@@ -30,16 +30,21 @@ void TgwCompressedStoredSkin::BuildFromIniFile(const AnsiString& path) {
     FCompressedData.Clear();
     // Loading refuses a stored skin that inflates past kMaxStoredSkinSize; building refuses it
     // alike, with the same message, as soon as the pictures read so far pass it.
+    // The same goes for the memory that loading lets the pictures and the text take.
     int64_t storedSize = 4 + 3 + 4;   // version, three flags, the active count
-    auto keep = [&](int64_t bytes) {
+    uint64_t loadedCost = 0;
+    auto keep = [&](int64_t bytes, uint64_t cost) {
         storedSize += bytes;
-        if (storedSize > kMaxStoredSkinSize) throw ECompressionError("decompressed data too large");
+        loadedCost += cost;
+        if (storedSize > kMaxStoredSkinSize || loadedCost > kMaxStoredSkinPixels)
+            throw ECompressionError("decompressed data too large");
     };
+    auto keepPicture = [&](const TBmpImage& image) { keep(StoredPictureSize(image), LoadedPictureCost(image)); };
     auto load = [&](const AnsiString& name) {
         if (name.empty()) return TBmpImage();
         TFileStream f(folder + name, fmOpenRead | fmShareDenyWrite);
         TBmpImage image = ReadBmp(f);
-        keep(StoredPictureSize(image));
+        keepPicture(image);
         return image;
     };
     TgwStoredSkin skin;
@@ -51,10 +56,10 @@ void TgwCompressedStoredSkin::BuildFromIniFile(const AnsiString& path) {
     for (int i = 0; i < active.Count(); ++i) {
         TFileStream f(folder + active.Get(i), fmOpenRead | fmShareDenyWrite);
         skin.ActivePictures.push_back(ReadBmp(f));
-        keep(StoredPictureSize(skin.ActivePictures.back()));
+        keepPicture(skin.ActivePictures.back());
     }
     skin.IniText = lines.GetText();
-    keep(static_cast<int64_t>(skin.IniText.size()));
+    keep(static_cast<int64_t>(skin.IniText.size()), LoadedIniTextCost(skin.IniText));
 
     TMemoryStream raw;
     WriteStoredSkin(raw, skin);

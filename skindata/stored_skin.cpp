@@ -26,7 +26,9 @@ TBmpImage ReadBmpImage(TStream& s, uint64_t& pixelBudget) {
     s.ReadBuffer(image.Memory() + kBmpFileHeaderSize, static_cast<int32_t>(size - kBmpFileHeaderSize));
     image.SetPosition(0);
     TBmpImage bmp = ReadBmp(image, pixelBudget);
-    pixelBudget -= bmp.Bits.size();
+    const uint64_t cost = LoadedPictureCost(bmp);   // the pixels fit; the rest may still not
+    if (cost > pixelBudget) throw EInvalidGraphic("Bitmap image is not valid");
+    pixelBudget -= cost;
     s.SetPosition(start + size);
     return bmp;
 }
@@ -79,7 +81,26 @@ bool ReadStoredSkin(TStream& s, TgwStoredSkin& skin) {
     const int64_t left = BytesLeft(s);
     skin.IniText.resize(static_cast<size_t>(left > 0 ? left : 0));
     if (!skin.IniText.empty()) s.ReadBuffer(&skin.IniText[0], static_cast<int32_t>(skin.IniText.size()));
+    if (LoadedIniTextCost(skin.IniText) > pixelBudget)
+        throw EReadError(Format("The stored skin's INI text of %lld bytes takes more memory than it may",
+                                static_cast<long long>(skin.IniText.size())));
     return true;
+}
+
+uint64_t LoadedPictureCost(const TBmpImage& image) {
+    return sizeof(TBmpImage) + image.Palette.size() * sizeof(uint32_t) + image.Bits.size();
+}
+
+uint64_t LoadedIniTextCost(const AnsiString& text) {
+    // Each line becomes a string of the list, then a key and a value of the INI and the key
+    // again in its index; lines end in CR LF, CR or LF, as the string list splits them.
+    uint64_t lines = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' || text[i] == '\n' || i + 1 == text.size()) ++lines;
+    }
+    constexpr uint64_t kLineCost = 8 * sizeof(AnsiString);
+    return 3 * static_cast<uint64_t>(text.size()) + lines * kLineCost;
 }
 
 int64_t StoredPictureSize(const TBmpImage& image) {

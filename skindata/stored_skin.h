@@ -12,8 +12,9 @@
 //
 // Every field read is checked: a short field, a count or size past the bytes left, or a
 // malformed picture raises an Exception descendant, never a crash or a huge allocation. The
-// pictures share one budget (kMaxStoredSkinPixels); the one that would pass it is refused with
-// the bitmap reader's EInvalidGraphic before its pixels are allocated.
+// pictures and the INI text share one budget (kMaxStoredSkinPixels); a picture that would pass
+// it is refused with the bitmap reader's EInvalidGraphic before its pixels are allocated, an
+// INI text with EReadError before it is split into lines.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -25,8 +26,10 @@ constexpr int32_t kStoredSkinVersion = 3;
 // Largest stored skin accepted once inflated; a build that would pass it is refused with the
 // inflater's own message, so that nothing is written that cannot be loaded.
 constexpr int64_t kMaxStoredSkinSize = 64 * 1024 * 1024;
-// Pixel bytes that all pictures of one stored skin may decode to together. A run-length
-// picture of a few bytes can stand for megabytes, so the count of pictures alone bounds nothing.
+// Memory that the pictures and the INI text of one stored skin may take together once read
+// (see LoadedPictureCost, LoadedIniTextCost). A run-length picture of a few bytes can stand for
+// megabytes, and a line of two bytes costs a string in a list and a key in the INI, so the
+// count of bytes alone bounds nothing.
 constexpr uint64_t kMaxStoredSkinPixels = 64u * 1024u * 1024u;
 
 struct TgwStoredSkin {
@@ -46,6 +49,9 @@ void WriteStoredSkin(TStream& stream, const TgwStoredSkin& skin);
 
 // Bytes the picture takes in a stored skin as WriteStoredSkin writes it (0 for no picture).
 int64_t StoredPictureSize(const TBmpImage& image);
+// What the picture, and the INI text once split into lines and parsed, take from the budget.
+uint64_t LoadedPictureCost(const TBmpImage& image);
+uint64_t LoadedIniTextCost(const AnsiString& text);
 
 // Reads a compressed skin file into `data` (emptied first); returns false and leaves the data
 // empty for a version above 3. A size of 0 or less, or past the end of the file, raises

@@ -308,21 +308,22 @@ std::string Repeat(const std::string& s, int n) {
 }  // namespace
 
 TEST(StoredSkin, PicturesShareOneDecodedBudget) {
-    const std::string tiny = TinyRleBmp();   // 4 MiB each: sixteen fill the 64 MiB budget
+    const std::string tiny = TinyRleBmp();   // 4 MiB each: fifteen fit in the 64 MiB budget
     const std::string entry = std::string(1, '\0') + tiny, none = "\x01";
     struct Case {
         const char* Label;
         std::string Stored;
         bool Loads;
     } cases[] = {
-        {"16 active", StoredWith(3, none + none + none + Count(16) + Repeat(tiny, 16)), true},
-        {"17 active", StoredWith(3, none + none + none + Count(17) + Repeat(tiny, 17)), false},
+        {"15 active", StoredWith(3, none + none + none + Count(15) + Repeat(tiny, 15)), true},
+        // sixteen fill it with their pixels alone: what holds them passes it
+        {"16 active", StoredWith(3, none + none + none + Count(16) + Repeat(tiny, 16)), false},
         {"100 active", StoredWith(3, none + none + none + Count(100) + Repeat(tiny, 100)), false},
-        {"3 entries + 13 active", StoredWith(3, entry + entry + entry + Count(13) + Repeat(tiny, 13)), true},
-        {"3 entries + 14 active", StoredWith(3, entry + entry + entry + Count(14) + Repeat(tiny, 14)), false},
+        {"3 entries + 12 active", StoredWith(3, entry + entry + entry + Count(12) + Repeat(tiny, 12)), true},
+        {"3 entries + 13 active", StoredWith(3, entry + entry + entry + Count(13) + Repeat(tiny, 13)), false},
         // version 2: the two entries read and dropped are decoded too
-        {"v2, 5 entries + 11 active", StoredWith(2, Repeat(entry, 5) + Count(11) + Repeat(tiny, 11)), true},
-        {"v2, 5 entries + 12 active", StoredWith(2, Repeat(entry, 5) + Count(12) + Repeat(tiny, 12)), false},
+        {"v2, 5 entries + 10 active", StoredWith(2, Repeat(entry, 5) + Count(10) + Repeat(tiny, 10)), true},
+        {"v2, 5 entries + 11 active", StoredWith(2, Repeat(entry, 5) + Count(11) + Repeat(tiny, 11)), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
@@ -344,15 +345,49 @@ TEST(StoredSkin, PicturesShareOneDecodedBudget) {
     }
 }
 
+TEST(StoredSkin, IniTextTakesFromTheSameBudget) {
+    // Every line costs a string in a list and a key in the INI, however short it is.
+    const std::string tiny = TinyRleBmp(), none = "\x01";
+    const std::string noPictures = StoredWith(3, none + none + none + Count(0));
+    const std::string fifteen = StoredWith(3, none + none + none + Count(15) + Repeat(tiny, 15));
+    struct Case {
+        const char* Label;
+        std::string Stored;
+        bool Loads;
+    } cases[] = {
+        {"2,000 empty lines", noPictures + Repeat("\r\n", 2000), true},
+        {"400,000 empty lines", noPictures + Repeat("\r\n", 400000), false},
+        {"400,000 lines of one key", noPictures + "[X]\r\n" + Repeat("a=1\r\n", 400000), false},
+        {"400,000 bare line feeds", noPictures + Repeat("\n", 400000), false},
+        {"15 pictures + 2,000 lines", fifteen + Repeat("\r\n", 2000), true},
+        {"15 pictures + 40,000 lines", fifteen + Repeat("\r\n", 40000), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, ZlibDeflate(c.Stored));
+        ASSERT_LT(stored.CompressedData().GetSize(), 8000) << "a small stored skin";
+        TRecordingSkinData data(nullptr);
+        if (c.Loads) {
+            ASSERT_NO_THROW(data.SetCompressedStoredSkin(&stored));
+            EXPECT_FALSE(data.Empty);
+        } else {
+            EXPECT_THROW(data.SetCompressedStoredSkin(&stored), EReadError);
+            EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225}));
+            EXPECT_TRUE(data.Empty);
+        }
+    }
+}
+
 TEST(StoredSkin, BuildRefusesWhatLoadingWould) {
     TempDir dir;
     WriteWholeFile(dir / "tiny.bmp", TinyRleBmp());    // 4 MiB once stored
     WriteWholeFile(dir / "large.bmp", LargeRleBmp());  // 66 MiB once stored
-    auto ini = [&](const char* pictures, int active) {
+    auto ini = [&](const char* pictures, int active, int emptyLines = 0) {
         std::string s = std::string("[VERSION]\r\nskinname=budget\r\n[PICTURES]\r\n") + pictures +
                         "activepicturescount=" + std::to_string(active) + "\r\n";
         for (int i = 0; i < active; ++i) s += std::to_string(i) + "=tiny.bmp\r\n";
-        return s + "[FORMINFO]\r\n[SKINOBJECTS]\r\n[SKINCONTROLS]\r\n";
+        return s + "[FORMINFO]\r\n[SKINOBJECTS]\r\n[SKINCONTROLS]\r\n" + Repeat("\r\n", emptyLines);
     };
     struct Case {
         const char* Label;
@@ -364,6 +399,9 @@ TEST(StoredSkin, BuildRefusesWhatLoadingWould) {
         {"picture + 14 active", ini("picture=tiny.bmp\r\n", 14), true},
         {"3 entries + 13 active", ini("picture=tiny.bmp\r\ninactivepicture=tiny.bmp\r\nmask=tiny.bmp\r\n", 13), false},
         {"one large picture", ini("picture=large.bmp\r\n", 0), false},
+        // under 64 MiB once stored, but more than loading lets its lines take
+        {"400,000 empty lines", ini("", 0, 400000), false},
+        {"15 active + 40,000 empty lines", ini("", 15, 40000), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
