@@ -48,12 +48,12 @@ std::string Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compressi
     return s + data;
 }
 
-// 2048 x 2048 at 24 bits: 12 MiB of pixels, a few KB once deflated.
-std::string LargePlain() { return Bmp(2048, 2048, 24, 0, 0, std::string(2048u * 3u * 2048u, '\0')); }
+// 512 x 512 at 32 bits: 1 MiB of pixels, a few KB once deflated.
+std::string LargePlain() { return Bmp(512, 512, 32, 0, 0, std::string(512u * 4u * 512u, '\0')); }
 // 2048 x 2048 run-length picture of 60 bytes, only "end of bitmap": 4 MiB of pixels.
 std::string TinyRle() { return Bmp(2048, 2048, 8, 1, 1, std::string("\0\1", 2)); }
 // 1 x 1 at 24 bits, followed by padding that its entry's data range also covers.
-std::string SmallInLargeRange() { return Bmp(1, 1, 24, 0, 0, std::string(4, '\0')) + std::string(12u << 20, '\0'); }
+std::string SmallInLargeRange() { return Bmp(1, 1, 24, 0, 0, std::string(4, '\0')) + std::string(1u << 20, '\0'); }
 
 // A container whose `count` entries of `kind` all name the one data range `data`.
 std::string SharedContainer(uint8_t kind, int count, const std::string& data) {
@@ -132,7 +132,7 @@ size_t Items(const TSk2SkinData& skin) { return skin.Bitmaps.size() + skin.Texts
 
 TEST(SkinFileBudget, EntriesSharingOneRangeOrTinyPicturesStopAtTheBudget) {
     const std::string plain = LargePlain(), rle = TinyRle(), padded = SmallInLargeRange();
-    const std::string text(12u << 20, 'x');
+    const std::string text(1u << 20, 'x');
     struct Case {
         const char* Label;
         uint8_t Kind;
@@ -140,18 +140,18 @@ TEST(SkinFileBudget, EntriesSharingOneRangeOrTinyPicturesStopAtTheBudget) {
         int Count;
         bool Loads;
     } cases[] = {
-        // 12 MiB decoded per entry: five fit in 64 MiB, the sixth passes it.
-        {"plain picture x5", skBitmap, plain, 5, true},
-        {"plain picture x6", skBitmap, plain, 6, false},
-        {"plain picture x60", skBitmap, plain, 60, false},
+        // 1 MiB decoded per entry: 63 fit in 64 MiB, the 64th passes it.
+        {"plain picture x63", skBitmap, plain, 63, true},
+        {"plain picture x64", skBitmap, plain, 64, false},
+        {"plain picture x640", skBitmap, plain, 640, false},
         // 60 bytes of data, 4 MiB decoded: the decoded budget stops it, not the data read.
         {"run-length picture x15", skBitmap, rle, 15, true},
         {"run-length picture x17", skBitmap, rle, 17, false},
-        // a 1 x 1 picture in a 12 MiB range: the data read stops it, not what it decodes to.
-        {"small picture in a large range x5", skBitmap, padded, 5, true},
-        {"small picture in a large range x6", skBitmap, padded, 6, false},
-        {"text x5", skText, text, 5, true},
-        {"text x6", skText, text, 6, false},
+        // a 1 x 1 picture in a 1 MiB range: the data read stops it, not what it decodes to.
+        {"small picture in a large range x63", skBitmap, padded, 63, true},
+        {"small picture in a large range x64", skBitmap, padded, 64, false},
+        {"text x63", skText, text, 63, true},
+        {"text x64", skText, text, 64, false},
     };
     TempDir temp;
     for (const Case& c : cases) {
