@@ -133,7 +133,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 namespace {
 
-TBmpImage ReadBmpChecked(TStream& stream) {
+TBmpImage ReadBmpChecked(TStream& stream, uint64_t maxBits) {
     Reader r(stream);
     TBmpImage img;
     if (r.U16() != 0x4D42) Invalid();   // "BM"
@@ -211,7 +211,7 @@ TBmpImage ReadBmpChecked(TStream& stream) {
     }
 
     uint64_t bitsSize = static_cast<uint64_t>(img.Stride()) * static_cast<uint64_t>(img.Height);
-    if (bitsSize > kBmpMaxBits) Invalid();
+    if (bitsSize > std::min(kBmpMaxBits, maxBits)) Invalid();
     // The pixels start at the stated offset when it lies past the headers; a smaller offset
     // (0 in some writers) means right after the palette.
     int64_t here = r.Offset();
@@ -236,9 +236,11 @@ TBmpImage ReadBmpChecked(TStream& stream) {
 
 }  // namespace
 
-TBmpImage ReadBmp(TStream& stream) {
+TBmpImage ReadBmp(TStream& stream) { return ReadBmp(stream, kBmpMaxBits); }
+
+TBmpImage ReadBmp(TStream& stream, uint64_t maxBits) {
     try {
-        return ReadBmpChecked(stream);
+        return ReadBmpChecked(stream, maxBits);
     } catch (const std::bad_alloc&) {
         Invalid();   // a picture too big for this machine is one it cannot read
     }

@@ -35,5 +35,8 @@ constexpr uint64_t kBmpMaxBits = 256u * 1024u * 1024u;
 // a large run-length picture whose data is far too small to describe it. A picture too big to
 // hold in memory is refused with EInvalidGraphic too.
 TBmpImage ReadBmp(TStream& stream);
+// The same, refusing a picture whose pixel data would take more than maxBits bytes before any
+// of it is allocated: readers of many pictures keep one budget for all of them this way.
+TBmpImage ReadBmp(TStream& stream, uint64_t maxBits);
 // Writes a bitmap file (BITMAPINFOHEADER form).
 void WriteBmp(TStream& stream, const TBmpImage& image);

@@ -34,35 +34,50 @@ TMemIniFile::TMemIniFile(const AnsiString& fileName) : TCustomIniFile(fileName) 
     }
 }
 
+const TMemIniFile::Entry* TMemIniFile::Section::Find(const AnsiString& key) const {
+    auto it = Keys.find(UpperCase(key));
+    return it == Keys.end() ? nullptr : &Entries[it->second];
+}
+
+void TMemIniFile::Section::Add(const AnsiString& key, const AnsiString& value) {
+    Keys.emplace(UpperCase(key), Entries.size());   // a key already there keeps its first line
+    Entries.push_back(Entry{key, value});
+}
+
+void TMemIniFile::Section::Reindex() {
+    Keys.clear();
+    for (size_t i = 0; i < Entries.size(); ++i) Keys.emplace(UpperCase(Entries[i].Key), i);
+}
+
 const TMemIniFile::Section* TMemIniFile::FindSection(const AnsiString& name) const {
-    for (const Section& s : FSections)
-        if (SameText(s.Name, name)) return &s;
-    return nullptr;
+    auto it = FSectionIndex.find(UpperCase(name));
+    return it == FSectionIndex.end() ? nullptr : &FSections[it->second];
 }
 
 TMemIniFile::Section* TMemIniFile::FindSection(const AnsiString& name) {
     return const_cast<Section*>(static_cast<const TMemIniFile*>(this)->FindSection(name));
 }
 
+TMemIniFile::Section& TMemIniFile::AddSection(const AnsiString& name) {
+    FSectionIndex.emplace(UpperCase(name), FSections.size());
+    FSections.push_back(Section{name, {}, {}});
+    return FSections.back();
+}
+
 AnsiString TMemIniFile::ReadString(const AnsiString& section, const AnsiString& key, const AnsiString& def) const {
     if (const Section* s = FindSection(section))
-        for (const Entry& e : s->Entries)
-            if (SameText(e.Key, key)) return e.Value;
+        if (const Entry* e = s->Find(key)) return e->Value;
     return def;
 }
 
 void TMemIniFile::WriteString(const AnsiString& section, const AnsiString& key, const AnsiString& value) {
     Section* s = FindSection(section);
-    if (!s) {
-        FSections.push_back(Section{section, {}});
-        s = &FSections.back();
+    if (!s) s = &AddSection(section);
+    if (Entry* e = s->Find(key)) {
+        e->Value = value;
+        return;
     }
-    for (Entry& e : s->Entries)
-        if (SameText(e.Key, key)) {
-            e.Value = value;
-            return;
-        }
-    s->Entries.push_back(Entry{key, value});
+    s->Add(key, value);
 }
 
 void TMemIniFile::ReadSection(const AnsiString& section, TStrings* keys) const {
@@ -72,21 +87,21 @@ void TMemIniFile::ReadSection(const AnsiString& section, TStrings* keys) const {
 }
 
 void TMemIniFile::EraseSection(const AnsiString& section) {
-    for (size_t i = 0; i < FSections.size(); ++i)
-        if (SameText(FSections[i].Name, section)) {
-            FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(i));
-            return;
-        }
+    auto it = FSectionIndex.find(UpperCase(section));
+    if (it == FSectionIndex.end()) return;
+    FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(it->second));
+    FSectionIndex.clear();
+    for (size_t i = 0; i < FSections.size(); ++i) FSectionIndex.emplace(UpperCase(FSections[i].Name), i);
 }
 
 void TMemIniFile::DeleteKey(const AnsiString& section, const AnsiString& key) {
     Section* s = FindSection(section);
     if (!s) return;
-    for (size_t i = 0; i < s->Entries.size(); ++i)
-        if (SameText(s->Entries[i].Key, key)) {
-            s->Entries.erase(s->Entries.begin() + static_cast<std::ptrdiff_t>(i));
-            return;
-        }
+    auto it = s->Keys.find(UpperCase(key));
+    if (it == s->Keys.end()) return;
+    // A later line with the same name, if any, becomes the one that reads.
+    s->Entries.erase(s->Entries.begin() + static_cast<std::ptrdiff_t>(it->second));
+    s->Reindex();
 }
 
 bool TMemIniFile::SectionExists(const AnsiString& section) const { return FindSection(section) != nullptr; }
@@ -97,23 +112,20 @@ int TMemIniFile::KeyCount(const AnsiString& section) const {
 }
 
 void TMemIniFile::SetStrings(const TStrings& lines) {
-    FSections.clear();
-    Section* current = nullptr;
+    Clear();
+    Section* current = nullptr;   // points into FSections; re-taken after every section added
     for (int i = 0; i < lines.Count(); ++i) {
         AnsiString line = Trim(lines.Get(i));
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[' && line.back() == ']') {
             AnsiString name = Trim(line.substr(1, line.size() - 2));
             current = FindSection(name);
-            if (!current) {
-                FSections.push_back(Section{name, {}});
-                current = &FSections.back();
-            }
+            if (!current) current = &AddSection(name);
             continue;
         }
         size_t eq = line.find('=');
         if (!current || eq == AnsiString::npos) continue;
-        current->Entries.push_back(Entry{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))});
+        current->Add(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
     }
 }
 

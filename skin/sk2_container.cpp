@@ -1,7 +1,5 @@
 #include "skin/sk2_container.h"
 
-#include <set>
-
 #include "classlib/classes.h"
 #include "classlib/little_endian.h"
 #include "skin/skin_zip_member.h"
@@ -64,10 +62,18 @@ TSk2SkinData ParseSk2Container(const uint8_t* data, size_t size) {
     const uint8_t* header = Slice(data, size, 0, kSk2HeaderSize);
     if (GetLE32(header + 12) != kSk2HeaderSize) ReadFailed();
     uint32_t entryOffset = GetLE32(header + 20);
-    std::set<uint32_t> seen;
+    std::vector<bool> seen(size);   // one bit per container byte, whatever the chain claims
+    // What the lists keep, and the entry data the bitmaps read: a range named by many entries
+    // is counted each time it is read.
+    uint64_t budget = kSk2MaxDecodedBytes, readBudget = kSk2MaxDecodedBytes;
+    auto charge = [](uint64_t& left, uint64_t bytes) {
+        if (bytes > left) ReadFailed();
+        left -= bytes;
+    };
     for (;;) {
-        if (!seen.insert(entryOffset).second) ReadFailed();
         const uint8_t* entry = Slice(data, size, entryOffset, kSk2EntrySize);
+        if (seen[entryOffset]) ReadFailed();
+        seen[entryOffset] = true;
         uint32_t next = GetLE32(entry + 73);
         if (next == 0) break;   // the terminator's own fields are not read
         size_t nameLength = 0;
@@ -78,11 +84,14 @@ TSk2SkinData ParseSk2Container(const uint8_t* data, size_t size) {
         uint32_t dataSize = GetLE32(entry + 69);
         switch (kind) {
         case skBitmap: {
+            charge(readBudget, dataSize);
             TMemoryStream stream;
             stream.Write(Slice(data, size, dataOffset, dataSize), static_cast<int32_t>(dataSize));
             stream.SetPosition(0);
             try {
-                skin.Bitmaps.push_back({name, ReadBmp(stream)});
+                TBmpImage image = ReadBmp(stream, budget);
+                charge(budget, image.Bits.size() + image.Palette.size() * sizeof(uint32_t) + sizeof(TSk2Bitmap) + name.size());
+                skin.Bitmaps.push_back({name, std::move(image)});
             } catch (const EInvalidGraphic&) {
                 ReadFailed();
             } catch (const std::bad_alloc&) {   // keeping the picture found no memory
@@ -92,15 +101,18 @@ TSk2SkinData ParseSk2Container(const uint8_t* data, size_t size) {
         }
         case skInteger:
             if (dataSize > 4) ReadFailed();
+            charge(budget, sizeof(TSk2Value) + name.size() + 11);
             skin.Integers.push_back(
                 {name, IntToStr(static_cast<int32_t>(SmallValue(Slice(data, size, dataOffset, dataSize), dataSize)))});
             break;
         case skByte:
             if (dataSize > 1) ReadFailed();
+            charge(budget, sizeof(TSk2Value) + name.size() + 3);
             skin.Bytes.push_back({name, IntToStr(SmallValue(Slice(data, size, dataOffset, dataSize), dataSize))});
             break;
         case skText: {
             const uint8_t* text = Slice(data, size, dataOffset, dataSize);
+            charge(budget, sizeof(TSk2Value) + name.size() + dataSize);
             skin.Texts.push_back({name, AnsiString(reinterpret_cast<const char*>(text), dataSize)});
             break;
         }

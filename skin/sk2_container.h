@@ -14,6 +14,10 @@ extern const char* const kSkinWrongPasswordMessage;   // "Wrong password!"
 constexpr uint32_t kSk2HeaderSize = 24;
 constexpr uint32_t kSk2EntrySize = 77;
 constexpr uint32_t kSk2NameSize = 64;
+// What one container may keep once read (decoded pixels, texts and values together), and what
+// its bitmaps may read of entry data. Entries may all name one data range, so without these a
+// small file could claim memory and time entry after entry; real skins keep well under 1 MiB.
+constexpr uint64_t kSk2MaxDecodedBytes = 64u * 1024u * 1024u;
 
 enum TSk2EntryKind : uint8_t { skBitmap = 0, skInteger = 1, skByte = 2, skText = 3 };
 
@@ -44,7 +48,8 @@ struct TSk2SkinData {
 };
 
 // Raises Exception(kSkinReadFailedMessage) on any malformed header, entry, offset, size,
-// bitmap or a chain that comes back to an entry it has already passed.
+// bitmap, a chain that comes back to an entry it has already passed, or entries that would
+// keep or read more than kSk2MaxDecodedBytes (refused before the picture that would pass it is decoded).
 TSk2SkinData ParseSk2Container(const uint8_t* data, size_t size);
 
 // Extracts "SKINDATA.SK2" from the skin file into tempName, reads it and deletes it whatever

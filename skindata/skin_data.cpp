@@ -28,10 +28,24 @@ void TgwCompressedStoredSkin::BuildFromIniFile(const AnsiString& path) {
 
     const AnsiString folder = ExtractFilePath(path);
     FCompressedData.Clear();
+    // Loading refuses a stored skin that inflates past kMaxStoredSkinSize; building refuses it
+    // alike, with the same message, as soon as the pictures read so far pass it.
+    // The same goes for the memory that loading lets the pictures and the text take.
+    int64_t storedSize = 4 + 3 + 4;   // version, three flags, the active count
+    uint64_t loadedCost = 0;
+    auto keep = [&](int64_t bytes, uint64_t cost) {
+        storedSize += bytes;
+        loadedCost += cost;
+        if (storedSize > kMaxStoredSkinSize || loadedCost > kMaxStoredSkinPixels)
+            throw ECompressionError("decompressed data too large");
+    };
+    auto keepPicture = [&](const TBmpImage& image) { keep(StoredPictureSize(image), LoadedPictureCost(image)); };
     auto load = [&](const AnsiString& name) {
         if (name.empty()) return TBmpImage();
         TFileStream f(folder + name, fmOpenRead | fmShareDenyWrite);
-        return ReadBmp(f);
+        TBmpImage image = ReadBmp(f);
+        keepPicture(image);
+        return image;
     };
     TgwStoredSkin skin;
     skin.Picture = load(ini.ReadString("PICTURES", "picture", AnsiString()));
@@ -42,8 +56,10 @@ void TgwCompressedStoredSkin::BuildFromIniFile(const AnsiString& path) {
     for (int i = 0; i < active.Count(); ++i) {
         TFileStream f(folder + active.Get(i), fmOpenRead | fmShareDenyWrite);
         skin.ActivePictures.push_back(ReadBmp(f));
+        keepPicture(skin.ActivePictures.back());
     }
     skin.IniText = lines.GetText();
+    keep(static_cast<int64_t>(skin.IniText.size()), LoadedIniTextCost(skin.IniText));
 
     TMemoryStream raw;
     WriteStoredSkin(raw, skin);

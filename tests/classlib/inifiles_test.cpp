@@ -79,3 +79,50 @@ TEST(MemIniFile, WritingEraseAndFileRoundTrip) {
     EXPECT_TRUE(again.ReadBool("t", "flag", false));
     EXPECT_FALSE(again.SectionExists("gone"));
 }
+
+TEST(MemIniFile, LookupsFollowEditsAndTheTextOrderStays) {
+    TMemIniFile ini = IniFromText(
+        "[b]\r\nk=first\r\nK=second\r\nother=o\r\n"
+        "[a]\r\nx=1\r\n"
+        "[B]\r\nk=third\r\n");
+    struct Step {
+        const char* Label;
+        void (*Edit)(TMemIniFile&);
+        const char* ReadsK;   // what [b] k reads after the step
+        const char* Text;     // the whole INI written out after the step
+    } steps[] = {
+        {"as read", [](TMemIniFile&) {}, "first", "[b]\r\nk=first\r\nK=second\r\nother=o\r\nk=third\r\n\r\n[a]\r\nx=1\r\n"},
+        {"write the first of equal keys", [](TMemIniFile& i) { i.WriteString("B", "K", "new"); }, "new",
+         "[b]\r\nk=new\r\nK=second\r\nother=o\r\nk=third\r\n\r\n[a]\r\nx=1\r\n"},
+        {"delete it: the next one reads", [](TMemIniFile& i) { i.DeleteKey("b", "k"); }, "second",
+         "[b]\r\nK=second\r\nother=o\r\nk=third\r\n\r\n[a]\r\nx=1\r\n"},
+        {"delete a key before others", [](TMemIniFile& i) { i.DeleteKey("b", "K"); }, "third",
+         "[b]\r\nother=o\r\nk=third\r\n\r\n[a]\r\nx=1\r\n"},
+        {"erase a section before another", [](TMemIniFile& i) { i.EraseSection("B"); }, "<missing>",
+         "[a]\r\nx=1\r\n"},
+        {"a new section goes last", [](TMemIniFile& i) { i.WriteString("b", "k", "again"); }, "again",
+         "[a]\r\nx=1\r\n\r\n[b]\r\nk=again\r\n"},
+    };
+    for (const Step& s : steps) {
+        s.Edit(ini);
+        EXPECT_EQ(ini.ReadString("b", "k", "<missing>"), s.ReadsK) << s.Label;
+        EXPECT_EQ(ini.ReadString("A", "X", "<missing>"), "1") << s.Label;
+        TStringList lines;
+        ini.GetStrings(lines);
+        EXPECT_EQ(lines.GetText(), s.Text) << s.Label;
+    }
+}
+
+TEST(MemIniFile, LongListsReadEveryKeyInOrder) {
+    const int count = 65536;
+    AnsiString text = "[list]\r\ncount=65536\r\n";
+    for (int i = count - 1; i >= 0; --i) text += IntToStr(i) + "=v" + IntToStr(i) + "\r\n";   // stored backwards
+    TMemIniFile ini = IniFromText(text);
+    EXPECT_EQ(ini.KeyCount("list"), count + 1);
+    for (int i = 0; i < count; ++i)
+        if (ini.ReadString("LIST", IntToStr(i), "") != "v" + IntToStr(i)) FAIL() << "key " << i;
+    TStringList keys;
+    ini.ReadSection("list", &keys);
+    EXPECT_EQ(keys.Get(1), "65535");
+    EXPECT_EQ(keys.Get(count), "0");
+}

@@ -252,3 +252,178 @@ TEST(StoredSkin, CompressedFileSizes) {
         EXPECT_EQ(stored.CompressedData().GetSize(), c.size) << c.label;
     }
 }
+
+namespace {
+
+// A bitmap file with a one-colour palette at 8 bits and the run-length `codes` as its data.
+std::string Rle8Bmp(int32_t width, int32_t height, const std::string& codes) {
+    std::string head(14 + 40 + 4, '\0');
+    uint8_t* p = reinterpret_cast<uint8_t*>(&head[0]);
+    p[0] = 'B';
+    p[1] = 'M';
+    PutLE32(p + 2, static_cast<uint32_t>(head.size() + codes.size()));
+    PutLE32(p + 10, static_cast<uint32_t>(head.size()));
+    PutLE32(p + 14, 40);
+    PutLE32(p + 18, static_cast<uint32_t>(width));
+    PutLE32(p + 22, static_cast<uint32_t>(height));
+    PutLE16(p + 26, 1);
+    PutLE16(p + 28, 8);
+    PutLE32(p + 30, 1);   // BI_RLE8
+    PutLE32(p + 34, static_cast<uint32_t>(codes.size()));
+    PutLE32(p + 46, 1);   // colours used
+    return head + codes;
+}
+
+// 60 bytes, "end of bitmap" only: 2048 x 2048, 4 MiB of pixels once read.
+std::string TinyRleBmp() { return Rle8Bmp(2048, 2048, std::string("\0\1", 2)); }
+
+// 8192 x 8448 written out in runs: about 570 KB that read as 66 MiB of pixels.
+std::string LargeRleBmp() {
+    std::string row;
+    for (int x = 0; x < 8192; x += 255) row += {static_cast<char>(std::min(255, 8192 - x)), '\0'};
+    row += std::string("\0\0", 2);
+    std::string codes;
+    for (int y = 0; y < 8448; ++y) codes += row;
+    return Rle8Bmp(8192, 8448, codes);
+}
+
+// The bare fixture's INI behind `pictures`, the entries and pictures of a stored skin.
+std::string StoredWith(int32_t version, const std::string& pictures) {
+    const std::string bare = ReadWholeFile(SkinFixture("bare", "skin.stored"));
+    return WithVersion(bare.substr(0, 4), version) + pictures + bare.substr(11);
+}
+
+std::string Count(int32_t n) {
+    std::string s(4, '\0');
+    PutLE32(reinterpret_cast<uint8_t*>(&s[0]), static_cast<uint32_t>(n));
+    return s;
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+}  // namespace
+
+TEST(StoredSkin, PicturesShareOneDecodedBudget) {
+    const std::string tiny = TinyRleBmp();   // 4 MiB each: fifteen fit in the 64 MiB budget
+    const std::string entry = std::string(1, '\0') + tiny, none = "\x01";
+    struct Case {
+        const char* Label;
+        std::string Stored;
+        bool Loads;
+    } cases[] = {
+        {"15 active", StoredWith(3, none + none + none + Count(15) + Repeat(tiny, 15)), true},
+        // sixteen fill it with their pixels alone: what holds them passes it
+        {"16 active", StoredWith(3, none + none + none + Count(16) + Repeat(tiny, 16)), false},
+        {"100 active", StoredWith(3, none + none + none + Count(100) + Repeat(tiny, 100)), false},
+        {"3 entries + 12 active", StoredWith(3, entry + entry + entry + Count(12) + Repeat(tiny, 12)), true},
+        {"3 entries + 13 active", StoredWith(3, entry + entry + entry + Count(13) + Repeat(tiny, 13)), false},
+        // version 2: the two entries read and dropped are decoded too
+        {"v2, 5 entries + 10 active", StoredWith(2, Repeat(entry, 5) + Count(10) + Repeat(tiny, 10)), true},
+        {"v2, 5 entries + 11 active", StoredWith(2, Repeat(entry, 5) + Count(11) + Repeat(tiny, 11)), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        ASSERT_LT(c.Stored.size(), 8000u) << "a small stored skin";
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, ZlibDeflate(c.Stored));
+        TRecordingSkinData data(nullptr);
+        if (c.Loads) {
+            ASSERT_NO_THROW(data.SetCompressedStoredSkin(&stored));
+            EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225, 1226, 1227}));
+            EXPECT_FALSE(data.Empty);
+            EXPECT_EQ(data.ActivePictureList.back().Width, 2048);
+        } else {
+            EXPECT_THROW(data.SetCompressedStoredSkin(&stored), EInvalidGraphic);
+            EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225}));
+            EXPECT_TRUE(data.Empty);
+            EXPECT_TRUE(data.ActivePictureList.empty());
+        }
+    }
+}
+
+TEST(StoredSkin, IniTextTakesFromTheSameBudget) {
+    // Every line costs a string in a list and a key in the INI, however short it is.
+    const std::string tiny = TinyRleBmp(), none = "\x01";
+    const std::string noPictures = StoredWith(3, none + none + none + Count(0));
+    const std::string fifteen = StoredWith(3, none + none + none + Count(15) + Repeat(tiny, 15));
+    struct Case {
+        const char* Label;
+        std::string Stored;
+        bool Loads;
+    } cases[] = {
+        {"2,000 empty lines", noPictures + Repeat("\r\n", 2000), true},
+        {"400,000 empty lines", noPictures + Repeat("\r\n", 400000), false},
+        {"400,000 lines of one key", noPictures + "[X]\r\n" + Repeat("a=1\r\n", 400000), false},
+        {"400,000 bare line feeds", noPictures + Repeat("\n", 400000), false},
+        {"15 pictures + 2,000 lines", fifteen + Repeat("\r\n", 2000), true},
+        {"15 pictures + 40,000 lines", fifteen + Repeat("\r\n", 40000), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, ZlibDeflate(c.Stored));
+        ASSERT_LT(stored.CompressedData().GetSize(), 8000) << "a small stored skin";
+        TRecordingSkinData data(nullptr);
+        if (c.Loads) {
+            ASSERT_NO_THROW(data.SetCompressedStoredSkin(&stored));
+            EXPECT_FALSE(data.Empty);
+        } else {
+            EXPECT_THROW(data.SetCompressedStoredSkin(&stored), EReadError);
+            EXPECT_EQ(data.Messages, (std::vector<unsigned>{1225}));
+            EXPECT_TRUE(data.Empty);
+        }
+    }
+}
+
+TEST(StoredSkin, BuildRefusesWhatLoadingWould) {
+    TempDir dir;
+    WriteWholeFile(dir / "tiny.bmp", TinyRleBmp());    // 4 MiB once stored
+    WriteWholeFile(dir / "large.bmp", LargeRleBmp());  // 66 MiB once stored
+    auto ini = [&](const char* pictures, int active, int emptyLines = 0) {
+        std::string s = std::string("[VERSION]\r\nskinname=budget\r\n[PICTURES]\r\n") + pictures +
+                        "activepicturescount=" + std::to_string(active) + "\r\n";
+        for (int i = 0; i < active; ++i) s += std::to_string(i) + "=tiny.bmp\r\n";
+        return s + "[FORMINFO]\r\n[SKINOBJECTS]\r\n[SKINCONTROLS]\r\n" + Repeat("\r\n", emptyLines);
+    };
+    struct Case {
+        const char* Label;
+        std::string Ini;
+        bool Builds;
+    } cases[] = {
+        {"15 active", ini("", 15), true},
+        {"16 active", ini("", 16), false},
+        {"picture + 14 active", ini("picture=tiny.bmp\r\n", 14), true},
+        {"3 entries + 13 active", ini("picture=tiny.bmp\r\ninactivepicture=tiny.bmp\r\nmask=tiny.bmp\r\n", 13), false},
+        {"one large picture", ini("picture=large.bmp\r\n", 0), false},
+        // under 64 MiB once stored, but more than loading lets its lines take
+        {"400,000 empty lines", ini("", 0, 400000), false},
+        {"15 active + 40,000 empty lines", ini("", 15, 40000), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        WriteWholeFile(dir / "skin.ini", c.Ini);
+        TgwCompressedStoredSkin stored(nullptr);
+        SetCompressed(stored, "previous");
+        try {
+            stored.BuildFromIniFile(dir / "skin.ini");
+            EXPECT_TRUE(c.Builds) << "built";
+        } catch (const EZlibError& e) {
+            EXPECT_FALSE(c.Builds);
+            EXPECT_EQ(e.Message, "decompressed data too large");
+        }
+        // Whatever is built loads.
+        EXPECT_EQ(stored.IsEmpty(), !c.Builds);
+        if (stored.IsEmpty()) continue;
+        TRecordingSkinData data(nullptr);
+        try {
+            data.SetCompressedStoredSkin(&stored);
+        } catch (const Exception& e) {
+            ADD_FAILURE() << "the built skin does not load: " << e.Message;
+        }
+        EXPECT_EQ(data.SkinName, "budget");
+    }
+}
