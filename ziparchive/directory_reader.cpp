@@ -218,6 +218,9 @@ void TArcUnZip::ReadZip(TStream* stream) {
     };
 
     TZipHeaderInfo* previous = nullptr;   // the record read last, for the extra-length retry
+    // The bounds check needs the file's size; taking it per record would seek to the end
+    // and back and drop the read buffer every time, so it is taken once.
+    int64_t archiveSize = -1;
     TPumpClock::time_point lastPump;
     for (uint64_t i = 0; i < e.GetTotalEntries();) {
         if (PumpDue(lastPump, TPumpClock::now())) PumpMessages();
@@ -229,7 +232,9 @@ void TArcUnZip::ReadZip(TStream* stream) {
         const bool checkBounds = !spanned && !fromConfig && !FRescanned;
         auto readOne = [&]() {
             if (!h->ReadCentralHeader(s, nextDisk)) return false;
-            if (checkBounds && !EntryFitsIn(*h, s->GetSize())) {
+            if (!checkBounds) return true;
+            if (archiveSize < 0) archiveSize = s->GetSize();
+            if (!EntryFitsIn(*h, archiveSize)) {
                 s->Seek(h->CentralHeaderPosition, soBeginning);
                 return false;
             }
