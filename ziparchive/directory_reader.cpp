@@ -218,6 +218,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
     };
 
     TZipHeaderInfo* previous = nullptr;   // the record read last, for the extra-length retry
+    uint32_t previousDisk = 0;            // the disk or part it ended on
     // The bounds check needs the file's size; taking it per record would seek to the end
     // and back and drop the read buffer every time, so it is taken once.
     int64_t archiveSize = -1;
@@ -241,8 +242,11 @@ void TArcUnZip::ReadZip(TStream* stream) {
             return true;
         };
         bool ok = readOne();
-        if (!ok && previous && previous->StoredCentralExtraLength != 0) {
-            // The record before may have claimed an extra field it does not have.
+        // The record before may have claimed an extra field it does not have. Moving back
+        // over it makes sense only within its own disk or part and its own bytes: a read
+        // that went on to the next part has nothing of that record behind it.
+        if (!ok && previous && previous->StoredCentralExtraLength != 0 && FCurrentDisk == previousDisk &&
+            s->GetPosition() - previous->StoredCentralExtraLength >= previous->CentralExtraPosition) {
             const int64_t here = s->GetPosition();
             const uint16_t extra = previous->StoredCentralExtraLength;
             s->Seek(here - extra, soBeginning);
@@ -304,6 +308,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
             s->Seek(extraEnd + commentLength, soBeginning);
         }
         previous = record;
+        previousDisk = FCurrentDisk;
         ++i;
     }
 
