@@ -35,12 +35,9 @@ void TS_BufferStream::FinishWriting() {
 }
 
 int64_t TS_BufferStream::LogicalPosition() {
+    if (FState == bsReading) return FFillEnd + (FBufferPtr - FBufferEnd);
     int64_t inner = FInnerStream->Seek(0, soCurrent);
-    switch (FState) {
-    case bsReading: return inner + (FBufferPtr - FBufferEnd);
-    case bsWriting: return inner + FBufferPtr;
-    default: return inner;
-    }
+    return FState == bsWriting ? inner + FBufferPtr : inner;
 }
 
 void TS_BufferStream::SyncInner() {
@@ -63,6 +60,8 @@ bool TS_BufferStream::FillBuffer() {
     FBufferPtr = 0;
     FBufferEnd = n;
     FState = n > 0 ? bsReading : bsIdle;
+    FPutBack = false;
+    if (n > 0) FFillEnd = FInnerStream->Seek(0, soCurrent);
     DoFillBuffer();
     return n > 0;
 }
@@ -89,6 +88,7 @@ bool TS_BufferStream::FlushBuffer() {
 void TS_BufferStream::PutBackByte(uint8_t b) {
     if (FState != bsReading || FBufferPtr <= 0) throw EStreamError("Putback overflow");
     FBuffer[static_cast<size_t>(--FBufferPtr)] = b;
+    FPutBack = true;
 }
 
 void TS_BufferStream::DoFillBuffer() {
@@ -176,6 +176,13 @@ int64_t TS_BufferStream::Seek(int64_t offset, int origin) {
     }
     if (target == logical) return logical;
     if (target < 0) throw Exception(kSeekError);
+    // A target among the bytes read ahead moves within the buffer: the readers of records
+    // step back and forth over a few bytes, and refilling each time would read the file
+    // once per record.
+    if (FState == bsReading && !FPutBack && target <= FFillEnd && target >= FFillEnd - FBufferEnd) {
+        FBufferPtr = static_cast<int32_t>(target - (FFillEnd - FBufferEnd));
+        return target;
+    }
     if (FState == bsWriting && !FlushBuffer()) throw Exception(kSeekError);
     FInnerStream->Seek(target, soBeginning);
     FState = bsIdle;

@@ -68,6 +68,11 @@ protected:
     int32_t FBufferEnd = 0;
     int32_t FBufferSize;
     TBufferState FState = bsIdle;
+    // While reading: the inner position at the end of the buffer, so that the logical
+    // position and a seek inside the buffer need no call to the inner stream.
+    int64_t FFillEnd = 0;
+    // A byte put back differs from the file's: the buffer then no longer serves seeks.
+    bool FPutBack = false;
     bool FFlushOnDestroy = false;
     bool FWritten = false;
 };

@@ -218,6 +218,10 @@ void TArcUnZip::ReadZip(TStream* stream) {
     };
 
     TZipHeaderInfo* previous = nullptr;   // the record read last, for the extra-length retry
+    uint32_t previousDisk = 0;            // the disk or part it ended on
+    // The bounds check needs the file's size; taking it per record would seek to the end
+    // and back and drop the read buffer every time, so it is taken once.
+    int64_t archiveSize = -1;
     TPumpClock::time_point lastPump;
     for (uint64_t i = 0; i < e.GetTotalEntries();) {
         if (PumpDue(lastPump, TPumpClock::now())) PumpMessages();
@@ -229,15 +233,20 @@ void TArcUnZip::ReadZip(TStream* stream) {
         const bool checkBounds = !spanned && !fromConfig && !FRescanned;
         auto readOne = [&]() {
             if (!h->ReadCentralHeader(s, nextDisk)) return false;
-            if (checkBounds && !EntryFitsIn(*h, s->GetSize())) {
+            if (!checkBounds) return true;
+            if (archiveSize < 0) archiveSize = s->GetSize();
+            if (!EntryFitsIn(*h, archiveSize)) {
                 s->Seek(h->CentralHeaderPosition, soBeginning);
                 return false;
             }
             return true;
         };
         bool ok = readOne();
-        if (!ok && previous && previous->StoredCentralExtraLength != 0) {
-            // The record before may have claimed an extra field it does not have.
+        // The record before may have claimed an extra field it does not have. Moving back
+        // over it makes sense only within its own disk or part and its own bytes: a read
+        // that went on to the next part has nothing of that record behind it.
+        if (!ok && previous && previous->StoredCentralExtraLength != 0 && FCurrentDisk == previousDisk &&
+            s->GetPosition() - previous->StoredCentralExtraLength >= previous->CentralExtraPosition) {
             const int64_t here = s->GetPosition();
             const uint16_t extra = previous->StoredCentralExtraLength;
             s->Seek(here - extra, soBeginning);
@@ -299,6 +308,7 @@ void TArcUnZip::ReadZip(TStream* stream) {
             s->Seek(extraEnd + commentLength, soBeginning);
         }
         previous = record;
+        previousDisk = FCurrentDisk;
         ++i;
     }
 

@@ -168,8 +168,20 @@ void TObjectList::GrowCapacity() {
 void TObjectList::SetItemCapacity(int32_t n) {
     if (n == FCapacity) return;
     if (n < FCount || n > kMaxListSize) Error(n);
-    FItems.resize(static_cast<size_t>(n), nullptr);
-    FItems.shrink_to_fit();
+    // The visible capacity follows the small steps of GrowCapacity, but the storage grows
+    // by doubling: copying the array at every step of 16 would make a long list cost the
+    // square of its length. It is given back only when less than half of it is wanted.
+    const size_t wanted = static_cast<size_t>(n);
+    const size_t storage = FItems.capacity();
+    if (wanted > storage) {
+        FItems.reserve(std::min(std::max(wanted, 2 * storage), static_cast<size_t>(kMaxListSize)));
+        FItems.resize(wanted, nullptr);
+    } else if (wanted < storage / 2) {
+        std::vector<TObject*> smaller(FItems.begin(), FItems.begin() + n);
+        FItems.swap(smaller);
+    } else {
+        FItems.resize(wanted, nullptr);
+    }
     FCapacity = n;
 }
 

@@ -199,6 +199,58 @@ def damaged_archives():
     return {"zip64_locator_at_start.zip": locator + end}
 
 
+def part_set_seeds(archives):
+    """Two-part sets for fuzz_directory_parts: two bytes that say where the archive is cut,
+    then the archive with its end record saying it is the second part. Cuts fall in the
+    data, in a central record's fixed part, name and extra field, and before the end record;
+    one set ends inside a record that its end record claims but neither part holds."""
+    b = io.BytesIO()
+    with zipfile.ZipFile(b, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in (("a.htm", PAGE), ("sub/b.txt", b"b" * 40), ("c", b"")):
+            info = zipfile.ZipInfo(name, (2020, 1, 2, 3, 4, 6))
+            info.extra = struct.pack("<HH", 0xCAFE, 20) + bytes(20)
+            info.compress_type = zipfile.ZIP_DEFLATED
+            z.writestr(info, data)
+    sources = {"extra": b.getvalue()}
+    if "py_deflated.zip" in archives:
+        sources["plain"] = archives["py_deflated.zip"]
+
+    def as_second_part(src, cut, records, claimed):
+        eocd = src.rfind(b"PK\x05\x06")
+        out = bytearray(src)
+        cd_off = struct.unpack_from("<I", src, eocd + 16)[0]
+        on_last = sum(1 for p in records if p >= cut)
+        for p in records:   # entries whose local header lies in the second part
+            local = struct.unpack_from("<I", src, p + 42)[0]
+            if local >= cut and p + 46 <= len(src):
+                struct.pack_into("<H", out, p + 34, 1)
+                struct.pack_into("<I", out, p + 42, local - cut)
+        struct.pack_into("<HHHH", out, eocd + 4, 1, 0 if cd_off < cut else 1, on_last, claimed)
+        struct.pack_into("<I", out, eocd + 16, cd_off if cd_off < cut else cd_off - cut)
+        return struct.pack("<H", cut) + bytes(out)
+
+    for label, src in sources.items():
+        eocd = src.rfind(b"PK\x05\x06")
+        total, _, cd_off = struct.unpack_from("<HII", src, eocd + 10)
+        records = []
+        p = cd_off
+        while p < eocd:
+            records.append(p)
+            n, e, c = struct.unpack_from("<HHH", src, p + 28)
+            p += 46 + n + e + c
+        second = records[1]
+        n, e = struct.unpack_from("<HH", src, second + 28)
+        cuts = {"data": cd_off // 2, "fixed": records[0] + 20, "name": second + 46 + 2, "end": eocd}
+        if e:
+            cuts["extra"] = second + 46 + n + 3
+        for where, cut in cuts.items():
+            put("fuzz_directory_parts", "%s_cut_in_%s" % (label, where), as_second_part(src, cut, records, total))
+        # The part ends four bytes into a record that is claimed but held by neither part.
+        partial = src[:eocd] + b"PK\x01\x02" + src[eocd:]
+        put("fuzz_directory_parts", "%s_claims_more" % label,
+            as_second_part(partial, eocd + 4, records, total + 1))
+
+
 def main():
     seeds = os.path.join(HERE, "seeds")
     if os.path.isdir(seeds):
@@ -213,6 +265,7 @@ def main():
     for name, data_ in damaged_archives().items():
         put("fuzz_directory", name, data_)
         put("fuzz_extract", name, data_)
+    part_set_seeds(archives)
     legacy_streams(data)
     book_seeds(archives)
     object_list_seeds()

@@ -201,6 +201,37 @@ TEST(BufferedStream, PutBackAndEvents) {
     EXPECT_EQ(flushes, 2);
 }
 
+// Record readers step back and forth over the bytes just read: a seek among the bytes read
+// ahead is served from the buffer, without reading the file again, except after a byte was
+// put back, which the file does not hold.
+TEST(BufferedStream, SeeksAmongTheBytesReadAheadKeepTheBuffer) {
+    TMemoryStream inner;
+    Put(inner, "hello world, again");
+    inner.Seek(0, soBeginning);
+    TS_BufferStream s(&inner, 8);
+    int fills = 0;
+    s.OnFillBuffer = [&](TObject*) { ++fills; };
+    EXPECT_EQ(Get(s, 5), "hello");
+    EXPECT_EQ(s.Seek(1, soBeginning), 1);
+    EXPECT_EQ(Get(s, 3), "ell");
+    EXPECT_EQ(s.Seek(3, soCurrent), 7);
+    EXPECT_EQ(s.GetPosition(), 7);
+    EXPECT_EQ(Get(s, 1), "o");
+    EXPECT_EQ(s.Seek(8, soBeginning), 8);         // the end of the buffer: the next read refills
+    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(Get(s, 4), "rld,");
+    EXPECT_EQ(fills, 2);
+    s.PutBackByte('D');
+    EXPECT_EQ(s.Seek(10, soBeginning), 10);
+    EXPECT_EQ(Get(s, 2), "d,");                   // the file's byte, not the one put back
+    EXPECT_EQ(s.Seek(2, soBeginning), 2);         // before the buffer: read from the file
+    Put(s, "LL");
+    EXPECT_EQ(s.GetPosition(), 4);
+    EXPECT_EQ(Get(s, 3), "o w");
+    s.Flush();
+    EXPECT_EQ(Contents(inner), "heLLo world, again");
+}
+
 // A "disk" that takes only Room more bytes.
 class TSmallDisk : public TMemoryStream {
 public:

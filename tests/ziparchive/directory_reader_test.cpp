@@ -262,6 +262,69 @@ TEST(DirectoryReader, SplitArchiveAcrossPartsWithComments) {
     EXPECT_THROW(y.OpenZip(), EFOpenError);
 }
 
+// Gives every central record an extra field of `bytes` bytes (one block of a tag no reader
+// knows), moving what follows.
+void AddCentralExtra(TBuiltArchive& a, uint16_t bytes) {
+    std::string extra(bytes, '\0');
+    PutLE16(reinterpret_cast<uint8_t*>(&extra[0]), 0xCAFE);
+    PutLE16(reinterpret_cast<uint8_t*>(&extra[2]), static_cast<uint16_t>(bytes - 4));
+    for (size_t k = a.CentralPositions.size(); k-- > 0;) {
+        const size_t at = static_cast<size_t>(a.CentralPositions[k]);
+        const uint16_t name = GetLE16(reinterpret_cast<const uint8_t*>(&a.Bytes[at + 28]));
+        PutLE16(reinterpret_cast<uint8_t*>(&a.Bytes[at + 30]), bytes);
+        a.Bytes.insert(at + 46 + name, extra);
+        for (size_t j = k + 1; j < a.CentralPositions.size(); ++j) a.CentralPositions[j] += bytes;
+    }
+    const int64_t grown = static_cast<int64_t>(bytes) * static_cast<int64_t>(a.CentralPositions.size());
+    a.EndOffset += grown;
+    uint8_t* end = reinterpret_cast<uint8_t*>(&a.Bytes[static_cast<size_t>(a.EndOffset)]);
+    PutLE32(end + 12, GetLE32(end + 12) + static_cast<uint32_t>(grown));
+}
+
+// A damaged two-part set: the first part holds the records that exist and ends `cut` bytes
+// into one more, the second holds only the end record, which claims `claimed` entries.
+// Whatever the extra fields and the cut, the reader refuses it as a bad archive and
+// forgets it.
+TEST(DirectoryReader, DamagedPartSetIsABadArchive) {
+    struct Row {
+        const char* label;
+        uint16_t extra;   // extra field of each real record
+        size_t cut;       // bytes of the missing record on the first part
+        uint16_t claimed;
+    };
+    const Row rows[] = {
+        {"extra longer than what the second part gives, part ends between records", 32, 0, 4},
+        {"extra longer than what the second part gives, part ends after the signature", 32, 4, 4},
+        {"extra longer than what the second part gives, part ends inside the fixed part", 24, 20, 9},
+        {"short extra, part ends inside the fixed part", 8, 20, 4},
+        {"no extra, part ends after the signature", 0, 4, 4},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        TempDir dir;
+        auto built = BuildArchive(kThree);
+        if (row.extra) AddCentralExtra(built, row.extra);
+        std::string part1 = built.Bytes.substr(0, static_cast<size_t>(built.EndOffset));
+        std::string missing(46, '\0');
+        PutLE32(reinterpret_cast<uint8_t*>(&missing[0]), 0x02014B50);
+        part1 += missing.substr(0, row.cut);
+        std::string part2 = built.Bytes.substr(static_cast<size_t>(built.EndOffset));
+        uint8_t* end = reinterpret_cast<uint8_t*>(&part2[0]);
+        PutLE16(end + 4, 1);    // this disk
+        PutLE16(end + 6, 0);    // the directory starts on the first
+        PutLE16(end + 8, 0);    // no records on this disk
+        PutLE16(end + 10, row.claimed);
+        WriteFileBytes(WinDir(dir) + "arc.zip.z01", part1);
+        WriteFileBytes(WinDir(dir) + "arc.zip", part2);
+
+        TArcUnZip z(nullptr);
+        z.SetZipName(WinDir(dir) + "arc.zip");
+        EXPECT_THROW(z.OpenZip(), EBadZipFile);
+        EXPECT_EQ(z.EntryCount(), 0);
+        EXPECT_EQ(z.GetZipName(), "");
+    }
+}
+
 void SetWriteTime(const std::string& name, int64_t unixSeconds, int nanos) {
 #ifdef _WIN32
     HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
