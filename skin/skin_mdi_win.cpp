@@ -55,7 +55,7 @@ TMainMenu* ActiveChildMenu(TlumSkinEngine* engine, HWND client, const TMessage& 
     if (reinterpret_cast<TCustomForm*>(m.WParam) == active) {
         for (int k = 0; k < active->ComponentCount(); ++k)
             if (m.LParam && active->GetComponent(k) == reinterpret_cast<TComponent*>(m.LParam))
-                return static_cast<TMainMenu*>(active->GetComponent(k));
+                return dynamic_cast<TMainMenu*>(active->GetComponent(k));
         return nullptr;
     }
     auto* skin = dynamic_cast<TlumSkinWindowVCL*>(engine->FindSkinWindow(active->GetHandle()));
