@@ -382,13 +382,15 @@ void TMenu::Rebuild() {
     FRebuilding = true;
     // Only our own items go, known by the command they carry as item data. An MDI client puts a
     // maximised child's system menu in front of a frame's items and its minimise, restore and
-    // close buttons after them, and takes them out itself; the system menu is the child's.
+    // close buttons after them, and takes them out itself; the system menu is the child's, and
+    // its item may carry the child's window as data, which is no command of ours.
     // (Deleting an item that opens a sub-menu destroys the sub-menu too.)
     for (int position = GetMenuItemCount(FHandle) - 1; position >= 0; --position) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_DATA;
-        if (GetMenuItemInfoA(FHandle, static_cast<UINT>(position), TRUE, &info) && info.dwItemData != 0)
+        if (GetMenuItemInfoA(FHandle, static_cast<UINT>(position), TRUE, &info) && info.dwItemData != 0 &&
+            info.dwItemData <= kLastCommand && TMenuItem::FindByCommand(static_cast<UINT>(info.dwItemData)))
             DeleteMenu(FHandle, static_cast<UINT>(position), MF_BYPOSITION);
     }
     UINT front = 0;   // ours go after the items in front that open a sub-menu

@@ -441,9 +441,13 @@ TEST(Mdi, MaximisedChildsButtonsStayOnTheFrameBarThroughItemChanges) {
         {"sub-item caption", [](TFrameForm* f) { f->Menu->GetItems()->Items(0)->Items(0)->SetCaption("&Quit"); }},
         {"bar item added", [](TFrameForm* f) { AddMenuItem(f, f->Menu->GetItems(), "&Tools", 7); }},
     };
-    for (bool childMenu : {false, true}) {
+    for (int variant = 0; variant < 4; ++variant) {
+        const bool childMenu = (variant & 1) != 0;
+        // The system menu's item may carry the child's window as data (its icon is the child's).
+        const bool windowData = (variant & 2) != 0;
         for (const Change& c : changes) {
-            const std::string row = std::string(c.name) + (childMenu ? ", child with a menu" : ", child without");
+            const std::string row = std::string(c.name) + (childMenu ? ", child with a menu" : ", child without") +
+                                    (windowData ? ", window as data" : "");
             MdiSet s;
             TCustomForm* child = s.B;
             std::unique_ptr<TMenuChildForm> withMenu;
@@ -461,6 +465,13 @@ TEST(Mdi, MaximisedChildsButtonsStayOnTheFrameBarThroughItemChanges) {
             const int count = GetMenuItemCount(bar);
             HMENU system = GetSystemMenu(child->GetHandle(), FALSE);
             ASSERT_EQ(GetSubMenu(bar, 0), system) << row;
+            if (windowData) {
+                MENUITEMINFOA data{};
+                data.cbSize = sizeof data;
+                data.fMask = MIIM_DATA;
+                data.dwItemData = reinterpret_cast<ULONG_PTR>(child->GetHandle());
+                ASSERT_TRUE(SetMenuItemInfoA(bar, 0, TRUE, &data)) << row;
+            }
             const int closeAt = count - 1;
             ASSERT_TRUE(GetMenuItemID(bar, closeAt) == SC_CLOSE || GetMenuItemID(bar, closeAt) == SC_MINIMIZE) << row;
             RECT item{};
