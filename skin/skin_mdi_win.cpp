@@ -46,6 +46,22 @@ TCustomForm* ActiveChild(HWND client) {
     return dynamic_cast<TCustomForm*>(FindControl(active));
 }
 
+// The menu of the child the client has active: the one a message from that child brings (one
+// of its own components), else the one its skin saved. A message from any other child, which
+// may have been posted before another child was activated, has no say.
+TMainMenu* ActiveChildMenu(TlumSkinEngine* engine, HWND client, const TMessage& m) {
+    TCustomForm* active = client ? ActiveChild(client) : nullptr;
+    if (!active || active->IsDestroying()) return nullptr;
+    if (reinterpret_cast<TCustomForm*>(m.WParam) == active) {
+        for (int k = 0; k < active->ComponentCount(); ++k)
+            if (m.LParam && active->GetComponent(k) == reinterpret_cast<TComponent*>(m.LParam))
+                return dynamic_cast<TMainMenu*>(active->GetComponent(k));
+        return nullptr;
+    }
+    auto* skin = dynamic_cast<TlumSkinWindowVCL*>(engine->FindSkinWindow(active->GetHandle()));
+    return skin ? skin->GetSavedMenu() : nullptr;
+}
+
 }  // namespace
 
 // ---- TlumSkinMenuBarControlButton -----------------------------------------------------------
@@ -481,21 +497,17 @@ bool TlumSkinWindowVCL::MDIAfterMessage(TMessage& m) {
         return true;
     case WM_SKIN_MDICHILDMENU: {
         if (!IsMDIForm()) return false;
-        // Posted: the child or its menu may have gone since.
-        TMainMenu* menu = nullptr;
-        auto* child = reinterpret_cast<TCustomForm*>(m.WParam);
-        for (int i = 0; i < Screen->FormCount() && m.LParam; ++i) {
-            if (Screen->Forms(i) != child || child->IsDestroying()) continue;
-            for (int k = 0; k < child->ComponentCount(); ++k)
-                if (child->GetComponent(k) == reinterpret_cast<TComponent*>(m.LParam))
-                    menu = static_cast<TMainMenu*>(child->GetComponent(k));
-        }
+        TMainMenu* menu = ActiveChildMenu(FEngine, FMDIClient, m);
         if (menu != FChildMenu) {
             if (FChildMenu) FChildMenu->RemoveFreeNotification(MenuWatch());
             FChildMenu = menu;
             if (FChildMenu) FChildMenu->FreeNotification(MenuWatch());
         }
+        // The bar is built again only for another menu; the window list's check follows
+        // every activation.
+        const bool barChanges = FChildMenu != FBuiltChildMenu || FSavedMenu != FBuiltMenu;
         RebuildMenuBar(false);
+        if (!barChanges) RebuildWindowList();
         return true;
     }
     case WM_SKIN_MDILISTCHANGED:

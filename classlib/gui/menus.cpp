@@ -380,11 +380,23 @@ void TMenu::ItemChanged() {
 
 void TMenu::Rebuild() {
     FRebuilding = true;
-    // Deleting an item that opens a sub-menu destroys the sub-menu too.
-    while (GetMenuItemCount(FHandle) > 0)
-        if (!DeleteMenu(FHandle, 0, MF_BYPOSITION)) break;
+    // Only our own items go, known by the command they carry as item data. An MDI client puts a
+    // maximised child's system menu in front of a frame's items and its minimise, restore and
+    // close buttons after them, and takes them out itself; the system menu is the child's, and
+    // its item may carry the child's window as data, which is no command of ours.
+    // (Deleting an item that opens a sub-menu destroys the sub-menu too.)
+    for (int position = GetMenuItemCount(FHandle) - 1; position >= 0; --position) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA;
+        if (GetMenuItemInfoA(FHandle, static_cast<UINT>(position), TRUE, &info) && info.dwItemData != 0 &&
+            info.dwItemData <= kLastCommand && TMenuItem::FindByCommand(static_cast<UINT>(info.dwItemData)))
+            DeleteMenu(FHandle, static_cast<UINT>(position), MF_BYPOSITION);
+    }
+    UINT front = 0;   // ours go after the items in front that open a sub-menu
+    while (static_cast<int>(front) < GetMenuItemCount(FHandle) && GetSubMenu(FHandle, static_cast<int>(front))) ++front;
     try {
-        AppendItems(FHandle, TopLevelItems(), IsMainMenu());
+        InsertItems(FHandle, front, TopLevelItems(), IsMainMenu());
     } catch (...) {
         FRebuilding = false;
         throw;
@@ -397,7 +409,7 @@ std::vector<const TMenuItem*> TMenu::TopLevelItems() const {
     return std::vector<const TMenuItem*>(FItems->FItems.begin(), FItems->FItems.end());
 }
 
-void TMenu::AppendItems(HMENU menu, const std::vector<const TMenuItem*>& items, bool bar) {
+void TMenu::InsertItems(HMENU menu, UINT position, const std::vector<const TMenuItem*>& items, bool bar) {
     std::vector<const TMenuItem*> shown;
     for (const TMenuItem* item : items)
         if (item->FVisible) shown.push_back(item);
@@ -427,7 +439,7 @@ void TMenu::AppendItems(HMENU menu, const std::vector<const TMenuItem*>& items, 
             sub = CreatePopupMenu();
             if (!sub) ThrowLastError("CreatePopupMenu");
             try {
-                AppendItems(sub, std::vector<const TMenuItem*>(item->FItems.begin(), item->FItems.end()), false);
+                InsertItems(sub, 0, std::vector<const TMenuItem*>(item->FItems.begin(), item->FItems.end()), false);
             } catch (...) {
                 DestroyMenu(sub);
                 throw;
@@ -435,7 +447,7 @@ void TMenu::AppendItems(HMENU menu, const std::vector<const TMenuItem*>& items, 
             info.fMask |= MIIM_SUBMENU;
             info.hSubMenu = sub;
         }
-        if (!InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info)) {
+        if (!InsertMenuItemA(menu, position++, TRUE, &info)) {
             if (sub) DestroyMenu(sub);
             ThrowLastError("InsertMenuItem");
         }

@@ -176,7 +176,8 @@ private:
     friend class TMenuItem;
     void ItemChanged();
     void Rebuild();
-    void AppendItems(HMENU menu, const std::vector<const TMenuItem*>& items, bool bar);
+    // The items go in at that position of the menu, one after the other.
+    void InsertItems(HMENU menu, UINT position, const std::vector<const TMenuItem*>& items, bool bar);
     // The position of the enabled item of that sub-menu whose hot key is key, or -1.
     int HotkeyPosition(HMENU menu, char key) const;
 

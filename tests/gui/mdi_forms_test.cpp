@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -410,5 +411,85 @@ TEST(Mdi, MergedMenusTearDownInEitherOrder) {
             delete c;
         }
         PumpFor(50);
+    }
+}
+
+namespace {
+
+// The screen's pixels in a rectangle of screen coordinates.
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+}  // namespace
+
+// The client puts a maximised child's system menu in front of the frame's bar and its
+// minimise, restore and close buttons after it; every change of a frame item leaves them.
+TEST(Mdi, MaximisedChildsButtonsStayOnTheFrameBarThroughItemChanges) {
+    struct Change {
+        const char* name;
+        std::function<void(TFrameForm*)> apply;
+    };
+    const Change changes[] = {
+        {"bar caption", [](TFrameForm* f) { f->Menu->GetItems()->Items(0)->SetCaption("&Files"); }},
+        {"bar item disabled", [](TFrameForm* f) { f->Window->SetEnabled(false); }},
+        {"sub-item caption", [](TFrameForm* f) { f->Menu->GetItems()->Items(0)->Items(0)->SetCaption("&Quit"); }},
+        {"bar item added", [](TFrameForm* f) { AddMenuItem(f, f->Menu->GetItems(), "&Tools", 7); }},
+    };
+    for (int variant = 0; variant < 4; ++variant) {
+        const bool childMenu = (variant & 1) != 0;
+        // The system menu's item may carry the child's window as data (its icon is the child's).
+        const bool windowData = (variant & 2) != 0;
+        for (const Change& c : changes) {
+            const std::string row = std::string(c.name) + (childMenu ? ", child with a menu" : ", child without") +
+                                    (windowData ? ", window as data" : "");
+            MdiSet s;
+            TCustomForm* child = s.B;
+            std::unique_ptr<TMenuChildForm> withMenu;
+            if (childMenu) {
+                withMenu = std::make_unique<TMenuChildForm>(Application, "Child C");
+                withMenu->Show();
+                child = withMenu.get();
+            }
+            HWND frame = s.Frame->GetHandle();
+            SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            SetCursorPos(1000, 760);
+            child->SetWindowState(wsMaximized);
+            PumpFor(100);
+            HMENU bar = GetMenu(frame);
+            const int count = GetMenuItemCount(bar);
+            HMENU system = GetSystemMenu(child->GetHandle(), FALSE);
+            ASSERT_EQ(GetSubMenu(bar, 0), system) << row;
+            if (windowData) {
+                MENUITEMINFOA data{};
+                data.cbSize = sizeof data;
+                data.fMask = MIIM_DATA;
+                data.dwItemData = reinterpret_cast<ULONG_PTR>(child->GetHandle());
+                ASSERT_TRUE(SetMenuItemInfoA(bar, 0, TRUE, &data)) << row;
+            }
+            const int closeAt = count - 1;
+            ASSERT_TRUE(GetMenuItemID(bar, closeAt) == SC_CLOSE || GetMenuItemID(bar, closeAt) == SC_MINIMIZE) << row;
+            RECT item{};
+            ASSERT_TRUE(GetMenuItemRect(frame, bar, static_cast<UINT>(closeAt), &item)) << row;
+            const std::vector<COLORREF> shown = ScreenPixels(item);
+
+            c.apply(s.Frame);
+            PumpFor(100);
+            bar = GetMenu(frame);
+            EXPECT_EQ(GetMenuItemCount(bar), count + (std::string(c.name) == "bar item added" ? 1 : 0)) << row;
+            EXPECT_EQ(GetSubMenu(bar, 0), system) << row;
+            EXPECT_TRUE(IsMenu(system)) << row << ": the child's system menu is the child's";
+            for (UINT command : {SC_MINIMIZE, SC_RESTORE, SC_CLOSE})
+                EXPECT_NE(GetMenuState(bar, command, MF_BYCOMMAND), static_cast<UINT>(-1)) << row << " " << command;
+            EXPECT_EQ(ScreenPixels(item), shown) << row << ": the button on the screen";
+            // The frame's own items still answer between them.
+            const std::vector<std::string> texts = FrameBar(s.Frame);
+            EXPECT_TRUE(std::find(texts.begin(), texts.end(), "&Window") != texts.end()) << row;
+        }
     }
 }

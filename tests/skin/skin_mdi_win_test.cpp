@@ -66,14 +66,14 @@ public:
 
 class TMdiChild : public TForm {
 public:
-    TMdiChild(TComponent* owner, const AnsiString& caption, bool withMenu) : TForm(owner) {
+    TMdiChild(TComponent* owner, const AnsiString& caption, bool withMenu, bool withHelp = true) : TForm(owner) {
         SetFormStyle(fsMDIChild);
         SetCaption(caption);
         SetBounds(0, 0, 240, 160);
         if (withMenu) {
             Menu = new TMainMenu(this);
             AddItem(this, Menu->GetItems(), "Edit", 1);
-            AddItem(this, Menu->GetItems(), "Child help", 9);
+            if (withHelp) AddItem(this, Menu->GetItems(), "Child help", 9);
             SetMenu(Menu);
         }
     }
@@ -81,9 +81,14 @@ public:
 };
 
 struct TMdiSet {
-    TMdiSet() {
+    // Without children: the test makes its own.
+    explicit TMdiSet(bool withChildren = true) {
         Application->CreateForm(Frame);
         Frame->Show();
+        if (!withChildren) {
+            ProcessMessagesAWhile();
+            return;
+        }
         A = new TMdiChild(Application, "Child A", false);
         A->Show();
         B = new TMdiChild(Application, "Child B", true);
@@ -619,6 +624,89 @@ TEST(SkinMdi, ControlButtonsKeepTheirPlaceFromTheRightEdgeAtEverySize) {
             EXPECT_EQ(button->GetLeft(), width - right - 18 * i) << width << " " << i;
             EXPECT_EQ(button->GetTop(), 1 - std::min(18, bar) + bar) << width << " " << i;
             EXPECT_LE(button->GetLeft() + button->GetWidth(), s.Frame->GetClientWidth()) << width << " " << i;
+        }
+    }
+}
+
+// Children made one after the other, and the first activated (and maximised) before any
+// message runs: when the children's posts arrive, the bar keeps the active child's menu.
+TEST(SkinMdi, MergedBarShowsTheActiveChildsMenuWhenTheChildrensPostsComeLate) {
+    enum TMenuKind { kNoMenu, kEdit, kEditAndHelp };
+    struct Case {
+        TMenuKind first, second;
+        bool maximise;
+        std::vector<std::string> bar;
+    };
+    const Case cases[] = {
+        {kNoMenu, kEditAndHelp, false, {"File", "Window", "Help"}},
+        {kEdit, kEditAndHelp, true, {"File", "Edit", "Window", "Help"}},
+        {kEditAndHelp, kNoMenu, false, {"File", "Edit", "Child help", "Window"}},
+        {kEditAndHelp, kNoMenu, true, {"File", "Edit", "Child help", "Window"}},
+    };
+    for (const Case& c : cases) {
+        const std::string row = std::to_string(c.first) + "/" + std::to_string(c.second) + (c.maximise ? " max" : "");
+        TMdiSet s(false);
+        s.A = new TMdiChild(Application, "Child A", c.first != kNoMenu, c.first == kEditAndHelp);
+        s.A->Show();
+        s.B = new TMdiChild(Application, "Child B", c.second != kNoMenu, c.second == kEditAndHelp);
+        s.B->Show();
+        s.A->Show();
+        if (c.maximise) s.A->SetWindowState(wsMaximized);
+        ProcessMessagesAWhile();
+        ASSERT_EQ(s.Frame->GetActiveMDIChild(), s.A) << row;
+        EXPECT_EQ(s.BarCaptions(), c.bar) << row;
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(s.Skin(s.Frame)->GetControlButton(i)->GetVisible(), c.maximise) << row;
+    }
+}
+
+namespace {
+
+// The items the window item's drop-down (the menu the bar drops) shows checked, by caption:
+// skinned, they are drawn by their owner, which the item data names.
+std::vector<std::string> CheckedInWindowMenu(TMdiFrame* frame) {
+    std::vector<std::string> checked;
+    HMENU menu = frame->Window->GetHandle();
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE | MIIM_DATA;
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info) || !(info.fState & MFS_CHECKED)) continue;
+        const TMenuItem* item = TMenuItem::FindByCommand(static_cast<UINT>(info.dwItemData));
+        checked.push_back(item ? item->GetCaption() : "?");
+    }
+    return checked;
+}
+
+}  // namespace
+
+// Children without menus never change the bar; the window list's check still follows each
+// activation, whichever way it comes.
+TEST(SkinMdi, WindowListCheckFollowsTheActiveChildWithoutMenus) {
+    struct Way {
+        const char* name;
+        std::function<void(TMdiSet&, TMdiChild*)> activate;
+    };
+    const Way ways[] = {
+        {"Show", [](TMdiSet&, TMdiChild* child) { child->Show(); }},
+        {"client", [](TMdiSet& s, TMdiChild* child) {
+             SendMessageA(s.Frame->GetClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+         }},
+        {"next", [](TMdiSet& s, TMdiChild*) { s.Frame->Next(); }},
+    };
+    for (const Way& way : ways) {
+        TMdiSet s(false);
+        s.A = new TMdiChild(Application, "Child A", false);
+        s.A->Show();
+        s.B = new TMdiChild(Application, "Child B", false);
+        s.B->Show();
+        ProcessMessagesAWhile();
+        ASSERT_EQ(CheckedInWindowMenu(s.Frame), std::vector<std::string>{"Child B"}) << way.name;
+        for (TMdiChild* child : {s.A, s.B, s.A}) {
+            way.activate(s, child);
+            ProcessMessagesAWhile();
+            ASSERT_EQ(s.Frame->GetActiveMDIChild(), child) << way.name;
+            EXPECT_EQ(CheckedInWindowMenu(s.Frame), std::vector<std::string>{child->GetCaption()}) << way.name;
+            EXPECT_EQ(s.BarCaptions(), (std::vector<std::string>{"File", "Window", "Help"})) << way.name;
         }
     }
 }
