@@ -1,0 +1,127 @@
+// The date-time pickers' skinned up-down on a main form that its engine skins as the programs'
+// forms are skinned, read from the screen: a real press shows the held half in the skin's down
+// colour and the release gives the normal look back, at more than one size. Real mouse input:
+// runs alone.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/gui/application.h"
+#include "classlib/gui/date_time_picker.h"
+#include "classlib/gui/forms.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_keys.h"
+#include "skin/skin_std_ctrl_picker_win.h"
+#include "skin/skin_std_ctrl_range_win.h"
+#include "tests/skin/support/skin_test_support.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+const auto* kEnv = ::testing::AddGlobalTestEnvironment(new TSkinGuiEnvironment);
+
+// One picker with up-down buttons: a time picker or a date picker in up-down mode, of a size.
+struct TPickerCase {
+    const char* Name;
+    TDateTimeKind Kind;
+    int Width, Height;
+};
+const TPickerCase kPickers[] = {
+    {"time, 160 x 24", dtkTime, 160, 24},
+    {"time, 220 x 40", dtkTime, 220, 40},
+    {"date up-down, 160 x 24", dtkDate, 160, 24},
+    {"date up-down, 220 x 40", dtkDate, 220, 40},
+};
+
+// A main form holding one picker of each case, loaded with its engine and shown as the
+// programs' main forms are; the pickers given as enabled or not before the skin sees them.
+struct TPickerForm {
+    explicit TPickerForm(bool enabled) : Form(new TForm(nullptr)) {
+        Form->SetBounds(200, 100, 420, 300);
+        int top = 10;
+        for (const TPickerCase& c : kPickers) {
+            auto* picker = new TDateTimePicker(Form.get());
+            picker->SetParent(Form.get());
+            picker->SetBounds(10, top, c.Width, c.Height);
+            picker->SetKind(c.Kind);
+            if (c.Kind == dtkDate) picker->SetDateMode(dmUpDown);
+            picker->SetEnabled(enabled);
+            Pickers.push_back(picker);
+            top += c.Height + 12;
+        }
+        const std::string bytes = ReadWholeFile(SKIN_DEFAULT_FILE);
+        Form->BeginLoading();
+        Engine = new TlumSkinEngine(Form.get());
+        Engine->SetActive(true);
+        Engine->ReadSkinData(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        Form->FinishLoading();
+        Form->Show();
+        HWND h = Form->GetHandle();
+        SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(h);
+        MoveTo(POINT{1000, 760});
+        ProcessMessagesAWhile();
+    }
+    // The skin's up-down over the picker's native one.
+    static TlumSkinInternalUpDown* UpDownOf(TDateTimePicker* picker) {
+        for (int i = 0; i < picker->ComponentCount(); ++i)
+            if (auto* u = dynamic_cast<TlumSkinInternalUpDown*>(picker->GetComponent(i))) return u;
+        return nullptr;
+    }
+    std::unique_ptr<TForm> Form;
+    TlumSkinEngine* Engine;
+    std::vector<TDateTimePicker*> Pickers;
+};
+
+COLORREF Rgb(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)); }
+
+// A point inside a button, off its border and its arrow.
+POINT Inside(const TRect& r) { return POINT{r.Left + 2, r.Top + 2}; }
+
+}  // namespace
+
+// Each half of each picker's up-down, pressed and released with the real mouse: held it shows
+// the down colour (the other half not), released both show the form colour again, and the
+// press reached the picker's own up-down, which stepped the field clicked before.
+TEST(SkinPickerUpDown, RealPressAndReleaseGiveTheNormalLookBack) {
+    TPickerForm f(true);
+    const COLORREF down = Rgb(f.Engine->GetSkinColor(SKIN2_TOOLBARDOWNCOLOR));
+    const COLORREF face = Rgb(f.Engine->GetFormColor());
+    ASSERT_NE(down, face);
+    for (size_t i = 0; i < f.Pickers.size(); ++i) {
+        TDateTimePicker* picker = f.Pickers[i];
+        ASSERT_EQ(SendMessageA(picker->GetHandle(), WM_SKIN_QUERY, 0, 0), 1) << kPickers[i].Name;
+        TlumSkinInternalUpDown* upDown = TPickerForm::UpDownOf(picker);
+        ASSERT_NE(upDown, nullptr) << kPickers[i].Name;
+        HWND wnd = upDown->GetHandle();
+        ASSERT_TRUE(IsWindowVisible(wnd)) << kPickers[i].Name;
+        ASSERT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 1) << kPickers[i].Name;
+        TRect first, second;
+        TlumSkinUpDown::ButtonRects(upDown->GetWidth(), upDown->GetHeight(), true, first, second);
+        for (bool upper : {true, false}) {
+            const std::string name = std::string(kPickers[i].Name) + (upper ? ", up" : ", down");
+            const TRect held = upper ? first : second, other = upper ? second : first;
+            // The user's way: a field clicked first (the picker steps the field it has selected).
+            MoveTo(ScreenPoint(picker->GetHandle(), 12, picker->GetClientHeight() / 2));
+            Press();
+            Release();
+            const TDateTime before = picker->GetDateTime();
+            MoveTo(ScreenPoint(wnd, held.Left + held.Width() / 2, held.Top + held.Height() / 2));
+            Press(60);
+            EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), down) << name;
+            EXPECT_EQ(ClientPixel(wnd, Inside(other).x, Inside(other).y), face) << name;
+            Release(60);
+            Pump(60);
+            EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name << ": still drawn held";
+            EXPECT_EQ(ClientPixel(wnd, Inside(other).x, Inside(other).y), face) << name;
+            EXPECT_NE(picker->GetDateTime(), before) << name << ": the picker did not step";
+            // Away from the control the look stays normal.
+            MoveTo(POINT{1000, 760}, 60);
+            EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name;
+        }
+    }
+}
