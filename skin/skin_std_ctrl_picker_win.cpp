@@ -149,6 +149,12 @@ void TlumSkinDateTimePicker::ApplySkinColours() {
     }
 }
 
+void TlumSkinDateTimePicker::AfterMessage(TMessage& m) {
+    TlumSkinExtComboboxLikeControl::AfterMessage(m);
+    if ((m.Msg == CM_ENABLEDCHANGED || m.Msg == WM_ENABLE) && FUpDown && FUpDown->HandleAllocated())
+        FUpDown->Invalidate();
+}
+
 void TlumSkinDateTimePicker::Restore() {
     TlumSkinExtComboboxLikeControl::Restore();
     FreeUpDown();

@@ -17,8 +17,8 @@ class TlumSkinDateTimePicker;
 // The up-down over a picker's native one, 16 pixels wide along the picker's right edge. Its
 // presses reach the native up-down at the same screen point, so the native one still does the
 // stepping; the native one then holds the mouse and gets the release, which is played back
-// here when it lets go, so that this one's skin lets go of its held button too. Owned by the
-// picker: it dies with it.
+// here when it lets go, so that this one's skin lets go of its held button too. It looks
+// enabled or disabled as the picker is. Owned by the picker: it dies with it.
 class TlumSkinInternalUpDown : public TUpDown {
 public:
     TlumSkinInternalUpDown(TWinControl* host, TlumSkinDateTimePicker* skin);
@@ -48,6 +48,8 @@ public:
     const char* ClassName() const override { return "TlumSkinDateTimePicker"; }
     void SaveOriginal() override;
     void ApplySkinColours() override;
+    // The up-down is drawn again when the picker is enabled or disabled.
+    void AfterMessage(TMessage& message) override;
     // Frees the drop-down button and the up-down, and shows the native up-down again.
     void Restore() override;
     TlumSkinInternalUpDown* GetUpDown() const { return FUpDown; }

@@ -11,6 +11,7 @@
 #include "classlib/gui/handles.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_res_win.h"
+#include "skin/skin_std_ctrl_picker_win.h"
 #include "skin/skin_utils_win.h"
 
 namespace {
@@ -274,6 +275,13 @@ bool TlumSkinUpDown::BeforeMessage(TMessage& m) {
     return true;
 }
 
+bool TlumSkinUpDown::IsEnabled() {
+    if (!TlumSkinControlVCL::IsEnabled()) return false;
+    auto* own = dynamic_cast<TlumSkinInternalUpDown*>(GetControl());
+    TWinControl* host = own ? own->GetHostControl() : nullptr;
+    return !own || (host && host->GetEnabled());
+}
+
 void TlumSkinUpDown::Paint() {
     auto* upDown = dynamic_cast<TCustomUpDown*>(GetControl());
     HWND wnd = GetControlHandle();
@@ -281,7 +289,7 @@ void TlumSkinUpDown::Paint() {
     const int width = upDown->GetWidth(), height = upDown->GetHeight();
     if (width <= 0 || height <= 0) return;
     const bool vertical = upDown->GetOrientation() == udVertical;
-    const bool enabled = upDown->GetEnabled();
+    const bool enabled = IsEnabled();
     auto buffer = FormColoured(this, width, height);
     TCanvas* canvas = buffer->GetCanvas();
     TRect first, second;

@@ -1,7 +1,8 @@
 // The date-time pickers' skinned up-down on a main form that its engine skins as the programs'
 // forms are skinned, read from the screen: a real press shows the held half in the skin's down
-// colour and the release gives the normal look back, at more than one size. Real mouse input:
-// runs alone.
+// colour and the release gives the normal look back, at more than one size; a disabled picker's
+// arrows have the disabled look, and follow the picker when it is enabled or disabled while
+// skinned. Real mouse input: runs alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -82,6 +83,37 @@ COLORREF Rgb(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)); }
 // A point inside a button, off its border and its arrow.
 POINT Inside(const TRect& r) { return POINT{r.Left + 2, r.Top + 2}; }
 
+// The arrow looks that a button's inside shows: black pixels (enabled) and grey ones with their
+// white shadow (disabled).
+struct TArrowInk {
+    int Black = 0, Grey = 0, White = 0;
+};
+TArrowInk InkIn(HWND wnd, const TRect& r) {
+    TArrowInk ink;
+    HDC dc = GetDC(wnd);
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+        for (int x = r.Left + 1; x < r.Right - 1; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            ink.Black += c == RGB(0, 0, 0);
+            ink.Grey += c == RGB(128, 128, 128);
+            ink.White += c == RGB(255, 255, 255);
+        }
+    ReleaseDC(wnd, dc);
+    return ink;
+}
+
+void ExpectLook(HWND wnd, const TRect& button, bool enabled, const std::string& what) {
+    const TArrowInk ink = InkIn(wnd, button);
+    if (enabled) {
+        EXPECT_GT(ink.Black, 0) << what << ": no enabled arrow";
+        EXPECT_EQ(ink.Grey, 0) << what;
+    } else {
+        EXPECT_EQ(ink.Black, 0) << what << ": an enabled arrow";
+        EXPECT_GT(ink.Grey, 0) << what;
+        EXPECT_GT(ink.White, 0) << what;
+    }
+}
+
 }  // namespace
 
 // Each half of each picker's up-down, pressed and released with the real mouse: held it shows
@@ -122,6 +154,29 @@ TEST(SkinPickerUpDown, RealPressAndReleaseGiveTheNormalLookBack) {
             // Away from the control the look stays normal.
             MoveTo(POINT{1000, 760}, 60);
             EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name;
+        }
+    }
+}
+
+// A picker disabled before it is skinned, or while it is, draws its arrows grey with a white
+// shadow; enabled again, black. The enabled state is the picker's, not the up-down's own.
+TEST(SkinPickerUpDown, ArrowsFollowThePickersEnabledState) {
+    for (bool enabledAtStart : {false, true}) {
+        TPickerForm f(enabledAtStart);
+        for (bool enabled : {enabledAtStart, !enabledAtStart, enabledAtStart}) {
+            for (TDateTimePicker* picker : f.Pickers) picker->SetEnabled(enabled);
+            ProcessMessagesAWhile();
+            for (size_t i = 0; i < f.Pickers.size(); ++i) {
+                const std::string name = std::string(kPickers[i].Name) + (enabledAtStart ? ", enabled at start" : ", disabled at start") +
+                                         (enabled ? ", now enabled" : ", now disabled");
+                TlumSkinInternalUpDown* upDown = TPickerForm::UpDownOf(f.Pickers[i]);
+                ASSERT_NE(upDown, nullptr) << name;
+                HWND wnd = upDown->GetHandle();
+                TRect first, second;
+                TlumSkinUpDown::ButtonRects(upDown->GetWidth(), upDown->GetHeight(), true, first, second);
+                ExpectLook(wnd, first, enabled, name + ", up");
+                ExpectLook(wnd, second, enabled, name + ", down");
+            }
         }
     }
 }
