@@ -601,12 +601,18 @@ TEST_F(ClassControls, AutoSizedToolButtonsAreAsWideAsTheirCaptions) {
             PumpFor(50);
             HDC dc = GetDC(h);
             HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+            // Ink: what differs from the bar's empty end (captions may be drawn smoothed, in grey).
+            const COLORREF face = GetPixel(dc, bar->GetClientWidth() - 2, 2);
+            auto isInk = [face](COLORREF c) {
+                return std::abs(GetRValue(c) - GetRValue(face)) + std::abs(GetGValue(c) - GetGValue(face)) +
+                           std::abs(GetBValue(c) - GetBValue(face)) > 90;
+            };
             int text[2], gap[2];
             for (int i = 0; i < 2; ++i) {
                 SIZE size{};
                 GetTextExtentPoint32A(dc, captions[i], static_cast<int>(strlen(captions[i])), &size);
                 text[i] = size.cx;
-                // The caption's rightmost dark pixel, and the face left between it and the edge.
+                // The caption's rightmost ink, and the face left between it and the edge.
                 const TRect r = buttons[i]->GetBoundsRect();
                 int ink = -1, hidden = 0;
                 for (int x = r.Left; x < r.Right; ++x)
@@ -614,7 +620,7 @@ TEST_F(ClassControls, AutoSizedToolButtonsAreAsWideAsTheirCaptions) {
                         const COLORREF c = GetPixel(dc, x, y);
                         if (c == CLR_INVALID)
                             ++hidden;
-                        else if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200)
+                        else if (isInk(c))
                             ink = x;
                     }
                 ASSERT_EQ(hidden, 0) << captions[i] << ": not all of the button shows";
