@@ -1,8 +1,8 @@
 // The date-time pickers' skinned up-down on a main form that its engine skins as the programs'
 // forms are skinned, read from the screen: a real press shows the held half in the skin's down
-// colour and the release gives the normal look back, at more than one size; a disabled picker's
-// arrows have the disabled look, and follow the picker when it is enabled or disabled while
-// skinned. Real mouse input: runs alone.
+// colour and the release (or the mouse taken away) gives the normal look back, at more than one
+// size; a disabled picker's arrows have the disabled look, and follow the picker when it is
+// enabled or disabled while skinned. Real mouse input: runs alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -116,14 +116,16 @@ void ExpectLook(HWND wnd, const TRect& button, bool enabled, const std::string& 
 
 }  // namespace
 
-// Each half of each picker's up-down, pressed and released with the real mouse: held it shows
-// the down colour (the other half not), released both show the form colour again, and the
-// press reached the picker's own up-down, which stepped the field clicked before.
+// Each half of each picker's up-down, pressed with the real mouse: held it shows the down
+// colour (the other half not); released, or with the mouse taken from it while held (as when a
+// window of the program takes it), both halves show the form colour again; and the press reached
+// the picker's own up-down, which stepped the field clicked before.
 TEST(SkinPickerUpDown, RealPressAndReleaseGiveTheNormalLookBack) {
     TPickerForm f(true);
     const COLORREF down = Rgb(f.Engine->GetSkinColor(SKIN2_TOOLBARDOWNCOLOR));
     const COLORREF face = Rgb(f.Engine->GetFormColor());
     ASSERT_NE(down, face);
+    HWND form = f.Form->GetHandle();
     for (size_t i = 0; i < f.Pickers.size(); ++i) {
         TDateTimePicker* picker = f.Pickers[i];
         ASSERT_EQ(SendMessageA(picker->GetHandle(), WM_SKIN_QUERY, 0, 0), 1) << kPickers[i].Name;
@@ -134,27 +136,35 @@ TEST(SkinPickerUpDown, RealPressAndReleaseGiveTheNormalLookBack) {
         ASSERT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 1) << kPickers[i].Name;
         TRect first, second;
         TlumSkinUpDown::ButtonRects(upDown->GetWidth(), upDown->GetHeight(), true, first, second);
-        for (bool upper : {true, false}) {
-            const std::string name = std::string(kPickers[i].Name) + (upper ? ", up" : ", down");
-            const TRect held = upper ? first : second, other = upper ? second : first;
-            // The user's way: a field clicked first (the picker steps the field it has selected).
-            MoveTo(ScreenPoint(picker->GetHandle(), 12, picker->GetClientHeight() / 2));
-            Press();
-            Release();
-            const TDateTime before = picker->GetDateTime();
-            MoveTo(ScreenPoint(wnd, held.Left + held.Width() / 2, held.Top + held.Height() / 2));
-            Press(60);
-            EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), down) << name;
-            EXPECT_EQ(ClientPixel(wnd, Inside(other).x, Inside(other).y), face) << name;
-            Release(60);
-            Pump(60);
-            EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name << ": still drawn held";
-            EXPECT_EQ(ClientPixel(wnd, Inside(other).x, Inside(other).y), face) << name;
-            EXPECT_NE(picker->GetDateTime(), before) << name << ": the picker did not step";
-            // Away from the control the look stays normal.
-            MoveTo(POINT{1000, 760}, 60);
-            EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name;
-        }
+        for (bool upper : {true, false})
+            for (bool taken : {false, true}) {
+                const std::string name = std::string(kPickers[i].Name) + (upper ? ", up" : ", down") +
+                                         (taken ? ", mouse taken" : ", released");
+                const TRect held = upper ? first : second, other = upper ? second : first;
+                // The user's way: a field clicked first (the picker steps the field it has selected).
+                MoveTo(ScreenPoint(picker->GetHandle(), 12, picker->GetClientHeight() / 2));
+                Press();
+                Release();
+                const TDateTime before = picker->GetDateTime();
+                MoveTo(ScreenPoint(wnd, held.Left + held.Width() / 2, held.Top + held.Height() / 2));
+                Press(60);
+                EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), down) << name;
+                EXPECT_EQ(ClientPixel(wnd, Inside(other).x, Inside(other).y), face) << name;
+                if (taken) {
+                    SetCapture(form);
+                    Pump(60);
+                    EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name << ": still drawn held";
+                }
+                Release(60);
+                if (taken) ReleaseCapture();
+                Pump(60);
+                EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name << ": still drawn held";
+                EXPECT_EQ(ClientPixel(wnd, Inside(other).x, Inside(other).y), face) << name;
+                EXPECT_NE(picker->GetDateTime(), before) << name << ": the picker did not step";
+                // Away from the control the look stays normal.
+                MoveTo(POINT{1000, 760}, 60);
+                EXPECT_EQ(ClientPixel(wnd, Inside(held).x, Inside(held).y), face) << name;
+            }
     }
 }
 
