@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -189,4 +191,84 @@ TEST(SkinPickerUpDown, ArrowsFollowThePickersEnabledState) {
             }
         }
     }
+}
+
+// What may happen to a picker while a half of its up-down is held with the real mouse, on a
+// form with pickers beside it: disabled (the arrows turn grey at once, the release gives the
+// normal look back), destroyed (the release finds nothing of it, the other pickers still work)
+// or its engine freed (the native up-down is back, unhooked, and steps the picker by itself).
+TEST(SkinPickerUpDown, WhatHappensWhileAHalfIsHeld) {
+    enum TWhile { wDisabled, wDestroyed, wEngineFreed };
+    const struct {
+        const char* Name;
+        TWhile What;
+    } kRows[] = {{"disabled", wDisabled}, {"destroyed", wDestroyed}, {"engine freed", wEngineFreed}};
+    for (const auto& row : kRows)
+        for (size_t i = 0; i < std::size(kPickers); ++i) {
+            const std::string name = std::string(row.Name) + ", " + kPickers[i].Name;
+            TPickerForm f(true);
+            const COLORREF face = Rgb(f.Engine->GetFormColor());
+            TDateTimePicker* picker = f.Pickers[i];
+            TlumSkinInternalUpDown* upDown = TPickerForm::UpDownOf(picker);
+            ASSERT_NE(upDown, nullptr) << name;
+            HWND wnd = upDown->GetHandle();
+            HWND native = FindWindowExA(picker->GetHandle(), nullptr, "msctls_updown32", nullptr);
+            if (native == wnd) native = FindWindowExA(picker->GetHandle(), native, "msctls_updown32", nullptr);
+            ASSERT_NE(native, nullptr) << name;
+            TRect first, second;
+            TlumSkinUpDown::ButtonRects(upDown->GetWidth(), upDown->GetHeight(), true, first, second);
+            MoveTo(ScreenPoint(wnd, first.Left + first.Width() / 2, first.Top + first.Height() / 2));
+            Press(60);
+            ASSERT_EQ(GetCapture(), native) << name;
+            switch (row.What) {
+            case wDisabled:
+                picker->SetEnabled(false);
+                Pump(60);
+                ExpectLook(wnd, first, false, name + ", held");
+                Release(60);
+                EXPECT_EQ(ClientPixel(wnd, Inside(first).x, Inside(first).y), face) << name << ": still drawn held";
+                ExpectLook(wnd, first, false, name + ", released");
+                ExpectLook(wnd, second, false, name + ", released");
+                break;
+            case wDestroyed: {
+                delete picker;
+                f.Pickers.erase(f.Pickers.begin() + static_cast<std::ptrdiff_t>(i));
+                Pump(60);
+                EXPECT_FALSE(IsWindow(native)) << name;
+                Release(60);
+                EXPECT_EQ(GetCapture(), nullptr) << name;
+                // A neighbour's up-down still lets go after a press.
+                TlumSkinInternalUpDown* other = TPickerForm::UpDownOf(f.Pickers[0]);
+                ASSERT_NE(other, nullptr) << name;
+                HWND otherWnd = other->GetHandle();
+                MoveTo(ScreenPoint(otherWnd, first.Left + first.Width() / 2, first.Top + first.Height() / 2));
+                Press(60);
+                Release(60);
+                EXPECT_EQ(ClientPixel(otherWnd, Inside(first).x, Inside(first).y), face) << name << ": neighbour drawn held";
+                break;
+            }
+            case wEngineFreed: {
+                delete f.Engine;
+                f.Engine = nullptr;
+                Pump(60);
+                EXPECT_EQ(TPickerForm::UpDownOf(picker), nullptr) << name;
+                EXPECT_TRUE(IsWindowVisible(native)) << name;
+                Release(60);
+                EXPECT_EQ(GetCapture(), nullptr) << name;
+                // The native up-down alone steps the picker: a press and release of its own.
+                MoveTo(ScreenPoint(picker->GetHandle(), 12, picker->GetClientHeight() / 2));
+                Press();
+                Release();
+                const TDateTime before = picker->GetDateTime();
+                RECT r;
+                GetClientRect(native, &r);
+                MoveTo(ScreenPoint(native, r.right / 2, r.bottom / 4));
+                Press(60);
+                Release(60);
+                EXPECT_NE(picker->GetDateTime(), before) << name << ": the native up-down did not step";
+                break;
+            }
+            }
+            MoveTo(POINT{1000, 760});
+        }
 }
