@@ -261,6 +261,7 @@ bool TlumSkinUpDown::BeforeMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_LBUTTONDOWN: {
         FHitButton = 0;
+        FPressing = true;
         if (!upDown) break;
         TRect first, second;
         ButtonRects(upDown->GetWidth(), upDown->GetHeight(), upDown->GetOrientation() == udVertical, first, second);
@@ -270,9 +271,27 @@ bool TlumSkinUpDown::BeforeMessage(TMessage& m) {
     }
     case WM_LBUTTONUP: FHitButton = 0; break;
     case WM_LBUTTONDBLCLK: Paint(); break;
+    case WM_CAPTURECHANGED:
+        // The mouse taken away ends the press as its release would. A capture given up while
+        // the press itself is handled goes on to another window that ends the press for us
+        // (a picker's up-down hands its presses to the native one).
+        if (FHitButton != 0 && !FPressing) {
+            FHitButton = 0;
+            FLetGo = true;
+        }
+        break;
     default: break;
     }
     return true;
+}
+
+void TlumSkinUpDown::AfterMessage(TMessage& m) {
+    TlumSkinControlVCL::AfterMessage(m);
+    if (m.Msg == WM_LBUTTONDOWN) FPressing = false;
+    if (m.Msg == WM_CAPTURECHANGED && FLetGo) {
+        FLetGo = false;
+        Repaint();
+    }
 }
 
 bool TlumSkinUpDown::IsEnabled() {
