@@ -81,6 +81,7 @@ void TlumSkinMenuBar::SetItems(const std::vector<TMenuItem*>& items) {
         button->SetEnabled(item->GetEnabled());
         button->SetVisible(item->GetVisible());
         button->SetGrouped(true);
+        button->SetAutoSize(true);   // as wide as its caption
         button->OnClick = [this, button](TObject*) { DropDown(button); };
         item->FreeNotification(this);
         FItemButtons.push_back(button);

@@ -27,6 +27,8 @@ void TlumSkinInternalUpDown::WndProc(TMessage& m) {
         m.Result = 1;
         return;
     }
+    // A played-back release was the native up-down's already: only the skin needed it.
+    if (m.Msg == WM_LBUTTONUP && FPlayingBack) return;
     TUpDown::WndProc(m);
     if (!FSkin) return;
     HWND native = FSkin->NativeUpDown();
@@ -40,12 +42,45 @@ void TlumSkinInternalUpDown::WndProc(TMessage& m) {
         POINT p = MessageCursor();
         ::ScreenToClient(native, &p);
         ReleaseCapture();
+        FPressPassedOn = false;   // a release of our own leaves nothing to play back
         SendMessageA(native, m.Msg, MK_LBUTTON, PointParam(p));
+        if (m.Msg != WM_LBUTTONUP && GetCapture() == native) {
+            WatchNative(native);
+            FPressPassedOn = true;
+        }
         break;
     }
     case WM_NCHITTEST: SendMessageA(native, WM_NCHITTEST, 0, PointParam(MessageCursor())); break;
     default: break;
     }
+}
+
+void TlumSkinInternalUpDown::WatchNative(HWND native) {
+    if (FNativeWatch && FNativeWatch->Window() == native) return;
+    FNativeWatch.reset();
+    FNativeWatch = std::make_unique<TSubclassHook>(native, [this](TMessage& m) {
+        FNativeWatch->Previous(m);
+        // Released, or the mouse taken from it: the press is over.
+        if (m.Msg == WM_CAPTURECHANGED && FPressPassedOn) {
+            FPressPassedOn = false;
+            PlayBackRelease();
+        }
+    });
+}
+
+void TlumSkinInternalUpDown::PlayBackRelease() {
+    if (!HandleAllocated()) return;
+    POINT p{};
+    GetCursorPos(&p);
+    ::ScreenToClient(FHandle, &p);
+    FPlayingBack = true;
+    try {
+        Perform(WM_LBUTTONUP, 0, PointParam(p));
+    } catch (...) {
+        FPlayingBack = false;
+        throw;
+    }
+    FPlayingBack = false;
 }
 
 // ---- date-time pickers
@@ -112,6 +147,12 @@ void TlumSkinDateTimePicker::ApplySkinColours() {
         if (native) ShowWindow(native, SW_SHOW);
         FNativeHidden = false;
     }
+}
+
+void TlumSkinDateTimePicker::AfterMessage(TMessage& m) {
+    TlumSkinExtComboboxLikeControl::AfterMessage(m);
+    if ((m.Msg == CM_ENABLEDCHANGED || m.Msg == WM_ENABLE) && FUpDown && FUpDown->HandleAllocated())
+        FUpDown->Invalidate();
 }
 
 void TlumSkinDateTimePicker::Restore() {

@@ -11,6 +11,7 @@
 #include "classlib/gui/handles.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_res_win.h"
+#include "skin/skin_std_ctrl_picker_win.h"
 #include "skin/skin_utils_win.h"
 
 namespace {
@@ -260,6 +261,7 @@ bool TlumSkinUpDown::BeforeMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_LBUTTONDOWN: {
         FHitButton = 0;
+        FPressing = true;
         if (!upDown) break;
         TRect first, second;
         ButtonRects(upDown->GetWidth(), upDown->GetHeight(), upDown->GetOrientation() == udVertical, first, second);
@@ -269,9 +271,34 @@ bool TlumSkinUpDown::BeforeMessage(TMessage& m) {
     }
     case WM_LBUTTONUP: FHitButton = 0; break;
     case WM_LBUTTONDBLCLK: Paint(); break;
+    case WM_CAPTURECHANGED:
+        // The mouse taken away ends the press as its release would. A capture given up while
+        // the press itself is handled goes on to another window that ends the press for us
+        // (a picker's up-down hands its presses to the native one).
+        if (FHitButton != 0 && !FPressing) {
+            FHitButton = 0;
+            FLetGo = true;
+        }
+        break;
     default: break;
     }
     return true;
+}
+
+void TlumSkinUpDown::AfterMessage(TMessage& m) {
+    TlumSkinControlVCL::AfterMessage(m);
+    if (m.Msg == WM_LBUTTONDOWN) FPressing = false;
+    if (m.Msg == WM_CAPTURECHANGED && FLetGo) {
+        FLetGo = false;
+        Repaint();
+    }
+}
+
+bool TlumSkinUpDown::IsEnabled() {
+    if (!TlumSkinControlVCL::IsEnabled()) return false;
+    auto* own = dynamic_cast<TlumSkinInternalUpDown*>(GetControl());
+    TWinControl* host = own ? own->GetHostControl() : nullptr;
+    return !own || (host && host->GetEnabled());
 }
 
 void TlumSkinUpDown::Paint() {
@@ -281,7 +308,7 @@ void TlumSkinUpDown::Paint() {
     const int width = upDown->GetWidth(), height = upDown->GetHeight();
     if (width <= 0 || height <= 0) return;
     const bool vertical = upDown->GetOrientation() == udVertical;
-    const bool enabled = upDown->GetEnabled();
+    const bool enabled = IsEnabled();
     auto buffer = FormColoured(this, width, height);
     TCanvas* canvas = buffer->GetCanvas();
     TRect first, second;

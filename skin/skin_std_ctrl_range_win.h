@@ -41,7 +41,10 @@ public:
     using TlumSkinControlVCL::TlumSkinControlVCL;
     const char* ClassName() const override { return "TlumSkinUpDown"; }
     bool BeforeMessage(TMessage& message) override;
+    void AfterMessage(TMessage& message) override;
     void Paint() override;
+    // A picker's own up-down looks as the picker is: enabled only when both are.
+    bool IsEnabled() override;
     // -1 the first button (up or left) is held, 1 the second, 0 none.
     int GetHitButton() const { return FHitButton; }
     // The two buttons of a control of that size: [0] up or left, [1] down or right.
@@ -49,4 +52,6 @@ public:
 
 private:
     int FHitButton = 0;
+    bool FPressing = false;   // a press is being handled: a capture given up now is passed on
+    bool FLetGo = false;      // the mouse was taken from a held button: drawn normal after
 };

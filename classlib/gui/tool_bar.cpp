@@ -147,6 +147,12 @@ void TToolButton::SetWrap(bool v) {
     Changed();
 }
 
+void TToolButton::SetAutoSize(bool v) {
+    if (v == FAutoSize) return;
+    FAutoSize = v;
+    Changed();
+}
+
 void TToolButton::SetBounds(int left, int top, int width, int height) {
     // On a tool bar the bar's window decides where a button goes.
     if (FToolBar && !FToolBar->FUpdatingBounds) return;
@@ -257,6 +263,7 @@ void TToolBar::RecreateButtons() {
             case tbsDivider: tb.fsStyle = BTNS_SEP; break;
             default: tb.fsStyle = BTNS_BUTTON; break;
         }
+        if (b->FAutoSize && tb.fsStyle != BTNS_SEP) tb.fsStyle |= BTNS_AUTOSIZE;
         if (tb.fsStyle == BTNS_SEP)
             tb.iBitmap = kSeparatorWidth;
         else

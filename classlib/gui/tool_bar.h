@@ -56,6 +56,9 @@ public:
     void SetGrouped(bool v);
     bool GetWrap() const { return FWrap; }
     void SetWrap(bool v);
+    // As wide as its own caption and image, instead of the bar's common button width.
+    bool GetAutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v);
     // The menu item the button stands for (not owned).
     TMenuItem* GetMenuItem() const { return FMenuItem; }
     void SetMenuItem(TMenuItem* item) { FMenuItem = item; }
@@ -73,6 +76,7 @@ private:
     bool FDown = false;
     bool FGrouped = false;
     bool FWrap = false;
+    bool FAutoSize = false;
     TMenuItem* FMenuItem = nullptr;
     UINT FCommand = 0;   // the button's identifier in the tool bar window
 };

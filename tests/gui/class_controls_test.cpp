@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -572,6 +573,75 @@ TEST_F(ClassControls, ToolButtonsFollowTheBarsWindowAndClick) {
     delete bar;   // the buttons live on (the form owns them) and forget the bar
     EXPECT_EQ(b[0]->GetToolBar(), nullptr);
     EXPECT_EQ(b[0]->GetParent(), nullptr);
+}
+
+// With AutoSize each button is as wide as its own caption, in the bar's font; without, every
+// button takes the widest caption's width and a short caption stands in a wide gap. Read from
+// the screen: where the caption's ink ends inside its button.
+TEST_F(ClassControls, AutoSizedToolButtonsAreAsWideAsTheirCaptions) {
+    const char* captions[] = {"Go", "Arrange windows"};
+    // No button hot under the mouse.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    for (int fontSize : {8, 14})
+        for (bool autoSize : {false, true}) {
+            SCOPED_TRACE(std::string(autoSize ? "auto size, " : "fixed, ") + std::to_string(fontSize) + " pt");
+            auto* bar = Add<TToolBar>(&form);
+            bar->GetFont()->SetSize(fontSize);
+            bar->SetShowCaptions(true);
+            bar->SetAutoSize(true);   // tall enough for the captions under the image place
+            TToolButton* buttons[2];
+            for (int i = 0; i < 2; ++i) {
+                buttons[i] = new TToolButton(bar);
+                buttons[i]->SetCaption(captions[i]);
+                buttons[i]->SetAutoSize(autoSize);
+                buttons[i]->SetParent(bar);
+            }
+            HWND h = bar->GetHandle();
+            RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            PumpFor(50);
+            HDC dc = GetDC(h);
+            HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+            // Ink: what differs from the bar's empty end (captions may be drawn smoothed, in grey).
+            const COLORREF face = GetPixel(dc, bar->GetClientWidth() - 2, 2);
+            auto isInk = [face](COLORREF c) {
+                return std::abs(GetRValue(c) - GetRValue(face)) + std::abs(GetGValue(c) - GetGValue(face)) +
+                           std::abs(GetBValue(c) - GetBValue(face)) > 90;
+            };
+            int text[2], gap[2];
+            for (int i = 0; i < 2; ++i) {
+                SIZE size{};
+                GetTextExtentPoint32A(dc, captions[i], static_cast<int>(strlen(captions[i])), &size);
+                text[i] = size.cx;
+                // The caption's rightmost ink, and the face left between it and the edge.
+                const TRect r = buttons[i]->GetBoundsRect();
+                int ink = -1, hidden = 0;
+                for (int x = r.Left; x < r.Right; ++x)
+                    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+                        const COLORREF c = GetPixel(dc, x, y);
+                        if (c == CLR_INVALID)
+                            ++hidden;
+                        else if (isInk(c))
+                            ink = x;
+                    }
+                ASSERT_EQ(hidden, 0) << captions[i] << ": not all of the button shows";
+                ASSERT_GE(ink, r.Left) << captions[i] << ": no caption drawn";
+                gap[i] = r.Right - 1 - ink;
+            }
+            SelectObject(dc, oldFont);
+            ReleaseDC(h, dc);
+            const int widths[2] = {buttons[0]->GetWidth(), buttons[1]->GetWidth()};
+            EXPECT_GE(widths[1], text[1]);
+            if (autoSize) {
+                EXPECT_EQ(widths[1] - widths[0], text[1] - text[0]);
+                EXPECT_LT(gap[0], 12);
+                EXPECT_LT(gap[1], 12);
+            } else {
+                EXPECT_EQ(widths[0], widths[1]);
+                EXPECT_GT(gap[0], (text[1] - text[0]) / 2);
+            }
+            EXPECT_EQ(buttons[1]->GetLeft(), buttons[0]->GetLeft() + widths[0]) << "side by side";
+            delete bar;
+        }
 }
 
 TEST_F(ClassControls, ToolBarCustomDrawsBackgroundAndButtons) {

@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +25,7 @@
 #include "classlib/gui/window_proc_hook.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_keys.h"
+#include "skin/skin_utils_win.h"
 #include "skin/skin_window_vcl_win.h"
 #include "tests/skin/support/skin_test_support.h"
 #include "tests/support/tempdir.h"
@@ -331,6 +333,68 @@ TEST(SkinMenuBar, ColoursAndHotButtonComeFromTheSkin) {
     RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ProcessMessagesAWhile();
     EXPECT_EQ(hot->GetTag(), 0);
+}
+
+// Each bar button is as wide as its own caption in the menu font. Seen hot under the real
+// cursor, a short and a long caption each stand in a frame their own width (plus the same
+// margin), not in the widest caption's.
+TEST(SkinMenuBar, ButtonsAreAsWideAsTheirCaptions) {
+    TSkinnedForm main;
+    TMenuForm f;
+    f.Item(f.Menu->GetItems(), "&Arrange every window");
+    HWND h = f.Show();
+    // Skinned again after the skin was taken off: the new bar's buttons size themselves too.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round ? "reskinned" : "first skinned");
+        if (round) {
+            main.Engine->UnskinWindow(h);
+            ProcessMessagesAWhile();
+            main.Engine->SkinWindow(h, false);
+            ProcessMessagesAWhile();
+        }
+        ASSERT_EQ(Query(h), 1);
+        TlumSkinMenuBar* bar = SkinOf(main.Engine, h)->GetMenuBar();
+        ASSERT_EQ(bar->ButtonCount(), 4);
+        HWND barWindow = bar->GetHandle();
+        const COLORREF frame = static_cast<COLORREF>(ColorToRGB(main.Engine->GetSkinColor(SKIN2_TOPSELECTEDMENUBORDERCOLOR)));
+        ASSERT_FALSE(Near(frame, static_cast<COLORREF>(ColorToRGB(main.Engine->GetSkinColor(SKIN2_TOPSELECTEDMENUCOLOR)))));
+        TFont menuFont;
+        SetMenuFont(&menuFont);
+        struct {
+            int Index;
+            const char* Shown;   // the caption as drawn, without its hot-key mark
+            int Text = 0, Width = 0;
+        } cases[] = {{0, "File"}, {3, "Arrange every window"}};
+        for (auto& c : cases) {
+            SCOPED_TRACE(c.Shown);
+            HDC dc = GetDC(barWindow);
+            HGDIOBJ old = SelectObject(dc, menuFont.GetHandle());
+            SIZE size{};
+            GetTextExtentPoint32A(dc, c.Shown, static_cast<int>(strlen(c.Shown)), &size);
+            SelectObject(dc, old);
+            ReleaseDC(barWindow, dc);
+            c.Text = size.cx;
+            const TRect r = bar->Buttons(c.Index)->GetBoundsRect();
+            MoveTo(ScreenPoint(barWindow, r.Left + r.Width() / 2, r.Top + r.Height() / 2));
+            Pump(200);
+            ASSERT_EQ(bar->HotButton(), bar->Buttons(c.Index));
+            // The hot frame's left and right edge along the bar's middle row.
+            int left = -1, right = -1;
+            for (int x = 0; x < bar->GetWidth(); ++x)
+                if (Near(ScreenPixel(barWindow, x, r.Top + r.Height() / 2), frame)) {
+                    if (left < 0) left = x;
+                    right = x;
+                }
+            ASSERT_GE(left, 0) << "no hot frame shown";
+            c.Width = right - left + 1;
+            EXPECT_EQ(c.Width, r.Width());
+            EXPECT_GE(c.Width, c.Text);
+            EXPECT_LT(c.Width - c.Text, 24) << "a short caption in a wide gap";
+        }
+        EXPECT_EQ(cases[1].Width - cases[0].Width, cases[1].Text - cases[0].Text);
+        MoveTo(POINT{1000, 760});
+        Pump(200);
+    }
 }
 
 TEST(SkinMenuBar, SizeLimitsCountTheBarAndLeaveTheApplicationsOwn) {

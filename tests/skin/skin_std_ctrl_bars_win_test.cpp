@@ -349,6 +349,7 @@ TEST_F(SkinStdBars, ProgressShowsItsFillFromTheSkinsPieces) {
 }
 
 // The held button shows the skin's down colour with its arrow one pixel on; the position moves.
+// Released, or with the mouse taken from the up-down while held, it looks normal again.
 TEST_F(SkinStdBars, UpDownHeldHalfShowsTheDownColour) {
     const COLORREF down = Rgb(Host().Engine->GetSkinColor(SKIN2_TOOLBARDOWNCOLOR));
     const COLORREF face = Rgb(Host().Engine->GetFormColor());
@@ -364,32 +365,42 @@ TEST_F(SkinStdBars, UpDownHeldHalfShowsTheDownColour) {
         {"vertical, up", udVertical, 20, 40, true, 1},
         {"horizontal, left", udHorizontal, 40, 20, true, -1},
     };
-    for (const auto& c : cases) {
-        auto* upDown = Add<TUpDown>(40, 40, 0, 0);
-        upDown->SetOrientation(c.Orientation);
-        upDown->SetBounds(40, 40, c.Width, c.Height);
-        upDown->SetPosition(5);
-        auto* skin = static_cast<TlumSkinUpDown*>(Skin(upDown));
-        Redraw(upDown);
-        HWND wnd = upDown->GetHandle();
-        TRect first, second;
-        TlumSkinUpDown::ButtonRects(c.Width, c.Height, c.Orientation == udVertical, first, second);
-        const TRect held = c.First ? first : second, other = c.First ? second : first;
-        // A point inside a button, off its arrow.
-        auto inside = [](const TRect& r) { return POINT{r.Left + 2, r.Top + 2}; };
-        EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), face) << c.Name;
-        MoveTo(wnd, (held.Left + held.Right) / 2, (held.Top + held.Bottom) / 2);
-        Press();
-        EXPECT_EQ(skin->GetHitButton(), c.First ? -1 : 1) << c.Name;
-        EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), down) << c.Name;
-        EXPECT_EQ(ClientPixel(wnd, inside(other).x, inside(other).y), face) << c.Name;
-        Release();
-        Pump();
-        EXPECT_EQ(skin->GetHitButton(), 0) << c.Name;
-        EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), face) << c.Name;
-        EXPECT_EQ(upDown->GetPosition() - 5 > 0 ? 1 : upDown->GetPosition() - 5 < 0 ? -1 : 0, c.Step) << c.Name;
-        Skins.clear();
-        delete upDown;
+    for (bool taken : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(taken ? "mouse taken" : "released");
+            auto* upDown = Add<TUpDown>(40, 40, 0, 0);
+            upDown->SetOrientation(c.Orientation);
+            upDown->SetBounds(40, 40, c.Width, c.Height);
+            upDown->SetPosition(5);
+            auto* skin = static_cast<TlumSkinUpDown*>(Skin(upDown));
+            Redraw(upDown);
+            HWND wnd = upDown->GetHandle();
+            TRect first, second;
+            TlumSkinUpDown::ButtonRects(c.Width, c.Height, c.Orientation == udVertical, first, second);
+            const TRect held = c.First ? first : second, other = c.First ? second : first;
+            // A point inside a button, off its arrow.
+            auto inside = [](const TRect& r) { return POINT{r.Left + 2, r.Top + 2}; };
+            EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), face) << c.Name;
+            MoveTo(wnd, (held.Left + held.Right) / 2, (held.Top + held.Bottom) / 2);
+            Press();
+            EXPECT_EQ(skin->GetHitButton(), c.First ? -1 : 1) << c.Name;
+            EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), down) << c.Name;
+            EXPECT_EQ(ClientPixel(wnd, inside(other).x, inside(other).y), face) << c.Name;
+            if (taken) {
+                SetCapture(Form->GetHandle());
+                Pump();
+                EXPECT_EQ(skin->GetHitButton(), 0) << c.Name;
+                EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), face) << c.Name << ": still drawn held";
+            }
+            Release();
+            if (taken) ReleaseCapture();
+            Pump();
+            EXPECT_EQ(skin->GetHitButton(), 0) << c.Name;
+            EXPECT_EQ(ClientPixel(wnd, inside(held).x, inside(held).y), face) << c.Name;
+            EXPECT_EQ(upDown->GetPosition() - 5 > 0 ? 1 : upDown->GetPosition() - 5 < 0 ? -1 : 0, c.Step) << c.Name;
+            Skins.clear();
+            delete upDown;
+        }
     }
 }
 
