@@ -19,7 +19,7 @@ import shutil
 import sys
 import zipfile
 
-VERSION = 1
+VERSION = 2
 WORDS = ("the of and to in is that for it as was with be by on not this are or from at which but have "
          "chapter page book reader story night river mountain letter window garden").split()
 
@@ -44,7 +44,9 @@ def make_site(out, files, folder_count):
     rnd = random.Random(files * 1000 + folder_count)
     folders = []
     for i in range(folder_count):
-        parent = rnd.choice(folders) if folders and rnd.random() < 0.4 and folders[-1].count("/") < 2 else ""
+        parent = rnd.choice(folders) if folders and rnd.random() < 0.4 else ""
+        if parent.count("/") >= 2:   # no deeper than three
+            parent = ""
         name = "part%03d" % i
         folders.append(parent + "/" + name if parent else name)
     for f in folders:
