@@ -59,37 +59,8 @@ section_archive() {
 ziptool_extract() { run_wine "$ziptool" extract "$(winpath "$archive")" "$(winpath "$work")\\$(basename "$out")" --password "$password"; }
 ziptool_test() { run_wine "$ziptool" test "$(winpath "$archive")" --password "$password"; }
 
-# median_pair NAME_A NAME_B: runs the functions NAME_A and NAME_B in turns, $runs times each
-# (each after $before_each), and prints "MEDIAN_A MIN_A MAX_A MEDIAN_B MIN_B MAX_B".
-median_pair() {
-  local ta=() tb=() t0 t1
-  for _ in $(seq "$runs"); do
-    for f in "$1" "$2"; do
-      if [ -n "${before_each:-}" ]; then "$before_each"; fi
-      t0=$(date +%s.%N)
-      "$f" >/dev/null 2>&1 || { echo "failed: $f" >&2; return 1; }
-      t1=$(date +%s.%N)
-      if [ "$f" = "$1" ]; then ta+=("$(echo "$t1 - $t0" | bc -l)"); else tb+=("$(echo "$t1 - $t0" | bc -l)"); fi
-    done
-  done
-  python3 -c 'import statistics, sys
-n = int(sys.argv[1]); a = [float(x) for x in sys.argv[2:2 + n]]; b = [float(x) for x in sys.argv[2 + n:]]
-print("%.3f %.3f %.3f %.3f %.3f %.3f" % (statistics.median(a), min(a), max(a), statistics.median(b), min(b), max(b)))' \
-    "${#ta[@]}" "${ta[@]}" "${tb[@]}"
-}
-
 unzip_extract() { unzip -q -P "$password" "$archive" -d "$out"; }
 unzip_test() { unzip -t -q -P "$password" "$archive"; }
-
-# compare LABEL_A FUNC_A LABEL_B FUNC_B
-compare() {
-  local m
-  m=$(median_pair "$2" "$4") || return 1
-  read -r ma la ha mb lb hb <<<"$m"
-  printf '  %-30s median %s s  (%s .. %s)\n' "$1" "$ma" "$la" "$ha"
-  printf '  %-30s median %s s  (%s .. %s)\n' "$3" "$mb" "$lb" "$hb"
-  printf '  %-30s %s\n' "ratio of the medians" "$(ratio "$ma" "$mb")"
-}
 
 section_extract_vs_unzip() {
   echo "== ziptool extract / test --password (x86_64, Wine) against Info-ZIP unzip -P (native), $runs runs each, in turns"

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into tests/fuzz/seeds/TARGET/ (committed; run
-again only to change them). Archives come from Info-ZIP zip and Python's zipfile, pictures
-from ImageMagick, the older methods from the test encoders (whose streams unzip and 7z
-accept), skin files and stored skins from our own generators; the packed-book tail and the
-object-list streams are laid out field by field.
+again only to change them; seeds it does not make are left as they are). Archives come from
+Info-ZIP zip and Python's zipfile, pictures from ImageMagick, the older methods from the test
+encoders (whose streams unzip and 7z accept), skin files and stored skins from our own
+generators; the packed-book tail and the object-list streams are laid out field by field.
 
 usage: make_seeds.py
 """
@@ -15,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True
@@ -190,6 +191,54 @@ def skin_seeds():
                 put("fuzz_stored_skin", kind + "_stream", b"\1" + f.read())
 
 
+def rle8_blank(width, height):
+    """A run-length picture that is only an end of bitmap: 60 bytes that decode to width x height."""
+    palette = b"\0\0\0\0"
+    data = b"\x00\x01"
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(data), 0, 0, 1, 0)
+    return header + info + palette + data
+
+
+def expanding_skin_seeds():
+    """Small inputs whose decoded pictures or lookups would cost far more than their bytes."""
+    # A container of 150 bitmap entries that all name the same 2048 x 2048 picture.
+    picture = rle8_blank(2048, 2048)
+    count = 150
+    first = 24
+    picture_at = first + (count + 1) * 77
+    entries = b""
+    for i in range(count):
+        entries += struct.pack("<64sBIII", b"shared%d" % i, 0, picture_at, len(picture), first + (i + 1) * 77)
+    entries += struct.pack("<64sBIII", b"", 0, 0, 0, 0)
+    header = bytes(12) + struct.pack("<III", 24, 0, first)
+    put("fuzz_skin", "shared_picture.sk2", header + entries + picture)
+
+    def stored(active, ini):
+        return (struct.pack("<i", 3) + b"\1\1\1" + struct.pack("<i", len(active)) + b"".join(active) + ini)
+
+    # 160 active pictures of 60 bytes, each decoding to 4 MiB.
+    put("fuzz_stored_skin", "tiny_rle_pictures",
+        b"\0" + zlib.compress(stored([rle8_blank(2048, 2048)] * 160, b"[VERSION]\r\nskinname=rle\r\n"), 9))
+    # A list of 65,536 items read from a section of 60,000 lines.
+    ini = b"[PICTURES]\r\nactivepicturescount=65536\r\n" + b"item=\r\n" * 60000
+    put("fuzz_stored_skin", "long_key_list", b"\0" + zlib.compress(stored([], ini), 9))
+
+
+def long_directory_seed():
+    """1,000 central records, all naming the one local header at the start of the archive."""
+    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0x21, 0, 0, 0, 1, 0) + b"a"
+    central = b""
+    count = 1000
+    for i in range(count):
+        name = b"%03x" % i
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 10, 0, 0, 0, 0x21, 0, 0, 0,
+                               len(name), 0, 0, 0, 0, 0, 0) + name
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(central), len(local), 0)
+    return {"long_directory.zip": local + central + end}
+
+
 def damaged_archives():
     """Hand-made damage that once slipped past the reader."""
     # A zip64 locator in the first bytes of the file, before an end record that claims one
@@ -252,9 +301,8 @@ def part_set_seeds(archives):
 
 
 def main():
-    seeds = os.path.join(HERE, "seeds")
-    if os.path.isdir(seeds):
-        shutil.rmtree(seeds)
+    # Seeds are overwritten, never wiped: inputs a fuzz run found (committed beside these, such
+    # as fuzz_extract/hidden_separator_in_dbcs_name.zip) are made by no function here.
     archives = infozip_archives()
     archives.update(python_archives())
     legacy, data = legacy_archives()
@@ -266,6 +314,8 @@ def main():
         put("fuzz_directory", name, data_)
         put("fuzz_extract", name, data_)
     part_set_seeds(archives)
+    for name, data_ in long_directory_seed().items():
+        put("fuzz_directory", name, data_)
     legacy_streams(data)
     book_seeds(archives)
     object_list_seeds()
@@ -273,6 +323,7 @@ def main():
     rle4_seed()
     rle_claims_huge_seed()
     skin_seeds()
+    expanding_skin_seeds()
 
 
 if __name__ == "__main__":
