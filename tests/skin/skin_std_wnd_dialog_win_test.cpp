@@ -15,6 +15,7 @@
 #include "classlib/gui/application.h"
 #include "classlib/gui/forms.h"
 #include "skin/program_skin_win.h"
+#include "tests/skin/support/dialog_template.h"
 #include "tests/skin/support/skin_test_support.h"
 
 namespace {
@@ -42,7 +43,7 @@ struct TProgramForm {
 
 // A modeless dialog from an in-memory template, owned by the program's form; its tab control
 // gets three tabs when the dialog starts.
-class TDialogTemplate {
+class TDialogTemplate : public TDialogTemplateWords {
 public:
     struct Item {
         const char* Class;
@@ -60,7 +61,7 @@ public:
         Word(9);
         Text("Tahoma");
         for (const Item& item : items) {
-            if (FWords.size() % 2) Word(0);   // DWORD alignment
+            AlignItem();
             Dword(WS_CHILD | WS_VISIBLE | item.Style);
             Dword(0);
             Word(0), Word(0), Word(20), Word(10), Word(item.Id);
@@ -70,20 +71,10 @@ public:
         }
     }
     HWND Create(HWND owner) {
-        return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(FWords.data()),
-                                          owner, Proc, 0);
+        return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), Template(), owner, Proc, 0);
     }
 
 private:
-    void Word(WORD w) { FWords.push_back(w); }
-    void Dword(DWORD d) {
-        Word(LOWORD(d));
-        Word(HIWORD(d));
-    }
-    void Text(const char* s) {
-        while (*s) Word(static_cast<WORD>(static_cast<unsigned char>(*s++)));
-        Word(0);
-    }
     static INT_PTR CALLBACK Proc(HWND dialog, UINT msg, WPARAM, LPARAM) {
         if (msg != WM_INITDIALOG) return FALSE;
         if (HWND tabs = GetDlgItem(dialog, kTabs)) {
@@ -96,7 +87,6 @@ private:
         }
         return TRUE;
     }
-    std::vector<WORD> FWords;
 };
 
 // Places the children in pixels, then shows and activates the dialog: the engine's hook skins it.

@@ -19,6 +19,7 @@
 #include "skin/skin_engine_win.h"
 #include "skin/skin_hook_win.h"
 #include "skin/skin_window_wnd_win.h"
+#include "tests/skin/support/dialog_template.h"
 #include "tests/skin/support/skin_test_support.h"
 
 namespace {
@@ -181,7 +182,7 @@ namespace {
 
 // A small modeless dialog from an in-memory template: a caption with a close box, a static
 // text and a button.
-class TTemplateDialog {
+class TTemplateDialog : public TDialogTemplateWords {
 public:
     TTemplateDialog() {
         Dword(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT);
@@ -196,23 +197,13 @@ public:
         Item(0x0080, IDCANCEL, BS_PUSHBUTTON | WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 60, 50, 14, "Cancel");
     }
     HWND Create() {
-        return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(FWords.data()),
-                                          nullptr, Proc, 0);
+        return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), Template(), nullptr, Proc, 0);
     }
     static inline int DestroySeen = 0;
 
 private:
-    void Word(WORD w) { FWords.push_back(w); }
-    void Dword(DWORD d) {
-        Word(LOWORD(d));
-        Word(HIWORD(d));
-    }
-    void Text(const char* s) {
-        while (*s) Word(static_cast<WORD>(*s++));
-        Word(0);
-    }
     void Item(WORD atom, WORD id, DWORD style, short x, short y, short cx, short cy, const char* text) {
-        if (FWords.size() % 2) Word(0);   // DWORD alignment
+        AlignItem();
         Dword(style);
         Dword(0);
         Word(x), Word(y), Word(cx), Word(cy), Word(id);
@@ -224,7 +215,6 @@ private:
         if (msg == WM_DESTROY) ++DestroySeen;
         return msg == WM_INITDIALOG;
     }
-    std::vector<WORD> FWords;
 };
 
 }  // namespace
