@@ -246,13 +246,22 @@ TBmpImage ReadBmp(TStream& stream, uint64_t maxBits) {
     }
 }
 
+namespace {
+// Where WriteBmp puts the pixels: after both headers, the bit-field masks and the palette.
+uint32_t WrittenPixelOffset(const TBmpImage& img) {
+    return kFileHeaderSize + kInfoHeaderSize + (img.Compression == kBiBitFields ? 12 : 0) +
+           static_cast<uint32_t>(img.Palette.size()) * 4;
+}
+}  // namespace
+
+uint64_t BmpFileSize(const TBmpImage& img) { return WrittenPixelOffset(img) + img.Bits.size(); }
+
 void WriteBmp(TStream& stream, const TBmpImage& img) {
     if (img.Width <= 0 || img.Height <= 0) throw EInvalidGraphic("Bitmap image is not valid");
     uint64_t bitsSize = static_cast<uint64_t>(img.Stride()) * static_cast<uint64_t>(img.Height);
     if (img.Bits.size() != bitsSize) throw EInvalidGraphic("Bitmap image is not valid");
     bool fields = img.Compression == kBiBitFields;
-    uint32_t offset = kFileHeaderSize + kInfoHeaderSize + (fields ? 12 : 0) +
-                      static_cast<uint32_t>(img.Palette.size()) * 4;
+    uint32_t offset = WrittenPixelOffset(img);
     std::vector<uint8_t> head;
     Put16(head, 0x4D42);
     Put32(head, static_cast<uint32_t>(offset + bitsSize));

@@ -40,3 +40,5 @@ TBmpImage ReadBmp(TStream& stream);
 TBmpImage ReadBmp(TStream& stream, uint64_t maxBits);
 // Writes a bitmap file (BITMAPINFOHEADER form).
 void WriteBmp(TStream& stream, const TBmpImage& image);
+// The bytes WriteBmp writes for the image.
+uint64_t BmpFileSize(const TBmpImage& image);

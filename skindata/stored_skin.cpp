@@ -104,10 +104,7 @@ uint64_t LoadedIniTextCost(const AnsiString& text) {
 }
 
 int64_t StoredPictureSize(const TBmpImage& image) {
-    if (BmpIsEmpty(image)) return 0;
-    const int64_t masks = image.Compression == 3 ? 12 : 0;   // bit fields follow the info header
-    return kBmpFileHeaderSize + 40 + masks + static_cast<int64_t>(image.Palette.size()) * 4 +
-           static_cast<int64_t>(image.Bits.size());
+    return BmpIsEmpty(image) ? 0 : static_cast<int64_t>(BmpFileSize(image));
 }
 
 void WriteStoredSkin(TStream& s, const TgwStoredSkin& skin) {
