@@ -99,10 +99,7 @@ TUnZipRun::TPasswordResult TUnZipRun::CheckPassword(int index, int64_t dataStart
                                                 : static_cast<int>(h->CRC32 >> 24);
     // The header is read once, as the entry's data is (a part of a set may end inside it),
     // and deciphered afresh for each password tried.
-    FInput.StartEntry(SeekArchive(dataStart), h->GetCompressedSize(),
-                      FOwner.GetEndRecord()->GetThisDisk() != 0 ? TNextDiskStream([this] { return NextDisk(); })
-                                                                : TNextDiskStream(),
-                      {}, {});
+    FInput.StartEntry(SeekArchive(dataStart), h->GetCompressedSize(), PartsOfSet(), {}, {});
     uint8_t stored[kEncryptionHeaderSize];
     if (!FInput.ReadHeader(stored, kEncryptionHeaderSize)) return pwDamaged;
     FCandidate = FOwner.Password;
@@ -165,8 +162,7 @@ TDataFailure TUnZipRun::Decompress(TStream* target, int64_t dataStart, AnsiStrin
     // Past its encryption header, an entry's data goes on where the header ended, on the
     // part the header ended in.
     FInput.StartEntry(SeekArchive(encrypted ? FInput.DataPosition() : dataStart), h->GetCompressedSize(),
-                      FOwner.GetEndRecord()->GetThisDisk() != 0 ? TNextDiskStream([this] { return NextDisk(); })
-                                                                : TNextDiskStream(),
+                      PartsOfSet(),
                       stored ? TBlockDecrypter() : decrypt, [this] { PumpMessages(); });
     FEntryReported = 0;
     FOutput.StartEntry(target, size, stored ? decrypt : TBlockDecrypter(),

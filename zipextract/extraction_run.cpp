@@ -50,6 +50,11 @@ void TUnZipRun::PumpMessages() {
     if (FOwner.GetDoProcessMessages()) ThrottledProcessMessages(FLastPump);
 }
 
+TNextDiskStream TUnZipRun::PartsOfSet() {
+    if (FOwner.GetEndRecord()->GetThisDisk() == 0) return TNextDiskStream();
+    return [this] { return NextDisk(); };
+}
+
 TStream* TUnZipRun::NextDisk() {
     // Past the last part too: the request for a disk that does not come (cancelled, or a
     // part file that is not there) ends the run.

@@ -113,6 +113,9 @@ private:
     void EntryFailed(int index, const AnsiString& why);
     void PumpMessages();
     TStream* NextDisk();
+    // For an entry's input: the next part of a set when its data runs past this one, none for
+    // an archive in one file.
+    TNextDiskStream PartsOfSet();
     // How an entry that ends before its data ends (its count, its skip or damage event): at
     // once, or with entries in flight, in its turn after them.
     void EndInTurn(int index, std::function<void()> end);
